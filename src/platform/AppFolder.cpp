@@ -10,4 +10,6 @@ QString AppFolder() {
     return QCoreApplication::applicationDirPath();
 }
 
-QString AppFile(const QString& name) { return AppFolder() + QLatin1Char('/') + name; }
+QString AppFile(const QString& name) {
+    return AppFolder() + QLatin1Char('/') + name;
+}

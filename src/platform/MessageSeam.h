@@ -24,4 +24,6 @@ void ShowMessage(const QString& text, const QString& title, MessageIcon icon);
 MessageHandler InstallMessageHandler(MessageHandler handler);
 
 // The program's own title, used by message boxes unless another title is given.
-inline QString AppTitle() { return QStringLiteral("Hushwire"); }
+inline QString AppTitle() {
+    return QStringLiteral("Hushwire");
+}

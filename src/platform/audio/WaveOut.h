@@ -60,13 +60,15 @@ constexpr uint32_t kHeaderSize = 32; // sizeof(WAVEHDR) as the callers pass it
 using WaveOutHandle = uintptr_t;
 // Completion callback: handle, message (WOM_OPEN, WOM_DONE, WOM_CLOSE), instance, param1,
 // param2. It may be called on another thread than the one that opened the device.
-using WaveOutCallback = std::function<void(WaveOutHandle, uint32_t, uintptr_t, uintptr_t, uintptr_t)>;
+using WaveOutCallback =
+    std::function<void(WaveOutHandle, uint32_t, uintptr_t, uintptr_t, uintptr_t)>;
 
 class WaveOut {
 public:
     virtual ~WaveOut() = default;
-    virtual uint32_t waveOutOpen(WaveOutHandle* handle, int32_t deviceId, const WaveFormatEx* format,
-                                 WaveOutCallback callback, uintptr_t instance, uint32_t flags) = 0;
+    virtual uint32_t waveOutOpen(WaveOutHandle* handle, int32_t deviceId,
+                                 const WaveFormatEx* format, WaveOutCallback callback,
+                                 uintptr_t instance, uint32_t flags) = 0;
     virtual uint32_t waveOutPrepareHeader(WaveOutHandle handle, WaveHdr* header, uint32_t size) = 0;
     virtual uint32_t waveOutWrite(WaveOutHandle handle, WaveHdr* header, uint32_t size) = 0;
     virtual uint32_t waveOutReset(WaveOutHandle handle) = 0;

@@ -68,8 +68,8 @@ class LineApi {
 public:
     virtual ~LineApi() = default;
 
-    virtual int32_t lineInitialize(uint32_t* lineApp, LineCallback callback,
-                                   const QString& appName, uint32_t* numDevs) = 0;
+    virtual int32_t lineInitialize(uint32_t* lineApp, LineCallback callback, const QString& appName,
+                                   uint32_t* numDevs) = 0;
     // extensionId receives the 16-byte LINEEXTENSIONID.
     virtual int32_t lineNegotiateAPIVersion(uint32_t lineApp, uint32_t deviceId,
                                             uint32_t apiLowVersion, uint32_t apiHighVersion,

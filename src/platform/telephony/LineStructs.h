@@ -10,8 +10,8 @@
 namespace lineabi {
 
 inline uint32_t readU32(const uint8_t* buf, size_t offset) {
-    return uint32_t(buf[offset]) | uint32_t(buf[offset + 1]) << 8 | uint32_t(buf[offset + 2]) << 16 |
-           uint32_t(buf[offset + 3]) << 24;
+    return uint32_t(buf[offset]) | uint32_t(buf[offset + 1]) << 8 |
+           uint32_t(buf[offset + 2]) << 16 | uint32_t(buf[offset + 3]) << 24;
 }
 
 inline void writeU32(uint8_t* buf, size_t offset, uint32_t value) {

@@ -2,7 +2,9 @@
 
 #include <QElapsedTimer>
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
 qint64 SystemClock::tickMs() const {
     // A steady clock since boot (CLOCK_MONOTONIC on Linux), like the system tick count.

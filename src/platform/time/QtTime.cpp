@@ -39,4 +39,6 @@ void QtEventLoop::post(std::function<void()> fn) {
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(fn), Qt::QueuedConnection);
 }
 
-void QtEventLoop::yield() { QCoreApplication::processEvents(); }
+void QtEventLoop::yield() {
+    QCoreApplication::processEvents();
+}

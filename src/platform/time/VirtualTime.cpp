@@ -48,7 +48,9 @@ VirtualTime::~VirtualTime() {
         e->owner = nullptr;
 }
 
-QDateTime VirtualTime::now() const { return m_start.addMSecs(m_nowMs); }
+QDateTime VirtualTime::now() const {
+    return m_start.addMSecs(m_nowMs);
+}
 
 std::unique_ptr<LineTimer> VirtualTime::createTimer(const QString& name, int intervalMs,
                                                     std::function<void()> onTick) {
@@ -61,7 +63,9 @@ std::unique_ptr<LineTimer> VirtualTime::createTimer(const QString& name, int int
     return std::make_unique<VirtualLineTimer>(e);
 }
 
-void VirtualTime::post(std::function<void()> fn) { m_posted.push_back(std::move(fn)); }
+void VirtualTime::post(std::function<void()> fn) {
+    m_posted.push_back(std::move(fn));
+}
 
 void VirtualTime::yield() {
     // Like processEvents: run what is pending now, not what that work posts in turn.
