@@ -8,6 +8,12 @@ target_compile_definitions(hw_compile_options INTERFACE
     QT_NO_FOREACH
     QT_NO_KEYWORDS)
 
+option(HUSHWIRE_FUZZ "Build libFuzzer targets (clang only)" OFF)
+if(HUSHWIRE_FUZZ)
+    target_compile_options(hw_compile_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_link_options(hw_compile_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 option(HUSHWIRE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(HUSHWIRE_SANITIZE)
     target_compile_options(hw_compile_options INTERFACE
