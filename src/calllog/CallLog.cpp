@@ -1,0 +1,126 @@
+#include "calllog/CallLog.h"
+
+#include "platform/MessageSeam.h"
+#include "platform/time/Clock.h"
+#include "platform/time/EventLoop.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <ctime>
+
+CallLog::CallLog(CallLogList& list, const Clock& clock, EventLoop& loop, QString appFolder)
+    : m_list(list), m_clock(clock), m_loop(loop), m_appFolder(std::move(appFolder)) {}
+
+CallLog::~CallLog() {
+    CloseDailyLog();
+}
+
+QString CallLog::TimeOfDay(const QDateTime& when) {
+    const QDateTime local = when.toLocalTime();
+    const QDate date = local.date();
+    const QTime time = local.time();
+    std::tm tm{};
+    tm.tm_year = date.year() - 1900;
+    tm.tm_mon = date.month() - 1;
+    tm.tm_mday = date.day();
+    tm.tm_wday = date.dayOfWeek() % 7;
+    tm.tm_yday = date.dayOfYear() - 1;
+    tm.tm_hour = time.hour();
+    tm.tm_min = time.minute();
+    tm.tm_sec = time.second();
+    tm.tm_isdst = -1;
+    char buffer[64];
+    const size_t n = std::strftime(buffer, sizeof buffer, "%X", &tm);
+    if (n == 0)
+        return time.toString(QStringLiteral("HH:mm:ss"));
+    return QString::fromLocal8Bit(buffer, qsizetype(n));
+}
+
+void CallLog::OpenDailyLog() {
+    CloseDailyLog();
+    const QString folder = m_appFolder + QStringLiteral("/LogFiles");
+    m_path = folder + QLatin1Char('/') + m_clock.now().date().toString(QStringLiteral("yy-MM-dd")) +
+             QStringLiteral(".txt");
+    if (!QDir().mkpath(folder)) {
+        reportFailure(
+            QStringLiteral("create the log folder %1").arg(QDir::toNativeSeparators(folder)),
+            QStringLiteral("the folder could not be created"));
+        return;
+    }
+    if (QFileInfo::exists(m_path)) {
+        replay();
+        m_loop.yield();
+    }
+    openForAppend();
+}
+
+void CallLog::replay() {
+    QFile in(m_path);
+    if (!in.open(QIODevice::ReadOnly))
+        return; // openForAppend reports the file
+    // Lines go to the list exactly as read; the line end (LF, CR LF or a lone CR) is dropped.
+    const QByteArray data = in.readAll();
+    qsizetype start = 0;
+    const qsizetype size = data.size();
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && data[end] != '\n' && data[end] != '\r')
+            ++end;
+        m_list.addItem(QString::fromLatin1(data.constData() + start, end - start));
+        if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+}
+
+bool CallLog::openForAppend() {
+    if (m_path.isEmpty())
+        return false;
+    m_file.setFileName(m_path);
+    if (m_file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return true;
+    reportFailure(QStringLiteral("open the log file %1").arg(QDir::toNativeSeparators(m_path)),
+                  m_file.errorString());
+    return false;
+}
+
+void CallLog::AddLogLine(const QString& message) {
+    const QString line =
+        message + QStringLiteral("  <") + TimeOfDay(m_clock.now()) + QLatin1Char('>');
+    m_list.addItem(line);
+    m_list.setCurrentIndex(m_list.count() - 1);
+    if (!m_file.isOpen())
+        return;
+    const QByteArray bytes = line.toLatin1() + "\r\n";
+    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
+        const QString cause = m_file.errorString();
+        m_file.close();
+        reportFailure(
+            QStringLiteral("write to the log file %1").arg(QDir::toNativeSeparators(m_path)),
+            cause);
+    }
+}
+
+void CallLog::CloseDailyLog() {
+    if (m_file.isOpen())
+        m_file.close();
+}
+
+void CallLog::ReopenDailyLog() {
+    if (!m_file.isOpen())
+        openForAppend();
+}
+
+QString CallLog::DailyLogPath() const {
+    return m_path;
+}
+
+void CallLog::reportFailure(const QString& what, const QString& cause) {
+    if (m_reported)
+        return;
+    m_reported = true;
+    ShowMessage(QStringLiteral("Hushwire could not %1 (%2).\n\nCalls are still screened and shown "
+                               "in the Incoming Call Log, but they are not saved to a file.")
+                    .arg(what, cause),
+                AppTitle(), MessageIcon::Critical);
+}

@@ -1,0 +1,115 @@
+#include "settings/SettingsStore.h"
+
+#include "platform/AppFolder.h"
+#include "platform/MessageSeam.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+QString configHome() {
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // Relative values are invalid by the XDG rules and are ignored like an unset variable.
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return QDir::cleanPath(xdg);
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+void reportSaveFailure(const QString& section, const QString& key, const QString& where,
+                       const QString& cause) {
+    ShowMessage(QStringLiteral("The setting %1/%2 could not be saved to %3 (%4).\n\nThe program "
+                               "keeps running, but this setting may be lost.")
+                    .arg(section, key, QDir::toNativeSeparators(where), cause),
+                AppTitle(), MessageIcon::Critical);
+}
+
+QString statusText(QSettings::Status status) {
+    return status == QSettings::AccessError ? QStringLiteral("access denied")
+                                            : QStringLiteral("the file is not valid");
+}
+
+bool appendJournal(const QString& section, const QString& key, const QString& value) {
+    const QString path = SettingsJournalPath();
+    QFile journal(path);
+    const QByteArray line =
+        (section + QLatin1Char('@') + key + QLatin1Char('@') + value).toLatin1() + "\r\n";
+    if (journal.open(QIODevice::WriteOnly | QIODevice::Append) &&
+        journal.write(line) == line.size() && journal.flush()) {
+        journal.close();
+        return true;
+    }
+    reportSaveFailure(section, key, path, journal.errorString());
+    return false;
+}
+} // namespace
+
+QString ApplicationName() {
+    if (QCoreApplication::instance()) {
+        const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+        if (!name.isEmpty())
+            return name;
+    }
+    return QStringLiteral("hushwire");
+}
+
+QString SettingsFilePath() {
+    return configHome() + QStringLiteral("/hushwire/") + ApplicationName() +
+           QStringLiteral(".conf");
+}
+
+QString SettingsJournalPath() {
+    return AppFile(QStringLiteral("settings.txt"));
+}
+
+QString ReadSetting(const QString& section, const QString& key, const QString& def) {
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    settings.beginGroup(section);
+    const QVariant value = settings.value(key);
+    if (!value.isValid())
+        return def;
+    // A hand-edited value holding commas reads back as a list; give the text as it stands.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
+}
+
+bool SaveSettingDirect(const QString& section, const QString& key, const QString& value) {
+    const QString path = SettingsFilePath();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        reportSaveFailure(section, key, path, QStringLiteral("the folder could not be created"));
+        return false;
+    }
+    QSettings settings(path, QSettings::IniFormat);
+    settings.beginGroup(section);
+    settings.setValue(key, value);
+    settings.endGroup();
+    settings.sync();
+    if (settings.status() != QSettings::NoError) {
+        reportSaveFailure(section, key, path, statusText(settings.status()));
+        return false;
+    }
+    return true;
+}
+
+bool SaveSettingLogged(const QString& section, const QString& key, const QString& value) {
+    if (!SaveSettingDirect(section, key, value))
+        return false;
+    return appendJournal(section, key, value);
+}
+
+bool SaveSettingLogged(const QString& section, const QString& key, int value) {
+    return SaveSettingLogged(section, key, QString::number(value));
+}
+
+void ResetLineCounters(int line, bool all) {
+    const QString section = QStringLiteral("Line") + QString::number(line);
+    const QString param = QStringLiteral("6500");
+    const int last = all ? 6 : 1;
+    for (int i = 1; i <= last; ++i)
+        if (!SaveSettingDirect(section, QStringLiteral("Param") + QString::number(i), param))
+            return;
+    SaveSettingDirect(section, QStringLiteral("Calls"), QStringLiteral("50"));
+}
