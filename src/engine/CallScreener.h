@@ -1,0 +1,139 @@
+#pragma once
+
+#include "platform/time/LineTimer.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class EventLoop;
+class LineApi;
+class LogSink;
+class PhoneLists;
+class SoundPlayer;
+class Wave;
+
+// Reads one text setting (section, key, default), as the settings store does.
+using SettingReader =
+    std::function<QString(const QString& section, const QString& key, const QString& def)>;
+
+// Everything the engine reaches outside itself. The references must outlive the engine.
+struct EngineDeps {
+    LineApi& lineApi;
+    TimerFactory& timers;
+    EventLoop& loop;
+    LogSink& log;
+    PhoneLists& lists;
+    Wave& wave;
+    SoundPlayer& sound;
+    QString appFolder;                // where donotcall.wav and ring.wav are found
+    std::function<void()> endProgram; // ends the program when telephony cannot start
+    // Reads the line choice ("Config"/"Line0".."Line3"). The program passes ReadSetting; when
+    // empty, every line reads as not chosen.
+    SettingReader readSetting = {};
+};
+
+// The state of one telephone line (0..3). Line i always uses telephony line device i. The
+// message playback state of the line lives in Wave (slot i there).
+struct LineSlot {
+    uint32_t lineHandle = 0; // 0: line not open
+    uint32_t callHandle = 0; // 0: no call on the line
+    // Media mode the line is opened for (interactive or automated voice), fixed by the setup
+    // window from the device's capabilities before the lines are opened.
+    uint32_t mediaMode = 0x4;
+    bool listed = false;      // the verdict found the caller in a list
+    QString digits;           // keypad digits of the entry being collected
+    int32_t digitTicks = 0;   // entry-timer ticks since the last digit
+    int32_t waveDeviceId = 0; // wave-out device of the line's call; -1 = PC's default output
+    // The unlock PIN was keyed on this line's call and waits for the end of its message.
+    bool pinDetected = false;
+    int32_t unlockRings = 0; // ticks of this line's unlock ringing
+
+    // The line's timers, created by the engine with the object names "<name>_<line>".
+    std::unique_ptr<LineTimer> timRing;      // 6300 ms: no ring for that long
+    std::unique_ptr<LineTimer> timDropCall;  // 300 ms: drop the call
+    std::unique_ptr<LineTimer> Timer3;       // 500 ms: poll for the end of the message
+    std::unique_ptr<LineTimer> timTollSaver; // 600 ms: end of a keypad entry
+    std::unique_ptr<LineTimer> timUnlockPin; // 4000 ms: the unlock ringing
+};
+
+// The call screening engine: takes every telephony notice through OnLineEvent, screens the
+// caller ID against the phone lists, answers blocked calls, plays the message and hangs up,
+// ends calls that stop ringing, rings the PC in mode 2 and recognises the unlock PIN.
+// Everything runs on the GUI thread.
+class CallScreener {
+public:
+    static constexpr int kLines = 4;
+    static constexpr int kRingMs = 6300;
+    static constexpr int kDropCallMs = 300;
+    static constexpr int kTimer3Ms = 500;
+    static constexpr int kTollSaverMs = 600;
+    static constexpr int kUnlockPinMs = 4000;
+
+    explicit CallScreener(EngineDeps deps);
+    ~CallScreener();
+    CallScreener(const CallScreener&) = delete;
+    CallScreener& operator=(const CallScreener&) = delete;
+
+    // Line set-up and shutdown.
+    void ResetLines();
+    void InitTelephony();
+    void OpenLines();
+    void CloseTelephony();
+
+    // The telephony line callback: device, message, callback instance, param1..param3.
+    void OnLineEvent(uint32_t device, uint32_t message, uintptr_t instance, uint32_t param1,
+                     uint32_t param2, uint32_t param3);
+    void OnCallState(uint32_t call, uint32_t callState);
+    void ScreenCall(uint32_t call);
+    // Sets the slot's listed flag: whether callerNumber is in the public or the private list.
+    void FindInLists(int line);
+    void OnRing(uint32_t line, uint32_t deviceState, uint32_t ringCount);
+    void OnDigit(uint32_t call, uint32_t param1);
+
+    // Blocking action.
+    void AnswerCall(int line);
+    void StartMessage(int line);
+    void FindWaveDevice(int line);
+    void DropCall(int line);
+
+    // Timer ticks, by line index.
+    void timRingTick(int line);
+    void timDropCallTick(int line);
+    void Timer3Tick(int line);
+    void timTollSaverTick(int line);
+    void timUnlockPinTick(int line);
+
+    // Slot lookups: the first slot holding the handle, or -1.
+    int slotByCall(uint32_t call) const;
+    int slotByLine(uint32_t line) const;
+
+    LineSlot& slot(int line) { return m_slots.at(size_t(line)); }
+    const LineSlot& slot(int line) const { return m_slots.at(size_t(line)); }
+
+    QString messagePath() const; // appFolder + "/donotcall.wav"
+    QString ringPath() const;    // appFolder + "/ring.wav"
+
+    // Engine-wide state.
+    uint32_t lineApp = 0;
+    int32_t deviceCount = 0;
+    uint32_t apiVersion = 0;
+    QString callerNumber;
+    QString callerName;
+
+    // Options, loaded by the setup window.
+    int Mode = 1;         // 2 selects ring sounds on the PC; every other value is mode 1
+    int BlockUnknown = 0; // 1: block calls that deliver no number
+    QString PIN;
+
+private:
+    void playRing();
+
+    EngineDeps m_deps;
+    std::array<LineSlot, kLines> m_slots;
+};
+
+// The text of a failed lineOpen: upper-case hexadecimal of the 32-bit result, no prefix.
+QString LineErrorHex(int32_t result);
