@@ -7,7 +7,7 @@
 #include <map>
 #include <memory>
 
-class PcWaveStream;
+class PcWaveDevice;
 
 // Plays on the PC's default audio output through Qt Multimedia. Only device -1 (the wave
 // mapper) exists here. The completion comes through the Qt event loop of the thread that owns
@@ -26,11 +26,12 @@ public:
     uint32_t waveOutUnprepareHeader(WaveOutHandle handle, WaveHdr* header, uint32_t size) override;
     uint32_t waveOutClose(WaveOutHandle handle) override;
 
-    int openCount() const { return static_cast<int>(m_streams.size()); }
+    int openCount() const { return static_cast<int>(m_devices.size()); }
 
 private:
-    PcWaveStream* find(WaveOutHandle handle) const;
+    PcWaveDevice* find(WaveOutHandle handle) const;
+    void complete(WaveOutHandle handle, PcWaveDevice& d);
 
-    std::map<WaveOutHandle, std::unique_ptr<PcWaveStream>> m_streams;
+    std::map<WaveOutHandle, std::unique_ptr<PcWaveDevice>> m_devices;
     WaveOutHandle m_next = 1;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/audio/SoundPlayer.h"
 
+#include <QByteArray>
 #include <QObject>
 
 #include <memory>
@@ -24,6 +25,7 @@ public:
     bool lastWasFallback() const { return m_lastWasFallback; }
 
 private:
+    QByteArray m_data; // samples of the sound playing, kept while it plays
     std::unique_ptr<PcWaveStream> m_stream;
     bool m_lastWasFallback = false;
 };
