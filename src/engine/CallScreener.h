@@ -30,8 +30,8 @@ struct EngineDeps {
     SoundPlayer& sound;
     QString appFolder;                // where donotcall.wav and ring.wav are found
     std::function<void()> endProgram; // ends the program when telephony cannot start
-    // Reads the line choice ("Config"/"Line0".."Line3"). The program passes ReadSetting; when
-    // empty, every line reads as not chosen.
+    // Reads the line choice ("Config"/"Line0".."Line3"); when empty, the settings store's
+    // ReadSetting is used. Tests pass their own.
     SettingReader readSetting = {};
 };
 

@@ -1,0 +1,80 @@
+#include "calllog/LogSink.h"
+#include "engine/CallScreener.h"
+#include "engine/Wave.h"
+#include "platform/telephony/LineApi.h"
+#include "platform/telephony/LineStructs.h"
+#include "platform/time/EventLoop.h"
+
+#include <vector>
+
+void CallScreener::AnswerCall(int line) {
+    // Asynchronous; success shows only as the call reaching CONNECTED, and a failure leaves
+    // the call ringing (its next ring restarts the ring timeout).
+    m_deps.lineApi.lineAnswer(m_slots.at(size_t(line)).callHandle, "", 0);
+}
+
+void CallScreener::FindWaveDevice(int line) {
+    using namespace lineabi;
+    LineSlot& s = m_slots.at(size_t(line));
+    std::vector<uint8_t> id(varstring::kBufferSize, 0);
+    writeU32(id.data(), kTotalSize, varstring::kBufferSize);
+    if (m_deps.lineApi.lineGetID(s.lineHandle, 0, s.callHandle, tapi::LINECALLSELECT_CALL,
+                                 id.data(), QStringLiteral("wave/out")) != 0) {
+        return; // keep the device found for an earlier call on this line
+    }
+    if (readU32(id.data(), varstring::dwStringOffset) == 0) {
+        s.waveDeviceId = -1; // no device tied to the call: the PC's default output
+    } else {
+        // The device number stands right after the fixed part; its low byte is the device.
+        s.waveDeviceId = id[varstring::kFixedSize];
+    }
+}
+
+void CallScreener::StartMessage(int line) {
+    FindWaveDevice(line);
+    if (m_deps.wave.isPlaying(line))
+        return; // the message is still playing on this line
+    // A device left open by a start that could not queue the message is closed before the
+    // next one is opened, so no device is left behind.
+    if (m_deps.wave.isDeviceOpen(line))
+        m_deps.wave.StopWave(line);
+    m_deps.wave.LoadWave(messagePath(), line);
+    if (m_deps.wave.isLoaded(line))
+        m_deps.wave.PlayWave(m_slots.at(size_t(line)).waveDeviceId, line);
+    m_slots.at(size_t(line)).Timer3->start();
+}
+
+void CallScreener::Timer3Tick(int line) {
+    LineSlot& s = m_slots.at(size_t(line));
+    if (m_deps.wave.isPlaying(line))
+        return;
+    s.Timer3->stop();
+    m_deps.wave.StopWave(line);
+    // Let pending notices (a hang-up, the end of a keypad entry) run before deciding.
+    for (int n = 0; n < 4; ++n)
+        m_deps.loop.yield();
+    if (s.pinDetected) {
+        s.pinDetected = false;
+        s.unlockRings = 0;
+        playRing();
+        m_deps.log.AddLogLine(QStringLiteral("UnLock PIN Detected"));
+        s.timUnlockPin->start();
+    } else {
+        s.timDropCall->start();
+    }
+    m_deps.loop.yield();
+}
+
+void CallScreener::timDropCallTick(int line) {
+    LineSlot& s = m_slots.at(size_t(line));
+    s.timDropCall->stop();
+    s.listed = false;
+    DropCall(line);
+}
+
+void CallScreener::DropCall(int line) {
+    const uint32_t call = m_slots.at(size_t(line)).callHandle;
+    // The slot may already be free (the call went idle while the drop was pending).
+    if (call != 0)
+        m_deps.lineApi.lineDrop(call, "", 0);
+}

@@ -1,0 +1,89 @@
+#include "calllog/LogSink.h"
+#include "engine/CallScreener.h"
+#include "platform/MessageSeam.h"
+#include "platform/telephony/LineApi.h"
+#include "settings/SettingsStore.h"
+
+#include <algorithm>
+
+QString LineErrorHex(int32_t result) {
+    return QStringLiteral("%1").arg(uint32_t(result), 0, 16).toUpper();
+}
+
+void CallScreener::ResetLines() {
+    lineApp = 0;
+    for (LineSlot& s : m_slots) {
+        s.lineHandle = 0;
+        s.callHandle = 0;
+    }
+}
+
+void CallScreener::InitTelephony() {
+    uint32_t app = 0;
+    uint32_t devices = 0;
+    const int32_t r = m_deps.lineApi.lineInitialize(
+        &app,
+        [this](uint32_t device, uint32_t message, uintptr_t instance, uint32_t p1, uint32_t p2,
+               uint32_t p3) { OnLineEvent(device, message, instance, p1, p2, p3); },
+        AppTitle(), &devices);
+    if (r != 0) {
+        ShowMessage(QStringLiteral("Compatibility problem with your modem and TAPI "
+                                   "(Windows),please contact your modem provider"),
+                    AppTitle(), MessageIcon::Critical);
+        if (m_deps.endProgram)
+            m_deps.endProgram();
+        return;
+    }
+    lineApp = app;
+    deviceCount = int32_t(std::min<uint32_t>(devices, uint32_t(kLines)));
+    // Every line is opened with the highest version any device agreed to.
+    for (int32_t i = 0; i < deviceCount; ++i) {
+        uint32_t version = 0;
+        uint8_t extensionId[16] = {};
+        if (m_deps.lineApi.lineNegotiateAPIVersion(lineApp, uint32_t(i), tapi::kApiVersionLow,
+                                                   tapi::kApiVersionHigh, &version,
+                                                   extensionId) == 0 &&
+            version > apiVersion) {
+            apiVersion = version;
+        }
+    }
+}
+
+void CallScreener::OpenLines() {
+    for (int i = 0; i < kLines; ++i) {
+        const QString key = QStringLiteral("Line%1").arg(i);
+        const QString chosen = m_deps.readSetting ? m_deps.readSetting(QStringLiteral("Config"),
+                                                                       key, QStringLiteral("0"))
+                                                  : QStringLiteral("0");
+        if (chosen != QLatin1String("1"))
+            continue;
+        LineSlot& s = m_slots[size_t(i)];
+        uint32_t handle = 0;
+        const int32_t r = m_deps.lineApi.lineOpen(
+            lineApp, uint32_t(i), &handle, apiVersion, 0, 0,
+            tapi::LINECALLPRIVILEGE_OWNER | tapi::LINECALLPRIVILEGE_MONITOR, s.mediaMode, nullptr);
+        if (r < 0) {
+            ShowMessage(QStringLiteral("Line%1 Error:  ").arg(i) + LineErrorHex(r), AppTitle(),
+                        MessageIcon::Critical);
+            continue;
+        }
+        s.lineHandle = handle;
+        m_deps.log.AddLogLine(QStringLiteral("Line%1 is ready").arg(i));
+        if (m_deps.lineApi.lineSetStatusMessages(handle, tapi::LINEDEVSTATE_RINGING, 0) != 0) {
+            const QString text =
+                i == 0 ? QStringLiteral("Line0 is opened by another application or modem "
+                                        "setting incorrect,please reboot your computer")
+                       : QStringLiteral("Can not initialize callback message of line%1").arg(i);
+            ShowMessage(text, AppTitle(), MessageIcon::Critical);
+        }
+    }
+}
+
+void CallScreener::CloseTelephony() {
+    // The program is ending: calls are neither dropped nor deallocated, handles stay as they are.
+    for (const LineSlot& s : m_slots) {
+        if (s.lineHandle != 0)
+            m_deps.lineApi.lineClose(s.lineHandle);
+    }
+    m_deps.lineApi.lineShutdown(lineApp);
+}

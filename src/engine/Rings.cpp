@@ -1,0 +1,26 @@
+#include "engine/CallScreener.h"
+#include "platform/telephony/LineApi.h"
+#include "platform/time/EventLoop.h"
+
+void CallScreener::OnRing(uint32_t line, uint32_t deviceState, uint32_t ringCount) {
+    if (deviceState != tapi::LINEDEVSTATE_RINGING)
+        return;
+    const int i = slotByLine(line);
+    if (i >= 0) {
+        // Restart the 6.3 s period at every ring.
+        LineSlot& s = m_slots[size_t(i)];
+        s.timRing->stop();
+        m_deps.loop.yield();
+        s.timRing->start();
+    }
+    // In mode 2 the telephone's ringer is off and the PC rings instead, from the second ring on
+    // (the caller ID comes after the first, so a blocked call never rings the PC).
+    if (ringCount > 1 && Mode == 2)
+        playRing();
+}
+
+void CallScreener::timRingTick(int line) {
+    LineSlot& s = m_slots.at(size_t(line));
+    s.timRing->stop();
+    s.timDropCall->start();
+}
