@@ -1,0 +1,75 @@
+#include "platform/telephony/modem/DeviceDiscovery.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <QSettings>
+
+#include <algorithm>
+
+namespace DeviceDiscovery {
+
+QString SettingsFilePath() {
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty())
+        config = QDir::homePath() + QStringLiteral("/.config");
+    QString app = QCoreApplication::applicationName();
+    if (app.isEmpty())
+        app = QStringLiteral("hushwire");
+    return config + QStringLiteral("/hushwire/") + app + QStringLiteral(".conf");
+}
+
+QStringList SplitDeviceSetting(const QString& value) {
+    QStringList result;
+    for (const QString& part : value.split(QLatin1Char(';'))) {
+        const QString p = part.trimmed();
+        if (!p.isEmpty())
+            result.append(p);
+    }
+    return result;
+}
+
+QStringList DiscoverDevices() {
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    const QVariant v = settings.value(QStringLiteral("Telephony/Devices"));
+    // QSettings turns a value with commas into a list; put it back together.
+    const QString text = v.typeId() == QMetaType::QStringList
+                             ? v.toStringList().join(QLatin1Char(','))
+                             : v.toString();
+    const QStringList configured = SplitDeviceSetting(text);
+    if (!configured.isEmpty())
+        return configured;
+    return ScanDevices();
+}
+
+QStringList ScanDevices(const QString& devRoot) {
+    QStringList result;
+    QSet<QString> reached;
+    QDir byId(devRoot + QStringLiteral("/serial/by-id"));
+    QStringList ids = byId.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& name : ids) {
+        const QString path = byId.filePath(name);
+        result.append(path);
+        const QString target = QFileInfo(path).canonicalFilePath();
+        if (!target.isEmpty())
+            reached.insert(target);
+    }
+    QDir dev(devRoot);
+    for (const QString& pattern : {QStringLiteral("ttyACM*"), QStringLiteral("ttyUSB*")}) {
+        QStringList names =
+            dev.entryList({pattern}, QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+        // ttyUSB2 before ttyUSB10
+        std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+            return a.size() != b.size() ? a.size() < b.size() : a < b;
+        });
+        for (const QString& name : names) {
+            const QString path = dev.filePath(name);
+            if (!reached.contains(QFileInfo(path).canonicalFilePath()))
+                result.append(path);
+        }
+    }
+    return result;
+}
+
+} // namespace DeviceDiscovery
