@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+#include <vector>
+
+// One entry of the public list window: its value and its place in public.tel. The window shows
+// entries in its own order (the user's own numbers newest first, taken-over numbers below); the
+// file keeps the order in which entries were written, so every row carries a key that sorts the
+// rows back into file order.
+struct ListedValue {
+    double value = 0;
+    quint64 fileSeq = 0;
+    friend bool operator==(const ListedValue&, const ListedValue&) = default;
+};
+
+struct ImportResult {
+    std::vector<ListedValue> rows; // the list after the import, in window order
+    qint64 added = 0;              // entries the import added that are still listed at its end
+};
+
+// Most records a shared number database file contributes.
+constexpr qint64 kMaxDatabaseRecords = 50001;
+
+// The records of a shared number database file (same layout as public.tel): little-endian doubles
+// up to the first 0 record, the end of the data or kMaxDatabaseRecords, whichever comes first. A
+// trailing partial record is not a record. Values that are not finite are skipped: they name no
+// phone number, and written back to public.tel they would read as garbage.
+std::vector<double> ReadDatabaseRecords(const QByteArray& data);
+
+// Merges database records into the public list. For every record x, in order:
+//  - x positive withdraws a taken-over entry: the topmost row whose value is -x is removed;
+//    x itself is never added;
+//  - x negative: walking from the top, the first row that is either the user's own entry for the
+//    same number (value -x) or the same taken-over entry (value x) decides: the own entry is
+//    removed and x appended at the bottom, an equal taken-over entry keeps the list unchanged;
+//    with neither, x is appended at the bottom.
+// Appended rows get file keys from nextSeq upwards, so they follow every existing entry in the
+// file. Runs in time linear in the list and the records (a hash index per value).
+ImportResult ApplyImportRules(const std::vector<ListedValue>& rows,
+                              const std::vector<double>& records, quint64 nextSeq);
+
+// The values of the rows in file order (by fileSeq).
+std::vector<double> FileOrder(const std::vector<ListedValue>& rows);

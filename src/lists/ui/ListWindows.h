@@ -1,0 +1,65 @@
+#pragma once
+
+#include "lists/ui/ListKind.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class Clock;
+class EntryDialog;
+class PhoneLists;
+class PrivateListWindow;
+class PublicListWindow;
+class QWidget;
+
+// Owns the phone-list windows and their add dialogs, so that every path to a list (the main
+// window's menus, a list window's Add button, the call log's popup menu) meets the same objects:
+// at any time there is at most one window and at most one add dialog per list, and they are the
+// only writers of that list's file. A dialog asks for its list window when it stores an entry;
+// when that window does not exist it is created hidden, filled from the in-memory table, and kept
+// until it is shown and closed, or until this registry goes away.
+class ListWindows : public QObject {
+    Q_OBJECT
+public:
+    ListWindows(PhoneLists& lists, const Clock& clock, QObject* parent = nullptr);
+    ~ListWindows() override;
+
+    PhoneLists& lists() const { return m_lists; }
+    const Clock& clock() const { return m_clock; }
+    // The folder of the list files; share files are written there and imports start there.
+    QString folder() const;
+
+    // The list window, created hidden when it does not exist yet.
+    PublicListWindow* publicWindow();
+    PrivateListWindow* privateWindow();
+    // The list window if it exists, else nullptr.
+    PublicListWindow* existingPublicWindow() const;
+    PrivateListWindow* existingPrivateWindow() const;
+
+    // Shows the list window modal, owned by owner (the main window). Returns at once; closing the
+    // window destroys it, and the next show creates it afresh from the in-memory table.
+    PublicListWindow* showPublicWindow(QWidget* owner);
+    PrivateListWindow* showPrivateWindow(QWidget* owner);
+
+    // Opens the add dialog modal over owner (a list window's Add button). A dialog of the same
+    // list that is already open (opened from the call log) is brought over owner with what the
+    // user typed, instead of a second one.
+    EntryDialog* openEntryDialog(ListKind kind, QWidget* owner);
+    // Opens the add dialog modeless without an owner, with number in its number field and the
+    // keyboard focus there (the call log's popup menu).
+    EntryDialog* openEntryDialogFromLog(ListKind kind, const QString& number);
+    // The open add dialog of the list, or nullptr.
+    EntryDialog* entryDialog(ListKind kind) const;
+
+private:
+    template <typename W> W* showWindow(W* window, QWidget* owner);
+    EntryDialog* dialogFor(ListKind kind, QWidget* owner);
+
+    PhoneLists& m_lists;
+    const Clock& m_clock;
+    QPointer<PublicListWindow> m_public;
+    QPointer<PrivateListWindow> m_private;
+    QPointer<EntryDialog> m_publicDialog;
+    QPointer<EntryDialog> m_privateDialog;
+};

@@ -1,0 +1,98 @@
+#include "lists/ui/PublicShareActions.h"
+
+#include "lists/ImportRules.h"
+#include "lists/ListFiles.h"
+#include "lists/PhoneLists.h"
+#include "lists/ui/FileChooser.h"
+#include "lists/ui/ListWindows.h"
+#include "lists/ui/PublicListWindow.h"
+#include "lists/ui/SharingProject.h"
+#include "platform/MessageSeam.h"
+#include "platform/SafeWrite.h"
+#include "platform/time/Clock.h"
+#include "ui/UrlOpener.h"
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+
+void ImportDatabaseFile(PublicListWindow& window) {
+    ListWindows& registry = window.registry();
+    const QString path = ChooseFileToOpen(
+        &window, QStringLiteral("Please select a file that downloaded from the database server"),
+        registry.folder(), QStringLiteral("Phone Number Database File (*.pnd)"));
+    if (path.isEmpty())
+        return;
+
+    // A name of a file that does not exist imports nothing; a file that exists but cannot be
+    // read is an error, not an empty database.
+    QByteArray data;
+    QFile file(path);
+    if (file.exists()) {
+        if (!file.open(QIODevice::ReadOnly)) {
+            ShowMessage(QStringLiteral("The file could not be read:\n") +
+                            QDir::toNativeSeparators(path) + QStringLiteral("\n") +
+                            file.errorString(),
+                        AppTitle(), MessageIcon::Critical);
+            return;
+        }
+        data = file.read(kMaxDatabaseRecords * listfile::kPublicRecordSize);
+        file.close();
+    }
+
+    const std::vector<double> records = ReadDatabaseRecords(data);
+    const quint64 firstSeq = window.nextFileSeq();
+    ImportResult result = ApplyImportRules(window.rows(), records, firstSeq);
+    QString error;
+    if (!window.replaceRows(std::move(result.rows), firstSeq + records.size(), &error)) {
+        ShowMessage(QStringLiteral("Nothing was imported: the list could not be saved.\n\n") +
+                        error,
+                    AppTitle(), MessageIcon::Critical);
+        return;
+    }
+    registry.lists().LoadPhoneLists();
+    ShowMessage(QLatin1Char(' ') + QString::number(result.added) +
+                    QStringLiteral(" records have been imported"),
+                AppTitle(), MessageIcon::Information);
+}
+
+namespace {
+// The share file is named after the millisecond tick count taken as a signed 32-bit number, so
+// names stay as short as the ones other users of the sharing project send.
+QString shareFilePath(const ListWindows& registry) {
+    const auto tick = static_cast<qint32>(static_cast<quint32>(registry.clock().tickMs()));
+    return QDir(registry.folder())
+        .filePath(QStringLiteral("share") + QString::number(tick) + QStringLiteral(".txt"));
+}
+} // namespace
+
+void ExportShareFile(PublicListWindow& window) {
+    const QListWidget* list = window.list();
+    if (list->count() == 0) {
+        ShowMessage(QStringLiteral("There is no phone entry here"), AppTitle(),
+                    MessageIcon::Information);
+        return;
+    }
+    // The user's own entries stand above the first taken-over (negative) one.
+    QByteArray text;
+    for (int i = 0; i < list->count(); ++i) {
+        const QString item = list->item(i)->text();
+        if (item.startsWith(QLatin1Char('-')))
+            break;
+        text += item.toLatin1();
+        text += "\r\n";
+    }
+    const QString path = shareFilePath(window.registry());
+    QString error;
+    if (!WriteFileAtomically(path, text, &error)) {
+        ShowMessage(QStringLiteral("The share file could not be written.\n\n") + error, AppTitle(),
+                    MessageIcon::Critical);
+        return;
+    }
+    OpenUrl(QUrl::fromLocalFile(path));
+    ShowMessage(QStringLiteral("Your Public Telemarketing phone number has been exported to \n") +
+                    QDir::toNativeSeparators(path) +
+                    QStringLiteral("\n\nPlease send this file to ") + sharing::ShareAddress() +
+                    QStringLiteral(", thank you join us!"),
+                AppTitle(), MessageIcon::Information);
+}
