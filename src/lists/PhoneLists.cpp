@@ -5,8 +5,8 @@
 
 #include <QFile>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
-#include <unordered_set>
 
 namespace {
 constexpr double kPlainLimit = 1e15; // whole values below this have plain-digit match texts
@@ -20,14 +20,12 @@ bool openListFile(QFile& file) {
 }
 
 // Only blanks count as padding; other white space is part of the typed number.
-QString trimSpaces(const QString& s) {
-    qsizetype begin = 0;
-    qsizetype end = s.size();
-    while (begin < end && s.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && s.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return s.mid(begin, end - begin);
+QStringView trimSpaces(QStringView s) {
+    while (!s.isEmpty() && s.front() == QLatin1Char(' '))
+        s = s.mid(1);
+    while (!s.isEmpty() && s.back() == QLatin1Char(' '))
+        s.chop(1);
+    return s;
 }
 
 // The value of a caller number text made of 1 to 15 digits without a leading zero, the only
@@ -65,11 +63,12 @@ struct PhoneLists::Impl {
     int privateCount = 0;
 
     // Lookup index, rebuilt with the tables. The match texts of whole entries below 10^15 are
-    // their digits, so those entries are kept as integers and a caller number is parsed once;
-    // every other entry keeps its match text.
-    std::unordered_set<qint64> wholeValues;
+    // their digits, so those entries are kept as sorted integers and a caller number is parsed
+    // once; every other entry keeps its match text. Private numbers are kept as sorted views of
+    // the table's own strings, which stay put until the next load rebuilds both.
+    std::vector<qint64> wholeValues;
     QSet<QString> otherTexts;
-    QSet<QString> privateNumbers;
+    std::vector<QStringView> privateNumbers;
 
     void loadPublic();
     void loadPrivate();
@@ -92,13 +91,14 @@ void PhoneLists::Impl::loadPublic() {
             publicList[size_t(n)] = v;
             const double magnitude = std::fabs(v);
             if (magnitude < kPlainLimit && magnitude == std::floor(magnitude))
-                wholeValues.insert(qint64(magnitude));
+                wholeValues.push_back(qint64(magnitude));
             else
                 otherTexts.insert(PublicMatchText(v));
         }
     }
     publicList[size_t(n)] = 0;
     publicCount = n;
+    std::sort(wholeValues.begin(), wholeValues.end());
 }
 
 void PhoneLists::Impl::loadPrivate() {
@@ -113,12 +113,15 @@ void PhoneLists::Impl::loadPrivate() {
                 DecodePrivateRecord(data.constData() + n * listfile::kPrivateRecordSize);
             if (e.isTerminator())
                 break;
-            privateNumbers.insert(trimSpaces(e.Number));
             privateList[size_t(n)] = std::move(e);
         }
     }
     privateList[size_t(n)] = terminatorEntry();
     privateCount = n;
+    privateNumbers.reserve(size_t(n));
+    for (int i = 0; i < n; ++i)
+        privateNumbers.push_back(trimSpaces(privateList[size_t(i)].Number));
+    std::sort(privateNumbers.begin(), privateNumbers.end());
 }
 
 PhoneLists::PhoneLists(QString folder) : d(std::make_shared<Impl>()) {
@@ -149,7 +152,7 @@ int PhoneLists::privateCount() const {
 
 bool PhoneLists::MatchesPublic(const QString& callerNumber) const {
     const qint64 value = plainDigitsValue(callerNumber);
-    if (value > 0 && d->wholeValues.count(value))
+    if (value > 0 && std::binary_search(d->wholeValues.begin(), d->wholeValues.end(), value))
         return true;
     // A value that is not whole can still print as digits once rounded to 15 significant
     // digits, so the other texts are searched for every caller number.
@@ -157,7 +160,8 @@ bool PhoneLists::MatchesPublic(const QString& callerNumber) const {
 }
 
 bool PhoneLists::MatchesPrivate(const QString& callerNumber) const {
-    return d->privateNumbers.contains(callerNumber);
+    return std::binary_search(d->privateNumbers.begin(), d->privateNumbers.end(),
+                              QStringView(callerNumber));
 }
 
 QString PhoneLists::publicPath() const {
