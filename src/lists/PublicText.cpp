@@ -1,15 +1,17 @@
 #include "lists/PublicText.h"
 
+#include <charconv>
 #include <cmath>
 
 QString PublicMatchText(double v) {
-    // Qt's number formatting ignores the C locale, so the decimal point is always '.'. A whole
-    // value below 10^15 has at most 15 digits, so the 15-digit general form prints it plainly.
-    if (std::isnan(v))
-        return QStringLiteral("NAN");
-    if (std::isinf(v))
-        return QStringLiteral("INF");
-    return QString::number(std::fabs(v), 'G', 15);
+    // The C library's "%.15G" form, rounded exactly as it rounds (ties to even on the exact
+    // binary value) but independent of the locale's decimal point. A whole value below 10^15
+    // has at most 15 digits, so this form prints it as plain digits.
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(v), std::chars_format::general, 15);
+    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
+    return text.toUpper();
 }
 
 QString PublicDisplayText(double v) {

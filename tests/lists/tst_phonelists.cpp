@@ -204,7 +204,7 @@ private Q_SLOTS:
     void indexAgreesWithLinearRule() {
         QRandomGenerator rng(20261206);
         const double nan = std::numeric_limits<double>::quiet_NaN();
-        for (int round = 0; round < 20; ++round) {
+        for (int round = 0; round < 6; ++round) {
             std::vector<double> values;
             QStringList candidates{QString(), u"UNKNOWN"_qs, u"0"_qs, u"NAN"_qs, u"INF"_qs};
             for (int i = 0; i < 300; ++i) {
