@@ -47,7 +47,8 @@ void CallLog::OpenDailyLog() {
             QStringLiteral("the folder could not be created"));
         return;
     }
-    if (QFileInfo::exists(m_path)) {
+    // Only a regular file is replayed: reading a device such as /dev/zero would never end.
+    if (QFileInfo(m_path).isFile()) {
         replay();
         m_loop.yield();
     }
