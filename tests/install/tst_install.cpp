@@ -1,0 +1,109 @@
+// `cmake --install` of the build folder lays the program out as a desktop program expects.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+class TestInstall : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void executablesAndSharedFiles();
+    void desktopEntryMatchesExecutableAndIcons();
+    void manPages();
+
+private:
+    QString path(const QString& relative) const { return m_root.filePath(relative); }
+    QTemporaryDir m_root;
+};
+
+void TestInstall::initTestCase() {
+    QVERIFY(m_root.isValid());
+    QProcess install;
+    install.setProcessChannelMode(QProcess::MergedChannels);
+    install.start(QStringLiteral("cmake"),
+                  {QStringLiteral("--install"), QStringLiteral(HW_BUILD_DIR),
+                   QStringLiteral("--prefix"), m_root.path()});
+    QVERIFY(install.waitForFinished(120000));
+    QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+}
+
+void TestInstall::executablesAndSharedFiles() {
+    const QStringList programs = {QStringLiteral("hushwire"), QStringLiteral("hushwire-fakemodem")};
+    for (const QString& program : programs) {
+        // A program the build made must be installed, and runnable.
+        if (!QFileInfo::exists(QStringLiteral(HW_BUILD_DIR "/") + program))
+            continue;
+        const QFileInfo bin(path(QStringLiteral("bin/") + program));
+        QVERIFY2(bin.isFile() && bin.isExecutable(), qPrintable(bin.filePath()));
+    }
+    // Every sound file and page of the source tree, byte for byte.
+    const QDir assets(QStringLiteral(HW_SOURCE_DIR "/assets"));
+    const QStringList shared =
+        assets.entryList({QStringLiteral("*.wav"), QStringLiteral("*.html")}, QDir::Files);
+    QVERIFY(shared.contains(QStringLiteral("donotcall.wav")));
+    QVERIFY(shared.contains(QStringLiteral("ring.wav")));
+    for (const QString& name : shared) {
+        QFile source(assets.filePath(name));
+        QFile installed(path(QStringLiteral("share/hushwire/") + name));
+        QVERIFY2(installed.open(QIODevice::ReadOnly), qPrintable(installed.fileName()));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QCOMPARE(installed.readAll(), source.readAll());
+    }
+}
+
+void TestInstall::desktopEntryMatchesExecutableAndIcons() {
+    const QString desktopPath = path(QStringLiteral("share/applications/hushwire.desktop"));
+    QFile desktop(desktopPath);
+    QVERIFY(desktop.open(QIODevice::ReadOnly | QIODevice::Text));
+    QCOMPARE(desktop.readLine().trimmed(), QByteArray("[Desktop Entry]"));
+
+    QSettings entry(desktopPath, QSettings::IniFormat);
+    entry.beginGroup(QStringLiteral("Desktop Entry"));
+    QCOMPARE(entry.value(QStringLiteral("Type")).toString(), QStringLiteral("Application"));
+    QCOMPARE(entry.value(QStringLiteral("Name")).toString(), QStringLiteral("Hushwire"));
+    QCOMPARE(entry.value(QStringLiteral("Terminal")).toString(), QStringLiteral("false"));
+    // The menu starts the installed program by name and shows the icon the theme installs.
+    QCOMPARE(entry.value(QStringLiteral("Exec")).toString(), QStringLiteral("hushwire"));
+    const QString icon = entry.value(QStringLiteral("Icon")).toString();
+    QCOMPARE(icon, QStringLiteral("hushwire"));
+
+    QFile svg(
+        path(QStringLiteral("share/icons/hicolor/scalable/apps/") + icon + QStringLiteral(".svg")));
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&svg);
+    QVERIFY(xml.readNextStartElement());
+    QCOMPARE(xml.name(), QLatin1String("svg"));
+    while (!xml.atEnd())
+        xml.readNext();
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+
+    QFile png(
+        path(QStringLiteral("share/icons/hicolor/32x32/apps/") + icon + QStringLiteral(".png")));
+    QVERIFY(png.open(QIODevice::ReadOnly));
+    const QByteArray head = png.read(24);
+    QCOMPARE(head.left(8), QByteArray("\x89PNG\r\n\x1a\n", 8));
+    // IHDR width and height, big-endian.
+    QCOMPARE(head.mid(16, 8), QByteArray("\0\0\0\x20\0\0\0\x20", 8));
+}
+
+void TestInstall::manPages() {
+    auto unpack = [](const QString& gz) {
+        QProcess gzip;
+        gzip.start(QStringLiteral("gzip"), {QStringLiteral("-dc"), gz});
+        gzip.waitForFinished(10000);
+        return gzip.exitCode() == 0 ? gzip.readAllStandardOutput() : QByteArray();
+    };
+    const QByteArray page = unpack(path(QStringLiteral("share/man/man1/hushwire.1.gz")));
+    QVERIFY(page.startsWith(".TH HUSHWIRE 1"));
+    QVERIFY(page.contains("hushwire\\-fakemodem"));
+    QCOMPARE(unpack(path(QStringLiteral("share/man/man1/hushwire-fakemodem.1.gz"))).trimmed(),
+             QByteArray(".so man1/hushwire.1"));
+}
+
+QTEST_GUILESS_MAIN(TestInstall)
+#include "tst_install.moc"
