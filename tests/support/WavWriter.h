@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+// Builds WAV files for tests, well-formed or deliberately broken.
+namespace wavwriter {
+
+// One chunk: identifier, 32-bit size (sizeOverride when >= 0), data, and a pad byte when the
+// data length is odd.
+QByteArray Chunk(const char* id, const QByteArray& data, int64_t sizeOverride = -1);
+
+// A 16-byte PCM "fmt " chunk body. blockAlign 0xFFFF means channels * bits / 8.
+QByteArray FmtBody(uint16_t channels, uint32_t rate, uint16_t bits, uint32_t blockAlign = 0xFFFF,
+                   uint16_t formatTag = 1);
+
+// "RIFF" + size + "WAVE" + chunks; the size is the true one unless riffSizeOverride >= 0.
+QByteArray Riff(const QByteArray& chunks, int64_t riffSizeOverride = -1);
+
+// A plain PCM file: fmt then data.
+QByteArray PcmWav(uint16_t channels, uint32_t rate, uint16_t bits, const QByteArray& samples);
+
+// Samples of a sine (16-bit signed or 8-bit unsigned), interleaved over the channels.
+QByteArray Sine(uint16_t channels, uint32_t rate, uint16_t bits, int frames, double hz,
+                double amplitude = 0.5);
+
+bool WriteFile(const QString& path, const QByteArray& bytes);
+
+} // namespace wavwriter
