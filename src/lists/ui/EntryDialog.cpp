@@ -8,6 +8,7 @@
 #include "lists/ui/PublicListWindow.h"
 #include "platform/MessageSeam.h"
 
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -83,6 +84,12 @@ bool EntryDialog::eventFilter(QObject* watched, QEvent* event) {
     else
         return QWidget::eventFilter(watched, event);
     return true;
+}
+
+void EntryDialog::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        m_registry.forget(this);
 }
 
 QString EntryDialog::listTitle() const {

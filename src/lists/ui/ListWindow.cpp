@@ -4,6 +4,7 @@
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
 
+#include <QCloseEvent>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -11,6 +12,8 @@ ListWindow::ListWindow(ListWindows& registry, const QString& objectName, const Q
     : QWidget(nullptr, Qt::Window), m_registry(registry) {
     setObjectName(objectName);
     setWindowTitle(title);
+    // Closing destroys the window; the next use creates it afresh from the in-memory table.
+    setAttribute(Qt::WA_DeleteOnClose);
 
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("List1"));
@@ -57,4 +60,10 @@ void ListWindow::openAddDialog() {
 void ListWindow::reportWriteFailure(const QString& title, const QString& error) {
     ShowMessage(QStringLiteral("The list could not be saved; it is unchanged.\n\n") + error, title,
                 MessageIcon::Critical);
+}
+
+void ListWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        m_registry.forget(this);
 }

@@ -30,6 +30,7 @@ protected:
     // Opens the add dialog of this list, modal over this window.
     void openAddDialog();
     virtual ListKind kind() const = 0;
+    void closeEvent(QCloseEvent* event) override;
 
     // Reports a list file that could not be written.
     static void reportWriteFailure(const QString& title, const QString& error);

@@ -48,7 +48,6 @@ template <typename W> W* ListWindows::showWindow(W* window, QWidget* owner) {
         // A hidden window (created by an add dialog) keeps its list, including what the dialog
         // added, and is now handed to its owner.
         window->setParent(owner, window->windowFlags() | Qt::Window);
-        window->setAttribute(Qt::WA_DeleteOnClose);
         window->setWindowModality(Qt::ApplicationModal);
     }
     window->show();
@@ -63,6 +62,17 @@ PublicListWindow* ListWindows::showPublicWindow(QWidget* owner) {
 
 PrivateListWindow* ListWindows::showPrivateWindow(QWidget* owner) {
     return showWindow(privateWindow(), owner);
+}
+
+void ListWindows::forget(const QObject* closing) {
+    if (m_public == closing)
+        m_public = nullptr;
+    if (m_private == closing)
+        m_private = nullptr;
+    if (m_publicDialog == closing)
+        m_publicDialog = nullptr;
+    if (m_privateDialog == closing)
+        m_privateDialog = nullptr;
 }
 
 EntryDialog* ListWindows::entryDialog(ListKind kind) const {

@@ -52,6 +52,10 @@ public:
     // The open add dialog of the list, or nullptr.
     EntryDialog* entryDialog(ListKind kind) const;
 
+    // Called by a window or dialog that is closing (and will be destroyed): from now on it is no
+    // longer the list's window or dialog.
+    void forget(const QObject* closing);
+
 private:
     template <typename W> W* showWindow(W* window, QWidget* owner);
     EntryDialog* dialogFor(ListKind kind, QWidget* owner);
