@@ -78,7 +78,7 @@ int FakeLineApi::deviceOfLine(uint32_t line) const {
 
 int32_t FakeLineApi::record(const QString& name, std::vector<qint64> args, const QString& text,
                             int deviceForFailure) {
-    ops.push_back(Op{name, std::move(args), text});
+    ops.push_back(Op{name, std::move(args), text, clock ? clock() : -1});
     if (deviceForFailure >= 0) {
         auto it = m_deviceFailures.find({name, uint32_t(deviceForFailure)});
         if (it != m_deviceFailures.end())

@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -29,6 +30,7 @@ public:
         QString name;
         std::vector<qint64> args;
         QString text;
+        qint64 atMs = -1; // when it was called, if a clock is set
     };
 
     struct Call {
@@ -45,6 +47,8 @@ public:
     // lineAnswer brings CONNECTED; lineDrop brings DISCONNECTED then IDLE.
     bool autoConnect = true;
     bool autoIdleOnDrop = true;
+    // Stamps recorded operations with the time, when set.
+    std::function<qint64()> clock;
 
     // Makes an operation (by name, e.g. "lineOpen") return the result from now on; a
     // device-specific failure applies only to that device (lineOpen, lineNegotiateAPIVersion).

@@ -1,0 +1,150 @@
+#include "support/EngineHarness.h"
+
+#include "lists/ListFiles.h"
+
+#include <QFile>
+#include <QtEndian>
+
+QStringList LogRecorder::texts() const {
+    QStringList result;
+    for (const Line& l : lines)
+        result.append(l.text);
+    return result;
+}
+
+qint64 LogRecorder::timeOf(const QString& text) const {
+    for (const Line& l : lines) {
+        if (l.text == text)
+            return l.ms;
+    }
+    return -1;
+}
+
+QByteArray MakeWaveFile(int ms, int channels, int bits, int rate) {
+    const int blockAlign = channels * bits / 8;
+    const quint32 dataSize = quint32(qint64(rate) * ms / 1000 * blockAlign);
+    QByteArray out;
+    auto u32 = [&](quint32 v) {
+        char b[4];
+        qToLittleEndian(v, b);
+        out.append(b, 4);
+    };
+    auto u16 = [&](quint16 v) {
+        char b[2];
+        qToLittleEndian(v, b);
+        out.append(b, 2);
+    };
+    out.append("RIFF");
+    u32(36 + dataSize + (dataSize & 1));
+    out.append("WAVEfmt ");
+    u32(16);
+    u16(1);
+    u16(quint16(channels));
+    u32(quint32(rate));
+    u32(quint32(rate * blockAlign));
+    u16(quint16(blockAlign));
+    u16(quint16(bits));
+    out.append("data");
+    u32(dataSize);
+    for (quint32 i = 0; i < dataSize; ++i)
+        out.append(char(bits == 8 ? 128 + ((i / 8) % 2 ? 40 : -40) : (i % 2 ? 0x10 : 0)));
+    if (dataSize & 1)
+        out.append('\0');
+    return out;
+}
+
+EngineHarness::EngineHarness(int deviceCount)
+    : line(time, deviceCount), wave(mmio, waveOut), sound(time), log(time) {
+    line.clock = [this] { return time.elapsedMs(); };
+    lists = std::make_unique<PhoneLists>(m_dir.path());
+    lists->LoadPhoneLists();
+    EngineDeps deps{line,
+                    time,
+                    time,
+                    log,
+                    *lists,
+                    wave,
+                    sound,
+                    m_dir.path(),
+                    [this] { ++endProgramCalls; },
+                    [this](const QString& section, const QString& key, const QString& def) {
+                        return settings.value(section + QLatin1Char('/') + key, def);
+                    }};
+    engine = std::make_unique<CallScreener>(std::move(deps));
+}
+
+EngineHarness::~EngineHarness() = default;
+
+void EngineHarness::start(const QList<int>& lines) {
+    for (int i : lines)
+        settings.insert(QStringLiteral("Config/Line%1").arg(i), QStringLiteral("1"));
+    engine->ResetLines();
+    engine->InitTelephony();
+    engine->OpenLines();
+    time.runPosted();
+}
+
+void EngineHarness::writeMessage(int ms) {
+    writeMessageBytes(MakeWaveFile(ms));
+}
+
+void EngineHarness::writeMessageBytes(const QByteArray& bytes) {
+    QFile f(engine->messagePath());
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
+
+void EngineHarness::removeMessage() {
+    QFile::remove(engine->messagePath());
+}
+
+void EngineHarness::setPublicList(const std::vector<double>& values) {
+    QString error;
+    RewritePublicFile(lists->publicPath(), values, &error);
+    lists->LoadPhoneLists();
+}
+
+void EngineHarness::setPrivateList(const QList<QPair<QString, QString>>& entries) {
+    std::vector<PrivateEntry> records;
+    for (const auto& [name, number] : entries)
+        records.push_back(MakePrivateEntry(name, number));
+    QString error;
+    RewritePrivateFile(lists->privatePath(), records, &error);
+    lists->LoadPhoneLists();
+}
+
+uint32_t EngineHarness::incomingCall(int device, const QByteArray& number, const QByteArray& name,
+                                     uint32_t extraFlags) {
+    const uint32_t call = line.offerCall(device);
+    line.ring(device, 1);
+    // The caller ID comes after the first ring has been handled, as on a real line.
+    time.runPosted();
+    uint32_t flags = extraFlags;
+    if (!number.isEmpty())
+        flags |= tapi::LINECALLPARTYID_ADDRESS;
+    if (!name.isEmpty())
+        flags |= tapi::LINECALLPARTYID_NAME;
+    line.sendCallerId(call, flags, number, name);
+    time.runPosted();
+    return call;
+}
+
+bool EngineHarness::atRest() const {
+    return restReport().isEmpty();
+}
+
+QString EngineHarness::restReport() const {
+    QStringList problems;
+    for (int i = 0; i < CallScreener::kLines; ++i) {
+        if (engine->slot(i).callHandle != 0)
+            problems.append(
+                QStringLiteral("slot %1 holds call %2").arg(i).arg(engine->slot(i).callHandle));
+    }
+    if (time.runningTimerCount() != 0)
+        problems.append(QStringLiteral("%1 timers running").arg(time.runningTimerCount()));
+    if (waveOut.openCount() != 0)
+        problems.append(QStringLiteral("%1 wave devices open").arg(waveOut.openCount()));
+    if (line.liveCallCount() != 0)
+        problems.append(QStringLiteral("%1 calls not deallocated").arg(line.liveCallCount()));
+    return problems.join(QStringLiteral("; "));
+}
