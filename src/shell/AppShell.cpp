@@ -1,0 +1,164 @@
+#include "shell/AppShell.h"
+
+#include "calllog/CallLog.h"
+#include "calllog/ui/AddFromLog.h"
+#include "engine/CallScreener.h"
+#include "engine/Wave.h"
+#include "lists/PhoneLists.h"
+#include "lists/ui/ListWindows.h"
+#include "platform/MessageSeam.h"
+#include "settings/SettingsStore.h"
+#include "settings/ui/frmSetup.h"
+#include "shell/cSysTray.h"
+#include "shell/frmMain.h"
+#include "shell/frmSplash.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTimer>
+
+AppShell::AppShell(ShellServices services, QObject* parent)
+    : QObject(parent), m_services(std::move(services)), m_main(std::make_unique<frmMain>()) {
+    m_callLog = std::make_unique<CallLog>(m_main->callLogList(), m_services.clock, m_loop,
+                                          m_services.appFolder);
+    m_lists = std::make_unique<PhoneLists>(m_services.appFolder);
+    m_wave = std::make_unique<Wave>(m_services.mmio, m_services.waveOut);
+    m_screener = std::make_unique<CallScreener>(
+        EngineDeps{m_services.lineApi, m_main->timerFactory(), m_loop, *m_callLog, *m_lists,
+                   *m_wave, m_services.sound, m_services.appFolder, [this] { endProgram(); },
+                   [](const QString& section, const QString& key, const QString& def) {
+                       return ReadSetting(section, key, def);
+                   }});
+
+    m_listWindows = std::make_unique<ListWindows>(*m_lists, m_services.clock);
+    InstallAddFromLogMenu(m_main->lstWhite(), *m_listWindows);
+
+    connect(m_main.get(), &frmMain::unloading, this, &AppShell::ShutDown);
+    connect(m_main.get(), &frmMain::mnuOptionsClicked, this, &AppShell::showOptions);
+    connect(m_main.get(), &frmMain::mnuWhiteClicked, this, &AppShell::showPrivateList);
+    connect(m_main.get(), &frmMain::mnuBlackClicked, this, &AppShell::showPublicList);
+    connect(m_main.get(), &frmMain::mnuWLogsClicked, this, &AppShell::showLogViewer);
+}
+
+AppShell::~AppShell() {
+    // Windows that refer to the engine and the lists go first.
+    delete m_setup;
+    m_setup = nullptr;
+    m_listWindows.reset();
+}
+
+void AppShell::StartUp() {
+    auto* splash = new frmSplash;
+    connect(splash, &frmSplash::finished, this, &AppShell::ShowMainWindow);
+    splash->load();
+}
+
+void AppShell::ShowMainWindow() {
+    LoadMainWindow();
+    if (m_ending)
+        return;
+    if (!m_startMinimised)
+        m_main->show();
+    else if (!m_main->cSysTray1()->canRestoreFromTray())
+        m_main->showMinimized(); // no tray to come back from: stay on the taskbar
+    Q_EMIT mainWindowLoaded();
+}
+
+void AppShell::LoadMainWindow() {
+    cSysTray* tray = m_main->cSysTray1();
+    tray->setInTray(true);
+    tray->setTrayTip(AppTitle());
+
+    m_callLog->OpenDailyLog();
+
+    m_screener->ResetLines();
+    m_screener->InitTelephony();
+    if (m_ending)
+        return;
+
+    m_setup = new frmSetup(
+        *m_screener, m_services.lineApi, [this] { m_main->timExit()->start(); }, m_main.get());
+
+    m_screener->OpenLines();
+    checkModemChanges();
+
+    if (m_setup->MinOnStart == 1) {
+        m_startMinimised = true;
+        m_main->setWindowState(m_main->windowState() | Qt::WindowMinimized);
+    }
+
+    m_lists->LoadPhoneLists();
+
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+void AppShell::checkModemChanges() {
+    // A modem that was replaced between runs gets fresh line counters and its new description.
+    for (int line = 0; line < CallScreener::kLines; ++line) {
+        const QString key = QStringLiteral("Line%1").arg(line);
+        const QString stored = ReadSetting(QStringLiteral("Modem"), key, QString());
+        const QString shown = m_setup->lineDescription(line);
+        if (stored == shown)
+            continue;
+        ResetLineCounters(line, false);
+        SaveSettingLogged(QStringLiteral("Modem"), key, shown);
+    }
+}
+
+void AppShell::ShutDown() {
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    m_main->timExit()->stop();
+
+    m_screener->CloseTelephony();
+    QCoreApplication::processEvents();
+    m_callLog->CloseDailyLog();
+    m_main->cSysTray1()->setInTray(false);
+    QCoreApplication::processEvents();
+
+    // Every other window goes; the main window is closing already when the close asked for
+    // the shut-down, and is closed here when a signal or the session's end asked for it.
+    const QList<QWidget*> windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (window != m_main.get() && window->isVisible())
+            window->close();
+    }
+    m_main->close();
+    m_main->hide();
+    // Leaves every event loop, modal ones included.
+    QCoreApplication::exit(0);
+}
+
+void AppShell::requestShutDown() {
+    m_main->close();
+    ShutDown(); // in case the window was never loaded and so did not report its close
+}
+
+void AppShell::endProgram() {
+    // Telephony could not start: the user has been told; nothing was opened, so the program
+    // ends at once without the shut-down sequence.
+    m_ending = true;
+    m_main->cSysTray1()->setInTray(false);
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+}
+
+void AppShell::showOptions() {
+    if (!m_setup)
+        return;
+    if (!m_setup->isLoaded())
+        m_setup->Load();
+    m_setup->exec();
+}
+
+void AppShell::showPrivateList() {
+    m_listWindows->showPrivateWindow(m_main.get());
+}
+
+void AppShell::showPublicList() {
+    m_listWindows->showPublicWindow(m_main.get());
+}
+
+void AppShell::showLogViewer() {}

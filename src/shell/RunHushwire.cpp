@@ -1,0 +1,56 @@
+#include "shell/RunHushwire.h"
+
+#include "platform/AppFolder.h"
+#include "platform/MessageSeam.h"
+#include "platform/audio/Mmio.h"
+#include "platform/audio/RoutingWaveOut.h"
+#include "platform/audio/pc/PcWaveOut.h"
+#include "platform/audio/pc/QtSoundPlayer.h"
+#include "platform/telephony/modem/ModemLineService.h"
+#include "platform/time/Clock.h"
+#include "settings/SettingsStore.h"
+#include "shell/AppShell.h"
+#include "shell/ShellIcons.h"
+#include "shell/SingleInstance.h"
+#include "shell/UnixSignalWatcher.h"
+#include "ui/MessageBoxes.h"
+
+#include <QApplication>
+#include <csignal>
+
+int RunHushwire(QApplication& app) {
+    // The program ends through its shut-down, not when its last visible window goes (the main
+    // window may be hidden in the tray while a dialog closes).
+    app.setQuitOnLastWindowClosed(false);
+    app.setWindowIcon(HushwireIcon());
+    if (!IsHeadlessPlatform())
+        InstallWidgetMessageHandler();
+
+    SingleInstance instance(SingleInstance::DefaultLockPath(ApplicationName()));
+    if (!instance.tryLock()) {
+        ShowMessage(QStringLiteral("Hushwire Is Already Running"), AppTitle(),
+                    MessageIcon::Critical);
+        return 0;
+    }
+
+    ModemLineService modems(ModemLineService::DiscoverDevices());
+    PcWaveOut pcOut;
+    RoutingWaveOut waveOut(pcOut, &modems.modemWaveOut());
+    QtSoundPlayer sound;
+    FileMmio mmio;
+    SystemClock clock;
+
+    AppShell shell(ShellServices{modems, waveOut, sound, mmio, clock, AppFolder()});
+
+    UnixSignalWatcher watcher({SIGTERM, SIGINT, SIGHUP});
+    QObject::connect(&watcher, &UnixSignalWatcher::signalReceived, &shell,
+                     [&shell](int) { shell.requestShutDown(); });
+    // Logging off or shutting down the desktop: the modem goes back on hook before the
+    // session ends.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &shell, &AppShell::ShutDown,
+                     Qt::DirectConnection);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &shell, &AppShell::ShutDown);
+
+    shell.StartUp();
+    return app.exec();
+}

@@ -1,0 +1,63 @@
+#include "shell/frmAbout.h"
+
+#include "platform/MessageSeam.h"
+#include "shell/AppInfo.h"
+#include "shell/ShellIcons.h"
+#include "ui/HandCursor.h"
+#include "ui/LinkLabel.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QUrl>
+
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About ") + AppTitle());
+
+    auto* layout = new QGridLayout(this);
+    auto* image1 = new QLabel(this);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setPixmap(HushwireLogo(64));
+    layout->addWidget(image1, 0, 0, 3, 1, Qt::AlignTop);
+
+    auto* title = new QLabel(AppTitle(), this);
+    title->setObjectName(QStringLiteral("lblTitle"));
+    QFont big = title->font();
+    big.setPointSize(big.pointSize() * 3 / 2);
+    big.setBold(true);
+    title->setFont(big);
+    layout->addWidget(title, 0, 1);
+
+    auto* version = new QLabel(appinfo::VersionText(), this);
+    version->setObjectName(QStringLiteral("lblVersion"));
+    layout->addWidget(version, 1, 1);
+
+    auto* author = new QLabel(QStringLiteral("Written by the Hushwire developers."), this);
+    author->setObjectName(QStringLiteral("lblAuthor"));
+    layout->addWidget(author, 2, 1);
+
+    auto* web = new LinkLabel(appinfo::MakerWebAddress(), this);
+    web->setObjectName(QStringLiteral("lblWeb"));
+    web->setUrl(QUrl(appinfo::MakerWebAddress()));
+    web->setLinkCursor(HandCursor());
+    layout->addWidget(web, 3, 1);
+
+    auto* mail = new LinkLabel(appinfo::SupportEmail(), this);
+    mail->setObjectName(QStringLiteral("lblEmail"));
+    mail->setUrl(QUrl(QStringLiteral("mailto:") + appinfo::SupportEmail() +
+                      QStringLiteral("?subject=Help")));
+    mail->setLinkCursor(HandCursor());
+    layout->addWidget(mail, 4, 1);
+
+    auto* legal = new QLabel(QStringLiteral("This program is freeware. It is provided as is, "
+                                            "without warranty of any kind."),
+                             this);
+    legal->setObjectName(QStringLiteral("lblLegal"));
+    legal->setWordWrap(true);
+    layout->addWidget(legal, 5, 0, 1, 2);
+    // Over the window or the legal notice the pointer is the default one again.
+    for (QWidget* area : {static_cast<QWidget*>(this), static_cast<QWidget*>(legal)}) {
+        web->addCursorResetArea(area);
+        mail->addCursorResetArea(area);
+    }
+}

@@ -1,0 +1,63 @@
+#include "shell/frmSplash.h"
+
+#include "platform/MessageSeam.h"
+#include "shell/ShellIcons.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+} // namespace
+
+frmSplash::frmSplash(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_timer1(new QTimer(this)) {
+    setObjectName(QStringLiteral("frmSplash"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setStyleSheet(QStringLiteral("frmSplash { background: white; border: 2px solid #1f4e79; }"));
+
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(24, 24, 24, 24);
+    auto* imgLogo = makeLabel(this, "imgLogo", QString());
+    imgLogo->setPixmap(HushwireLogo(96));
+    layout->addWidget(imgLogo, 0, 0, 4, 1);
+
+    m_productName = makeLabel(this, "lblProductName", QString());
+    QFont big = m_productName->font();
+    big.setPointSize(big.pointSize() * 2);
+    big.setBold(true);
+    m_productName->setFont(big);
+    layout->addWidget(m_productName, 0, 1);
+    layout->addWidget(makeLabel(this, "lblVersion", QStringLiteral("Freeware")), 1, 1);
+    layout->addWidget(makeLabel(this, "lblPlatform", QStringLiteral("FOR WINDOWS9X/ME/2000/XP")), 2,
+                      1);
+    layout->addWidget(makeLabel(this, "lblCompany", QStringLiteral("Hushwire Software")), 3, 1);
+    layout->addWidget(makeLabel(this, "lblAuthor", QStringLiteral("by the Hushwire developers")), 4,
+                      1);
+
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(kShowMs);
+    connect(m_timer1, &QTimer::timeout, this, &frmSplash::onTimer1);
+    m_timer1->start();
+}
+
+void frmSplash::load() {
+    show();
+    QCoreApplication::processEvents();
+    m_productName->setText(AppTitle());
+    QCoreApplication::processEvents();
+}
+
+void frmSplash::onTimer1() {
+    // Runs once: the splash is gone before the main window loads.
+    m_timer1->stop();
+    close();
+    QCoreApplication::processEvents();
+    Q_EMIT finished();
+}
