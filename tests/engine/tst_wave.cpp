@@ -123,7 +123,6 @@ private Q_SLOTS:
             << Riff(Chunk("fmt ", FmtBody(1, 8000, 8).left(14)) + data);
         QTest::newRow("data larger than file") << Riff(fmt + Chunk("data", "1234", 1000000));
         QTest::newRow("data near 4 GiB") << Riff(fmt + Chunk("data", "1234", 0xFFFFFFFE));
-        QTest::newRow("RIFF size lying") << Riff(fmt + data, 0x7FFFFFFF);
         QTest::newRow("truncated header") << Riff(fmt + data).left(30);
         QTest::newRow("only RIFF") << QByteArray("RIFF\x04\0\0\0WAVE", 12);
         QTest::newRow("empty file") << QByteArray();
@@ -138,6 +137,26 @@ private Q_SLOTS:
         QVERIFY(!w.isLoaded(0));
         QCOMPARE(mmio.openFileCount(), 0);
         QVERIFY(w.slot(0).waveBuffer.size() < 100);
+    }
+
+    void riffSizeBeyondTheFileStillLoads_data() {
+        QTest::addColumn<uint32_t>("riffSize");
+        QTest::newRow("all ones") << 0xFFFFFFFFu;
+        QTest::newRow("too large") << 0x7FFFFFFFu;
+    }
+    // Streaming recorders leave a placeholder RIFF size; the chunks inside are still read, but
+    // only as far as the file goes.
+    void riffSizeBeyondTheFileStillLoads() {
+        QFETCH(uint32_t, riffSize);
+        FileMmio mmio;
+        FakeWaveOut out;
+        Wave w(mmio, out);
+        const QByteArray fmt = Chunk("fmt ", FmtBody(1, 8000, 8));
+        w.LoadWave(write(Riff(fmt + Chunk("data", "12345678"), riffSize)), 0);
+        QVERIFY(w.isLoaded(0));
+        QCOMPARE(w.slot(0).waveBuffer.size(), size_t(8));
+        w.LoadWave(write(Riff(fmt + Chunk("data", "1234", 1000), riffSize)), 1);
+        QVERIFY(!w.isLoaded(1));
     }
 
     void missingFileOrEmptyPathReleasesTheBuffer() {

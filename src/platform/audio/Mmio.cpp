@@ -83,13 +83,21 @@ uint32_t FileMmio::mmioDescend(MmioHandle h, MmckInfo* ck, const MmckInfo* paren
         if (f->file.read(reinterpret_cast<char*>(header), 8) != 8)
             return mmio::MMIOERR_CHUNKNOTFOUND;
         const FourCC id = LittleEndian32(header);
-        const uint32_t size = LittleEndian32(header + 4);
+        uint32_t size = LittleEndian32(header + 4);
         const qint64 dataOffset = pos + 8;
-        if (dataOffset + static_cast<qint64>(size) > limit || dataOffset > 0xFFFFFFFFLL)
+        const bool isForm = id == kRiff || id == kList;
+        if (dataOffset > 0xFFFFFFFFLL)
             return mmio::MMIOERR_CHUNKNOTFOUND;
+        if (dataOffset + static_cast<qint64>(size) > limit) {
+            // Recorders that stream their output often leave a placeholder (0 or all ones) in
+            // the RIFF size; such a form simply runs to the end of what is there. Any other
+            // chunk that claims more than the file holds is not believed.
+            if (!isForm)
+                return mmio::MMIOERR_CHUNKNOTFOUND;
+            size = static_cast<uint32_t>(limit - dataOffset);
+        }
 
         FourCC type = 0;
-        const bool isForm = id == kRiff || id == kList;
         if (isForm) {
             unsigned char t[4];
             if (size < 4 || f->file.read(reinterpret_cast<char*>(t), 4) != 4)
