@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <unordered_map>
 
 std::vector<double> ReadDatabaseRecords(const QByteArray& data) {
@@ -26,16 +25,43 @@ namespace {
 // Rows are identified by their position in a sequence that starts with the existing rows in
 // window order and continues with every appended row. Rows are only ever removed or appended at
 // the bottom, so window order is the order of these positions, and the topmost row holding a
-// value is the front of that value's queue.
-struct ValueIndex {
-    std::unordered_map<double, std::deque<std::size_t>> positions;
+// value is the head of that value's chain. The chains of all values share one array of links.
+class ValueIndex {
+public:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-    std::size_t* top(double v) {
-        auto it = positions.find(v);
-        return it == positions.end() || it->second.empty() ? nullptr : &it->second.front();
+    explicit ValueIndex(std::size_t capacity) {
+        m_chains.reserve(capacity);
+        m_next.reserve(capacity);
     }
-    void popTop(double v) { positions[v].pop_front(); }
-    void push(double v, std::size_t pos) { positions[v].push_back(pos); }
+    std::size_t top(double v) const {
+        auto it = m_chains.find(v);
+        return it == m_chains.end() ? kNone : it->second.head;
+    }
+    void popTop(double v) {
+        Chain& c = m_chains[v];
+        c.head = m_next[c.head];
+        if (c.head == kNone)
+            c.tail = kNone;
+    }
+    // pos must be larger than every position pushed before.
+    void push(double v, std::size_t pos) {
+        m_next.resize(pos + 1, kNone);
+        Chain& c = m_chains.try_emplace(v).first->second;
+        if (c.tail == kNone)
+            c.head = pos;
+        else
+            m_next[c.tail] = pos;
+        c.tail = pos;
+    }
+
+private:
+    struct Chain {
+        std::size_t head = kNone;
+        std::size_t tail = kNone;
+    };
+    std::unordered_map<double, Chain> m_chains;
+    std::vector<std::size_t> m_next;
 };
 } // namespace
 
@@ -46,13 +72,12 @@ ImportResult ApplyImportRules(const std::vector<ListedValue>& rows,
     all.reserve(rows.size() + records.size());
     removed.reserve(rows.size() + records.size());
 
-    ValueIndex index;
-    index.positions.reserve(rows.size() + records.size());
+    ValueIndex index(rows.size() + records.size());
     for (std::size_t i = 0; i < rows.size(); ++i)
         index.push(rows[i].value, i);
 
     auto removeTop = [&](double v) {
-        removed[*index.top(v)] = true;
+        removed[index.top(v)] = true;
         index.popTop(v);
     };
     auto append = [&](double v) {
@@ -65,15 +90,16 @@ ImportResult ApplyImportRules(const std::vector<ListedValue>& rows,
         if (x == 0 || !std::isfinite(x))
             continue;
         if (x > 0) {
-            if (index.top(-x))
+            if (index.top(-x) != ValueIndex::kNone)
                 removeTop(-x);
             continue;
         }
-        const std::size_t* own = index.top(-x);
-        const std::size_t* same = index.top(x);
-        if (same && (!own || *same < *own))
+        // kNone is the largest position, so "no such row" never comes first.
+        const std::size_t own = index.top(-x);
+        const std::size_t same = index.top(x);
+        if (same < own)
             continue;
-        if (own)
+        if (own != ValueIndex::kNone)
             removeTop(-x);
         append(x);
     }

@@ -166,8 +166,10 @@ bool PublicListWindow::replaceRows(std::vector<ListedValue> rows, quint64 nextSe
         m_list->addItems(
             displayTexts(rows.cbegin() + static_cast<std::ptrdiff_t>(old), rows.cend()));
     } else {
+        m_list->setUpdatesEnabled(false);
         m_list->clear();
         m_list->addItems(displayTexts(rows.cbegin(), rows.cend()));
+        m_list->setUpdatesEnabled(true);
     }
     m_rows = std::move(rows);
     m_nextSeq = nextSeq;
