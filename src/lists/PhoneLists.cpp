@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QSet>
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -63,12 +62,12 @@ struct PhoneLists::Impl {
     int privateCount = 0;
 
     // Lookup index, rebuilt with the tables. The match texts of whole entries below 10^15 are
-    // their digits, so those entries are kept as sorted integers and a caller number is parsed
-    // once; every other entry keeps its match text. Private numbers are kept as sorted views of
+    // their digits, so those entries are kept as integers and a caller number is parsed
+    // once; every other entry keeps its match text. Private numbers are kept as views of
     // the table's own strings, which stay put until the next load rebuilds both.
-    std::vector<qint64> wholeValues;
+    QSet<qint64> wholeValues;
     QSet<QString> otherTexts;
-    std::vector<QStringView> privateNumbers;
+    QSet<QStringView> privateNumbers;
 
     void loadPublic();
     void loadPrivate();
@@ -83,7 +82,7 @@ void PhoneLists::Impl::loadPublic() {
         // Records beyond the table's capacity and a cut-off last record are not read.
         const QByteArray data = file.read(qint64(kPublicCapacity) * listfile::kPublicRecordSize);
         const int records = int(data.size() / listfile::kPublicRecordSize);
-        wholeValues.reserve(size_t(records));
+        wholeValues.reserve(records);
         for (; n < records; ++n) {
             const double v = DecodePublicRecord(data.constData() + n * listfile::kPublicRecordSize);
             if (v == 0)
@@ -91,14 +90,13 @@ void PhoneLists::Impl::loadPublic() {
             publicList[size_t(n)] = v;
             const double magnitude = std::fabs(v);
             if (magnitude < kPlainLimit && magnitude == std::floor(magnitude))
-                wholeValues.push_back(qint64(magnitude));
+                wholeValues.insert(qint64(magnitude));
             else
                 otherTexts.insert(PublicMatchText(v));
         }
     }
     publicList[size_t(n)] = 0;
     publicCount = n;
-    std::sort(wholeValues.begin(), wholeValues.end());
 }
 
 void PhoneLists::Impl::loadPrivate() {
@@ -118,10 +116,9 @@ void PhoneLists::Impl::loadPrivate() {
     }
     privateList[size_t(n)] = terminatorEntry();
     privateCount = n;
-    privateNumbers.reserve(size_t(n));
+    privateNumbers.reserve(n);
     for (int i = 0; i < n; ++i)
-        privateNumbers.push_back(trimSpaces(privateList[size_t(i)].Number));
-    std::sort(privateNumbers.begin(), privateNumbers.end());
+        privateNumbers.insert(trimSpaces(privateList[size_t(i)].Number));
 }
 
 PhoneLists::PhoneLists(QString folder) : d(std::make_shared<Impl>()) {
@@ -152,7 +149,7 @@ int PhoneLists::privateCount() const {
 
 bool PhoneLists::MatchesPublic(const QString& callerNumber) const {
     const qint64 value = plainDigitsValue(callerNumber);
-    if (value > 0 && std::binary_search(d->wholeValues.begin(), d->wholeValues.end(), value))
+    if (value > 0 && d->wholeValues.contains(value))
         return true;
     // A value that is not whole can still print as digits once rounded to 15 significant
     // digits, so the other texts are searched for every caller number.
@@ -160,8 +157,7 @@ bool PhoneLists::MatchesPublic(const QString& callerNumber) const {
 }
 
 bool PhoneLists::MatchesPrivate(const QString& callerNumber) const {
-    return std::binary_search(d->privateNumbers.begin(), d->privateNumbers.end(),
-                              QStringView(callerNumber));
+    return d->privateNumbers.contains(QStringView(callerNumber));
 }
 
 QString PhoneLists::publicPath() const {
