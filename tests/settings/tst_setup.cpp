@@ -2,6 +2,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/ui/DeviceDescription.h"
 #include "settings/ui/LineAccess.h"
+#include "settings/ui/PortAccess.h"
 #include "settings/ui/frmSetup.h"
 #include "support/EngineHarness.h"
 
@@ -14,6 +15,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -350,6 +352,26 @@ private Q_SLOTS:
         const MessageRequest& m = m_h->messages.messages().first();
         QVERIFY(m.text.contains(QStringLiteral("/dev/ttyACM1")));
         QVERIFY(m.text.contains(QStringLiteral("dialout")));
+    }
+
+    // Real ports: only an existing port this user may not read and write counts as forbidden.
+    void portAccessOfFiles() {
+        const QString open = m_dir.path() + QStringLiteral("/ttyOpen");
+        const QString closed = m_dir.path() + QStringLiteral("/ttyClosed");
+        for (const QString& path : {open, closed}) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::setPermissions(closed, QFileDevice::Permissions()));
+        PortAccess access({open, closed, m_dir.path() + QStringLiteral("/missing")});
+        QVERIFY(!access.isPermissionDenied(0));
+        QVERIFY(!access.isPermissionDenied(2)); // missing is another problem
+        QVERIFY(!access.isPermissionDenied(7));
+        QCOMPARE(access.devicePath(1), closed);
+        QCOMPARE(access.devicePath(7), QString());
+        if (::geteuid() == 0)
+            QSKIP("root may open every file");
+        QVERIFY(access.isPermissionDenied(1));
     }
 };
 
