@@ -3,6 +3,7 @@
 #include "lists/ListFiles.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <unordered_map>
 
@@ -22,6 +23,20 @@ std::vector<double> ReadDatabaseRecords(const QByteArray& data) {
 }
 
 namespace {
+// Phone numbers are whole values close to each other; mixing all bits of the value spreads
+// them over the buckets (the standard hash of a double chains them badly here).
+struct ValueHash {
+    std::size_t operator()(double v) const {
+        quint64 x = std::bit_cast<quint64>(v == 0 ? 0.0 : v);
+        x ^= x >> 30;
+        x *= 0xbf58476d1ce4e5b9ULL;
+        x ^= x >> 27;
+        x *= 0x94d049bb133111ebULL;
+        x ^= x >> 31;
+        return static_cast<std::size_t>(x);
+    }
+};
+
 // Rows are identified by their position in a sequence that starts with the existing rows in
 // window order and continues with every appended row. Rows are only ever removed or appended at
 // the bottom, so window order is the order of these positions, and the topmost row holding a
@@ -60,7 +75,7 @@ private:
         std::size_t head = kNone;
         std::size_t tail = kNone;
     };
-    std::unordered_map<double, Chain> m_chains;
+    std::unordered_map<double, Chain, ValueHash> m_chains;
     std::vector<std::size_t> m_next;
 };
 } // namespace
