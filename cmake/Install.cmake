@@ -58,25 +58,29 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://hushwire.invalid/")
 
-# The Qt libraries the executables link; dpkg-shlibdeps adds their exact versions where it is
-# installed. The plugins are loaded at run time, so no library scan finds them: the window
-# system (qt6-qpa-plugins) and the GStreamer elements Qt Multimedia plays through.
+# Run-time parts no library scan finds, because Qt loads them as plugins: the window system
+# (qt6-qpa-plugins) and the GStreamer elements Qt Multimedia plays through; and Qt Print
+# Support, which the call log prints through.
 set(_hw_depends
-    "libqt6core6 (>= 6.4)"
-    "libqt6gui6 (>= 6.4)"
-    "libqt6widgets6 (>= 6.4)"
-    "libqt6multimedia6 (>= 6.4)"
-    "libqt6serialport6 (>= 6.4)"
     "libqt6printsupport6 (>= 6.4)"
     "qt6-qpa-plugins"
     "gstreamer1.0-plugins-base"
     "gstreamer1.0-plugins-good")
-list(JOIN _hw_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 find_program(HW_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(HW_DPKG_SHLIBDEPS)
+    # dpkg-shlibdeps adds the libraries the executables link, with their minimum versions.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+    list(PREPEND _hw_depends
+        "libc6 (>= 2.34)"
+        "libstdc++6 (>= 11)"
+        "libqt6core6 (>= 6.4)"
+        "libqt6gui6 (>= 6.4)"
+        "libqt6widgets6 (>= 6.4)"
+        "libqt6multimedia6 (>= 6.4)"
+        "libqt6serialport6 (>= 6.4)")
 endif()
+list(JOIN _hw_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 
 include(CPack)

@@ -205,7 +205,7 @@ void TestFakeModem::callerIdVariants_data() {
         << QByteArrayList{"MESG = 060342", "DDN_NMBR = 5550000", "DDN_NMBR = O", "NAME = X"};
     QTest::newRow("NBR") << QByteArray("cid NBR NMBR=12") << QByteArrayList{"NBR = 12"};
     QTest::newRow("before the first ring")
-        << QByteArray("cid before NMBR=5551111 NAME=A B")
+        << QByteArray("cid before NMBR=5551111 NAME=A B\nwait 100\nring")
         << QByteArrayList{"NMBR = 5551111", "NAME = A B", "RING"};
 }
 

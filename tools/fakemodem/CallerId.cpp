@@ -52,14 +52,14 @@ bool BuildCallerId(const QStringList& words, const QDateTime& now, CallerIdMessa
     QString numberKey = QStringLiteral("NMBR");
     QString number;
     QString name;
-    out->ringAfter = false;
+    out->beforeRing = false;
 
     for (qsizetype i = 0; i < words.size(); ++i) {
         const QString& w = words[i];
         if (w.compare(QLatin1String("nospace"), Qt::CaseInsensitive) == 0) {
             spaces = false;
         } else if (w.compare(QLatin1String("before"), Qt::CaseInsensitive) == 0) {
-            out->ringAfter = true;
+            out->beforeRing = true;
         } else if (w.compare(QLatin1String("DDN"), Qt::CaseInsensitive) == 0) {
             numberKey = QStringLiteral("DDN_NMBR");
         } else if (w.compare(QLatin1String("NBR"), Qt::CaseInsensitive) == 0) {

@@ -10,7 +10,7 @@
 // and NAME=<name>|O|P (a name may run over several words, or be quoted).
 struct CallerIdMessage {
     QList<QByteArray> lines;
-    bool ringAfter = false; // "before": the exchange sends caller ID, then the first ring
+    bool beforeRing = false; // "before": marked in the log; the script sends the RING after it
 };
 
 bool BuildCallerId(const QStringList& words, const QDateTime& now, CallerIdMessage* out,

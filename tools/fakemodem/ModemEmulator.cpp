@@ -71,7 +71,15 @@ void ModemEmulator::reset() {
     if (m_offHook)
         goOnHook();
     m_toneReporting = false;
-    m_vsmCode = m_chipset.hasVoice() ? m_chipset.formats.front().code : -1;
+    // Until AT+VSM says otherwise: the first unsigned linear format, as most modems start in.
+    m_vsmCode = -1;
+    for (const VoiceFormat& f : std::as_const(m_chipset.formats)) {
+        if (m_vsmCode < 0 || (!f.muLaw && !f.signedLinear)) {
+            m_vsmCode = f.code;
+            if (!f.muLaw && !f.signedLinear)
+                break;
+        }
+    }
     m_vsmRate = 8000;
 }
 

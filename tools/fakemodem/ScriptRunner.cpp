@@ -141,9 +141,9 @@ bool ScriptRunner::execute(const QString& line) {
             fail(line, error);
             return true;
         }
+        if (msg.beforeRing)
+            m_log.write("EV", QStringLiteral("caller ID before the first ring"));
         m_modem.callerId(msg.lines);
-        if (msg.ringAfter)
-            m_modem.ring();
         return true;
     }
     if (cmd == QLatin1String("send")) {
