@@ -158,19 +158,31 @@ bool PublicListWindow::removeEntry(int row, QString* error) {
 bool PublicListWindow::replaceRows(std::vector<ListedValue> rows, quint64 nextSeq, QString* error) {
     if (!RewritePublicFile(registry().lists().publicPath(), FileOrder(rows), error))
         return false;
-    // An import mostly appends; the list box is rebuilt only when rows above the bottom changed.
-    const std::size_t old = m_rows.size();
-    const bool appendOnly =
-        rows.size() >= old && std::equal(m_rows.begin(), m_rows.end(), rows.begin());
-    if (appendOnly) {
-        m_list->addItems(
-            displayTexts(rows.cbegin() + static_cast<std::ptrdiff_t>(old), rows.cend()));
-    } else {
-        m_list->setUpdatesEnabled(false);
-        m_list->clear();
-        m_list->addItems(displayTexts(rows.cbegin(), rows.cend()));
-        m_list->setUpdatesEnabled(true);
+    // Kept entries keep their texts; only rows whose text changed are touched, so an import
+    // into a long list neither formats nor allocates every item again.
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(rows.size()));
+    std::size_t old = 0;
+    for (const ListedValue& r : rows) {
+        while (old < m_rows.size() && m_rows[old].fileSeq != r.fileSeq)
+            ++old;
+        if (old < m_rows.size())
+            texts.append(m_list->item(static_cast<int>(old++))->text());
+        else
+            texts.append(PublicDisplayText(r.value));
     }
+    m_list->setUpdatesEnabled(false);
+    m_list->clearSelection();
+    const int common = std::min(m_list->count(), static_cast<int>(texts.size()));
+    for (int i = 0; i < common; ++i) {
+        QListWidgetItem* item = m_list->item(i);
+        if (item->text() != texts.at(i))
+            item->setText(texts.at(i));
+    }
+    while (m_list->count() > texts.size())
+        delete m_list->takeItem(m_list->count() - 1);
+    m_list->addItems(texts.mid(common));
+    m_list->setUpdatesEnabled(true);
     m_rows = std::move(rows);
     m_nextSeq = nextSeq;
     return true;
