@@ -2,6 +2,7 @@
 
 #include "calllog/CallLog.h"
 #include "calllog/ui/AddFromLog.h"
+#include "calllog/ui/frmViewLog.h"
 #include "engine/CallScreener.h"
 #include "engine/Wave.h"
 #include "lists/PhoneLists.h"
@@ -9,11 +10,13 @@
 #include "platform/MessageSeam.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
+#include "shell/PromoPanel.h"
 #include "shell/cSysTray.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QListWidget>
 #include <QTimer>
 
@@ -68,6 +71,9 @@ void AppShell::LoadMainWindow() {
     cSysTray* tray = m_main->cSysTray1();
     tray->setInTray(true);
     tray->setTrayTip(AppTitle());
+
+    auto* promo = new PromoPanel;
+    m_main->setPromoPanel(promo);
 
     m_callLog->OpenDailyLog();
 
@@ -161,4 +167,8 @@ void AppShell::showPublicList() {
     m_listWindows->showPublicWindow(m_main.get());
 }
 
-void AppShell::showLogViewer() {}
+void AppShell::showLogViewer() {
+    frmViewLog viewer(*m_callLog, m_main.get());
+    viewer.setWindowTitle(QStringLiteral("View Call Logs"));
+    viewer.exec();
+}

@@ -45,6 +45,7 @@ frmMain::frmMain(QWidget* parent)
 
     auto* frame1 = new QGroupBox(QStringLiteral("Incoming Call Log"), central);
     frame1->setObjectName(QStringLiteral("Frame1"));
+    m_frame1 = frame1;
     auto* frame1Layout = new QVBoxLayout(frame1);
     m_lstWhite->setObjectName(QStringLiteral("lstWhite"));
     // Every row has the same height: keeps a replay of a long day's log fast.
@@ -95,9 +96,12 @@ void frmMain::buildMenus() {
             this, &frmMain::showThanks);
 }
 
-void frmMain::setPromoPanel(QWidget* panel) {
-    panel->setParent(m_frame2);
-    m_frame2->layout()->addWidget(panel);
+void frmMain::setPromoPanel(QGroupBox* panel) {
+    panel->setObjectName(QStringLiteral("Frame2"));
+    QWidget* central = centralWidget();
+    delete central->layout()->replaceWidget(m_frame2, panel);
+    delete m_frame2;
+    m_frame2 = panel;
 }
 
 void frmMain::onTrayMouseUp(qint16 button, quint32 /*id*/) {

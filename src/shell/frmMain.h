@@ -30,8 +30,9 @@ public:
     // Makes the engine's per-line timers children of this window.
     TimerFactory& timerFactory() { return m_timerFactory; }
 
-    // Puts the promotional panel into the "Cool Stuff" frame.
-    void setPromoPanel(QWidget* panel);
+    // Puts the promotional panel in place of the empty "Cool Stuff" frame; it becomes Frame2.
+    void setPromoPanel(QGroupBox* panel);
+    QGroupBox* Frame1() const { return m_frame1; }
 
     // Left-button release on the tray icon: a minimised window comes back in its normal state.
     void onTrayMouseUp(qint16 button, quint32 id);
@@ -56,6 +57,7 @@ private:
 
     QListWidget* m_lstWhite = nullptr;
     CallLogListBox m_callLogList;
+    QGroupBox* m_frame1 = nullptr;
     QGroupBox* m_frame2 = nullptr;
     cSysTray* m_tray = nullptr;
     QTimer* m_timExit = nullptr;

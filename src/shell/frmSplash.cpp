@@ -19,7 +19,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
 frmSplash::frmSplash(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_timer1(new QTimer(this)) {
     setObjectName(QStringLiteral("frmSplash"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setStyleSheet(QStringLiteral("frmSplash { background: white; border: 2px solid #1f4e79; }"));
 
     auto* layout = new QGridLayout(this);
@@ -55,9 +54,12 @@ void frmSplash::load() {
 }
 
 void frmSplash::onTimer1() {
-    // Runs once: the splash is gone before the main window loads.
+    // Runs once: the splash is gone from the screen before the main window loads. The object
+    // itself is deleted only afterwards, since letting events run here could otherwise delete
+    // it in the middle of this handler.
     m_timer1->stop();
     close();
     QCoreApplication::processEvents();
     Q_EMIT finished();
+    deleteLater();
 }
