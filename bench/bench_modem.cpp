@@ -163,6 +163,10 @@ int main(int argc, char** argv) {
                 offHook < 0)
                 offHook = l.ms;
         }
+        if (i == 0 && qEnvironmentVariableIsSet("HW_BENCH_TRACE")) {
+            for (const LogLine& l : lines)
+                std::fprintf(stderr, "%lld %s %s\n", l.ms, qPrintable(l.kind), qPrintable(l.text));
+        }
         if (lastCid >= 0 && offHook >= lastCid)
             delays.push_back(double(offHook - lastCid));
         Spin(100);

@@ -170,13 +170,15 @@ bool ModemLine::answer(const std::shared_ptr<ModemCall>& call) {
     };
     m_port.command("AT+FCLASS=8",
                    [failed](Result r, const QList<QByteArray>&) { failed(r, "AT+FCLASS=8"); });
-    if (m_usRobotics)
-        m_port.command("AT#VTD=3F,3F,3F", [](Result, const QList<QByteArray>&) {});
     m_port.command("AT+VLS=1", [this, call, failed](Result r, const QList<QByteArray>&) {
         if (call->state != ModemCall::State::Answering)
             return; // dropped meanwhile, or an earlier step failed
         if (failed(r, "AT+VLS=1"))
             return;
+        // U.S. Robotics modems report DTMF and tones only after AT#VTD. It is sent once the
+        // line is off hook, so that it never delays taking the call.
+        if (m_usRobotics)
+            m_port.command("AT#VTD=3F,3F,3F", [](Result, const QList<QByteArray>&) {});
         setState(*call, ModemCall::State::Connected);
         m_host.postNotice(call->handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_CONNECTED, 0, 0);
     });
