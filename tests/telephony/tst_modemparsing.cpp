@@ -9,6 +9,7 @@
 #include "platform/telephony/modem/ModemWaveOut.h"
 #include "platform/telephony/modem/VoiceFormatChoice.h"
 
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -201,6 +202,19 @@ void TestModemParsing::deviceScanIsStableAndWithoutDuplicates() {
                           d.filePath(QStringLiteral("ttyUSB10"))}));
     QCOMPARE(DeviceDiscovery::SplitDeviceSetting(QStringLiteral(" /dev/a ;; /dev/b;")),
              (QStringList{QStringLiteral("/dev/a"), QStringLiteral("/dev/b")}));
+
+    // The setting, when present, names the devices in its own order.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    {
+        QSettings s(DeviceDiscovery::SettingsFilePath(), QSettings::IniFormat);
+        s.setValue(QStringLiteral("Telephony/Devices"), QStringLiteral("/dev/ttyUSB1;/dev/ttyS0"));
+    }
+    QVERIFY(DeviceDiscovery::SettingsFilePath().startsWith(config.path() +
+                                                           QStringLiteral("/hushwire/")));
+    QCOMPARE(DeviceDiscovery::DiscoverDevices(),
+             (QStringList{QStringLiteral("/dev/ttyUSB1"), QStringLiteral("/dev/ttyS0")}));
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 QTEST_GUILESS_MAIN(TestModemParsing)

@@ -11,13 +11,17 @@
 namespace DeviceDiscovery {
 
 QString SettingsFilePath() {
+    // The same file as the settings store's: $XDG_CONFIG_HOME (when absolute) or ~/.config,
+    // then hushwire/<executable's base name>.conf.
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty())
+    if (config.isEmpty() || !QDir::isAbsolutePath(config))
         config = QDir::homePath() + QStringLiteral("/.config");
-    QString app = QCoreApplication::applicationName();
+    QString app;
+    if (QCoreApplication::instance())
+        app = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     if (app.isEmpty())
         app = QStringLiteral("hushwire");
-    return config + QStringLiteral("/hushwire/") + app + QStringLiteral(".conf");
+    return QDir::cleanPath(config) + QStringLiteral("/hushwire/") + app + QStringLiteral(".conf");
 }
 
 QStringList SplitDeviceSetting(const QString& value) {
