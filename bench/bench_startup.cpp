@@ -1,0 +1,121 @@
+// Start-up cost of the main window: from the start of its load to "Line0 is ready" in the call
+// log, with a day's log of 30,000 lines to replay and both phone lists full (the splash is not
+// counted). Also the whole load (lists included) and the resident memory afterwards.
+#include "platform/audio/Mmio.h"
+#include "platform/time/Clock.h"
+#include "platform/time/QtTime.h"
+#include "settings/SettingsStore.h"
+#include "shell/AppShell.h"
+#include "shell/frmMain.h"
+#include "support/FakeLineApi.h"
+#include "support/FakeSoundPlayer.h"
+#include "support/FakeWaveOut.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
+}
+
+double residentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+void prepare(const QString& root) {
+    const QString app = root + QStringLiteral("/app");
+    QDir().mkpath(app + QStringLiteral("/LogFiles"));
+    // Settings are kept under the executable's name.
+    QDir().mkpath(QFileInfo(SettingsFilePath()).path());
+    writeFile(SettingsFilePath(), "[Config]\nLine0=1\n\n[Modem]\nLine0=Voice Modem  [28]\n");
+
+    QByteArray log;
+    for (int i = 0; i < 30000; ++i)
+        log += "CallerID:555" + QByteArray::number(1000000 + i) + " [CALLER " +
+               QByteArray::number(i) + "]  <10:" + QByteArray::number(10 + i % 50) + ":00>\r\n";
+    writeFile(app + QStringLiteral("/LogFiles/") +
+                  QDate::currentDate().toString(QStringLiteral("yy-MM-dd")) +
+                  QStringLiteral(".txt"),
+              log);
+
+    QByteArray publicList(50000 * 8, '\0');
+    for (int i = 0; i < 50000; ++i) {
+        const double v = 8005000000.0 + i;
+        std::memcpy(publicList.data() + i * 8, &v, 8);
+    }
+    writeFile(app + QStringLiteral("/public.tel"), publicList);
+    QByteArray privateList;
+    for (int i = 0; i < 10000; ++i)
+        privateList += QByteArray("Name " + QByteArray::number(i)).leftJustified(30, ' ') +
+                       QByteArray("555" + QByteArray::number(2000000 + i)).leftJustified(20, ' ');
+    writeFile(app + QStringLiteral("/private.txt"), privateList);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    QTemporaryDir dir;
+    // The settings file is resolved once per process: the folders are set before Qt starts.
+    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
+    qputenv("HUSHWIRE_APPFOLDER", (dir.path() + QStringLiteral("/app")).toLocal8Bit());
+    QApplication qapp(argc, argv);
+    prepare(dir.path());
+    QtEventLoop loop;
+    FakeLineApi lines(loop, 1);
+    lines.devices[0].name = QStringLiteral("Voice Modem");
+    lines.devices[0].mediaModes = 28;
+    FakeWaveOut waveOut;
+    FakeSoundPlayer sound;
+    FileMmio mmio;
+    SystemClock clock;
+    AppShell shell(
+        ShellServices{lines, waveOut, sound, mmio, clock, dir.path() + QStringLiteral("/app")});
+
+    QElapsedTimer timer;
+    qint64 readyNs = -1;
+    QAbstractItemModel* model = shell.mainWindow().lstWhite()->model();
+    QObject::connect(
+        model, &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int) {
+            if (readyNs < 0 &&
+                model->index(first, 0).data().toString().contains(QStringLiteral("Line0 is ready")))
+                readyNs = timer.nsecsElapsed();
+        });
+
+    timer.start();
+    shell.LoadMainWindow();
+    const qint64 loadNs = timer.nsecsElapsed();
+    // The line's notices and log lines arrive through the event loop.
+    while (readyNs < 0 && timer.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (readyNs < 0) {
+        const QListWidget* list = shell.mainWindow().lstWhite();
+        std::fprintf(stderr, "Line0 never became ready; last log line: %s\n",
+                     qPrintable(list->count() ? list->item(list->count() - 1)->text() : QString()));
+        return 1;
+    }
+    std::printf("startup_ms %.1f ms\n", double(readyNs) / 1e6);
+    std::printf("load_ms %.1f ms\n", double(loadNs) / 1e6);
+    std::printf("rss_mb %.1f MB\n", residentMb());
+    std::printf("log_rows %d rows\n", shell.mainWindow().lstWhite()->count());
+    return 0;
+}
