@@ -53,12 +53,14 @@ private Q_SLOTS:
                 if (!live) {
                     if (offered >= kCalls || rng.bounded(4) != 0)
                         continue;
-                    // A new call: message file, first ring and caller ID.
-                    const int m = rng.bounded(int(messages.size()) + 2);
-                    if (m >= messages.size() || messages[m].isEmpty())
-                        h.removeMessage();
-                    else
-                        h.writeMessageBytes(messages[m]);
+                    // A new call; now and then the message file changes (good, odd, none).
+                    if (offered % 25 == 0) {
+                        const int m = rng.bounded(int(messages.size()) + 2);
+                        if (m >= messages.size() || messages[m].isEmpty())
+                            h.removeMessage();
+                        else
+                            h.writeMessageBytes(messages[m]);
+                    }
                     ++offered;
                     c.handle = h.line.offerCall(i);
                     c.rings = 1;
@@ -125,6 +127,7 @@ private Q_SLOTS:
         QCOMPARE(h.waveOut.queuedCount(), 0);
         QCOMPARE(h.mmio.openFileCount(), 0);
         QVERIFY(blockedAnswers > 1000);
+        QVERIFY(h.waveOut.totalOpens > 500); // messages were really played
         QVERIFY(h.log.texts().count(QStringLiteral("UnLock PIN Detected")) > 0);
         for (int i = 0; i < 4; ++i) {
             QVERIFY(!h.engine->slot(i).pinDetected);
