@@ -172,7 +172,10 @@ void ModemPort::onLine(const QByteArray& line) {
 }
 
 void ModemPort::onError(QSerialPort::SerialPortError error) {
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+    // Only a device that is gone ends the line; a setting the driver does not support
+    // (UnsupportedOperationError on some USB adapters) or a framing error does not.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+        error != QSerialPort::WriteError && error != QSerialPort::DeviceNotFoundError)
         return;
     // A closed pseudo-terminal or an unplugged USB modem reports read errors in a busy loop
     // for as long as the port stays open: close it at once.
