@@ -10,7 +10,9 @@
 void CallScreener::AnswerCall(int line) {
     // Asynchronous; success shows only as the call reaching CONNECTED, and a failure leaves
     // the call ringing (its next ring restarts the ring timeout).
-    m_deps.lineApi.lineAnswer(m_slots.at(size_t(line)).callHandle, "", 0);
+    LineSlot& s = m_slots.at(size_t(line));
+    ++s.answers;
+    m_deps.lineApi.lineAnswer(s.callHandle, "", 0);
 }
 
 void CallScreener::FindWaveDevice(int line) {

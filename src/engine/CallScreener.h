@@ -50,6 +50,7 @@ struct LineSlot {
     // The unlock PIN was keyed on this line's call and waits for the end of its message.
     bool pinDetected = false;
     int32_t unlockRings = 0; // ticks of this line's unlock ringing
+    uint32_t answers = 0;    // answers issued on this line, so a ring can tell one happened
 
     // The line's timers, created by the engine with the object names "<name>_<line>".
     std::unique_ptr<LineTimer> timRing;      // 6300 ms: no ring for that long

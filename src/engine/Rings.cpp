@@ -7,11 +7,15 @@ void CallScreener::OnRing(uint32_t line, uint32_t deviceState, uint32_t ringCoun
         return;
     const int i = slotByLine(line);
     if (i >= 0) {
-        // Restart the 6.3 s period at every ring.
+        // Restart the 6.3 s period at every ring. The caller ID may be handled during the
+        // yield; when it blocked the call, the ring timeout stays stopped, or it would drop the
+        // answered call in the middle of its message.
         LineSlot& s = m_slots[size_t(i)];
+        const uint32_t answersBefore = s.answers;
         s.timRing->stop();
         m_deps.loop.yield();
-        s.timRing->start();
+        if (s.answers == answersBefore)
+            s.timRing->start();
     }
     // In mode 2 the telephone's ringer is off and the PC rings instead, from the second ring on
     // (the caller ID comes after the first, so a blocked call never rings the PC).

@@ -214,6 +214,27 @@ private Q_SLOTS:
         QVERIFY2(h.atRest(), qPrintable(h.restReport()));
     }
 
+    // The first ring and the caller ID waiting together: the caller ID handled while the ring
+    // handler yields blocks the call, and the ring must not bring the ring timeout back.
+    void ringAndCallerIdTogether() {
+        EngineHarness h;
+        h.start();
+        h.setPublicList({5551234567.0});
+        h.writeMessage(9000);
+        const uint32_t call = h.line.offerCall(0);
+        h.line.ring(0, 1);
+        h.line.sendCallerId(call, tapi::LINECALLPARTYID_ADDRESS, "5551234567", {});
+        h.time.runPosted();
+        QCOMPARE(h.line.count(u"lineAnswer"_qs), 1);
+        QVERIFY(!h.time.isRunning(u"timRing_0"_qs));
+        h.time.advance(8000);
+        QCOMPARE(h.line.count(u"lineDrop"_qs), 0); // not cut off in the middle of the message
+        h.time.advance(1000);
+        h.waveOut.finishAll();
+        const qint64 drop = runUntilOp(h, u"lineDrop"_qs, 1, 2000);
+        QVERIFY(drop >= 9300 && drop <= 9800);
+    }
+
     // The caller gives up while the phone rings.
     void hangUpWhileRinging() {
         EngineHarness h;

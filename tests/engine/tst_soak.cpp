@@ -12,7 +12,8 @@ struct CallScript {
     uint32_t rings = 1;     // rings sent so far
     uint32_t ringsLeft = 0; // further rings before the caller gives up
     qint64 nextRingAt = 0;
-    qint64 hangUpAt = -1; // -1: never hangs up
+    qint64 hangUpAt = -1;  // -1: never hangs up
+    qint64 quietUntil = 0; // after keying the PIN: no other digits, the message plays on
 };
 
 } // namespace
@@ -97,17 +98,20 @@ private Q_SLOTS:
                     if (rng.bounded(4) == 0) // the service goes idle on its own
                         h.line.callState(c.handle, tapi::LINECALLSTATE_IDLE);
                 }
-                if (live->state == tapi::LINECALLSTATE_CONNECTED) {
+                const bool quiet = now < c.quietUntil;
+                if (live->state == tapi::LINECALLSTATE_CONNECTED && !quiet) {
                     if (rng.bounded(8) == 0)
                         h.line.digit(c.handle, u"0123456789*#"[rng.bounded(12)]);
-                    if (rng.bounded(40) == 0)
-                        h.line.digit(c.handle, u'2'), h.line.digit(c.handle, u'5'),
-                            h.line.digit(c.handle, u'8'), h.line.digit(c.handle, u'0');
+                    if (rng.bounded(20) == 0) {
+                        for (char16_t key : {u'2', u'5', u'8', u'0'})
+                            h.line.digit(c.handle, key);
+                        c.quietUntil = now + 3000;
+                    }
                     if (rng.bounded(50) == 0) // duplicate CONNECTED
                         h.line.callState(c.handle, tapi::LINECALLSTATE_CONNECTED);
                 }
                 // Messages end at random moments.
-                if (rng.bounded(10) == 0)
+                if (!quiet && rng.bounded(10) == 0)
                     h.waveOut.finish(i == 3 ? -1 : i);
             }
             // Digits for calls that are long gone.
