@@ -1,0 +1,171 @@
+// Start-up and shut-down of the shell over a fake telephony service: the order of the load,
+// the modem change check, minimise on start, the shut-down and the exit timer.
+#include "calllog/CallLog.h"
+#include "lists/PhoneLists.h"
+#include "platform/audio/Mmio.h"
+#include "platform/time/Clock.h"
+#include "platform/time/QtTime.h"
+#include "settings/SettingsStore.h"
+#include "shell/AppShell.h"
+#include "shell/cSysTray.h"
+#include "shell/frmMain.h"
+#include "support/FakeLineApi.h"
+#include "support/FakeSoundPlayer.h"
+#include "support/FakeWaveOut.h"
+#include "support/MessageRecorder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+// One isolated program: its own settings and data folder, one voice modem on device 0.
+struct Rig {
+    explicit Rig(const QByteArray& settings) {
+        qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
+        qputenv("HUSHWIRE_APPFOLDER", app().toLocal8Bit());
+        QDir().mkpath(app());
+        QDir().mkpath(QFileInfo(SettingsFilePath()).path());
+        QFile conf(SettingsFilePath());
+        if (conf.open(QIODevice::WriteOnly))
+            conf.write(settings);
+        conf.close();
+        lines.devices[0].name = QStringLiteral("Voice Modem");
+        lines.devices[0].mediaModes = 28;
+        shell =
+            std::make_unique<AppShell>(ShellServices{lines, waveOut, sound, mmio, clock, app()});
+    }
+    QString app() const { return dir.path() + QStringLiteral("/app"); }
+    QStringList opNames() const {
+        QStringList names;
+        for (const FakeLineApi::Op& op : lines.ops)
+            names << op.name;
+        return names;
+    }
+    QStringList logTexts() {
+        QStringList texts;
+        const QListWidget* list = shell->mainWindow().lstWhite();
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text();
+        return texts;
+    }
+
+    QTemporaryDir dir;
+    MessageRecorder messages;
+    QtEventLoop loop;
+    FakeLineApi lines{loop, 1};
+    FakeWaveOut waveOut;
+    FakeSoundPlayer sound;
+    FileMmio mmio;
+    SystemClock clock;
+    std::unique_ptr<AppShell> shell;
+};
+
+QString journal(const Rig& rig) {
+    QFile file(SettingsJournalPath());
+    Q_UNUSED(rig);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+}
+} // namespace
+
+class TestAppShell : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { cSysTray::setTrayAvailableForTesting(std::nullopt); }
+
+    void loadRunsInOrderAndNoticesAReplacedModem() {
+        Rig rig("[Config]\nLine0=1\n\n[Modem]\nLine0=Old Modem  [28]\n");
+        rig.shell->LoadMainWindow();
+        QTRY_VERIFY(
+            rig.logTexts().join(QLatin1Char('\n')).contains(QStringLiteral("Line0 is ready")));
+
+        cSysTray* tray = rig.shell->mainWindow().cSysTray1();
+        QVERIFY(tray->InTray());
+        QCOMPARE(tray->TrayTip(), QStringLiteral("Hushwire"));
+        QVERIFY(rig.shell->mainWindow().findChild<QWidget*>(QStringLiteral("lblCool")));
+        QVERIFY(QFileInfo::exists(rig.shell->callLog().DailyLogPath()));
+
+        // Telephony comes up, the setup window lists the device, then the line is opened.
+        const QStringList ops = rig.opNames();
+        const qsizetype init = ops.indexOf(QStringLiteral("lineInitialize"));
+        const qsizetype caps = ops.indexOf(QStringLiteral("lineGetDevCaps"));
+        const qsizetype open = ops.indexOf(QStringLiteral("lineOpen"));
+        QVERIFY(init >= 0 && init < caps && caps < open);
+
+        // The replaced modem: counters reset, new description stored and journalled once.
+        QCOMPARE(ReadSetting(QStringLiteral("Modem"), QStringLiteral("Line0")),
+                 QStringLiteral("Voice Modem  [28]"));
+        QCOMPARE(ReadSetting(QStringLiteral("Line0"), QStringLiteral("Param1")),
+                 QStringLiteral("6500"));
+        QCOMPARE(ReadSetting(QStringLiteral("Line0"), QStringLiteral("Calls")),
+                 QStringLiteral("50"));
+        QCOMPARE(journal(rig), QStringLiteral("Modem@Line0@Voice Modem  [28]\r\n"));
+        // Lines beyond the device count stay untouched.
+        QCOMPARE(ReadSetting(QStringLiteral("Modem"), QStringLiteral("Line1"), QStringLiteral("-")),
+                 QStringLiteral("-"));
+
+        // The same modem at the next start changes nothing.
+        rig.shell.reset();
+        rig.shell = std::make_unique<AppShell>(
+            ShellServices{rig.lines, rig.waveOut, rig.sound, rig.mmio, rig.clock, rig.app()});
+        rig.shell->LoadMainWindow();
+        QCOMPARE(journal(rig), QStringLiteral("Modem@Line0@Voice Modem  [28]\r\n"));
+    }
+
+    void minimiseOnStartLeavesOnlyTheTrayIcon() {
+        cSysTray::setTrayAvailableForTesting(true);
+        Rig rig("[Config]\nLine0=1\nMinOnStart=1\n");
+        rig.shell->ShowMainWindow();
+        frmMain& w = rig.shell->mainWindow();
+        QVERIFY(!w.isVisible());
+        w.onTrayMouseUp(1, 0);
+        QVERIFY(w.isVisible());
+        QVERIFY(!(w.windowState() & Qt::WindowMinimized));
+    }
+
+    void minimiseOnStartWithoutATrayStaysReachable() {
+        cSysTray::setTrayAvailableForTesting(false);
+        Rig rig("[Config]\nLine0=1\nMinOnStart=1\n");
+        rig.shell->ShowMainWindow();
+        QVERIFY(rig.shell->mainWindow().isVisible());
+        QVERIFY(rig.shell->mainWindow().windowState() & Qt::WindowMinimized);
+    }
+
+    void shutDownClosesLinesLogAndTrayOnce() {
+        Rig rig("[Config]\nLine0=1\n");
+        rig.shell->ShowMainWindow();
+        QTRY_VERIFY(rig.opNames().contains(QStringLiteral("lineOpen")));
+        rig.lines.clearOps();
+
+        rig.shell->mainWindow().close(); // the close box
+        QVERIFY(rig.shell->isShutDown());
+        const QStringList ops = rig.opNames();
+        QVERIFY(ops.indexOf(QStringLiteral("lineClose")) >= 0);
+        QVERIFY(ops.indexOf(QStringLiteral("lineClose")) <
+                ops.indexOf(QStringLiteral("lineShutdown")));
+        QVERIFY(!rig.shell->callLog().isFileOpen());
+        QVERIFY(!rig.shell->mainWindow().cSysTray1()->InTray());
+        QVERIFY(!rig.shell->mainWindow().isVisible());
+
+        // A signal or the session's end arriving afterwards does nothing more.
+        rig.lines.clearOps();
+        rig.shell->requestShutDown();
+        rig.shell->ShutDown();
+        QVERIFY(rig.opNames().isEmpty());
+    }
+
+    void exitTimerEndsTheProgramHalfASecondLater() {
+        Rig rig("[Config]\nLine0=1\n");
+        rig.shell->ShowMainWindow();
+        rig.shell->mainWindow().timExit()->start();
+        QVERIFY(!rig.shell->isShutDown());
+        QTRY_VERIFY_WITH_TIMEOUT(rig.shell->isShutDown(), 3000);
+    }
+};
+
+QTEST_MAIN(TestAppShell)
+#include "tst_appshell.moc"
