@@ -113,7 +113,9 @@ void AppShell::checkModemChanges() {
 }
 
 void AppShell::ShutDown() {
-    if (m_shutDown)
+    // After a failed telephony start the program ends without the shut-down: nothing was
+    // opened that would need closing.
+    if (m_shutDown || m_ending)
         return;
     m_shutDown = true;
     m_main->timExit()->stop();

@@ -158,6 +158,23 @@ private Q_SLOTS:
         QVERIFY(rig.opNames().isEmpty());
     }
 
+    void failedTelephonyEndsTheProgramWithAnError() {
+        Rig rig("[Config]\nLine0=1\n");
+        rig.lines.failOperation(QStringLiteral("lineInitialize"), -1);
+        int exitCode = -1;
+        QTimer::singleShot(2000, [] { QCoreApplication::exit(99); }); // guard against a hang
+        rig.shell->ShowMainWindow();
+        exitCode = QCoreApplication::exec();
+        QCOMPARE(exitCode, 1);
+        QVERIFY(rig.shell->isEnding());
+        QVERIFY(!rig.shell->setupWindow());
+        QVERIFY(!rig.opNames().contains(QStringLiteral("lineOpen")));
+        QVERIFY(!rig.shell->mainWindow().isVisible());
+        QVERIFY(!rig.shell->mainWindow().cSysTray1()->InTray());
+        QCOMPARE(rig.messages.messages().size(), 1);
+        QCOMPARE(rig.messages.messages().at(0).icon, MessageIcon::Critical);
+    }
+
     void exitTimerEndsTheProgramHalfASecondLater() {
         Rig rig("[Config]\nLine0=1\n");
         rig.shell->ShowMainWindow();
