@@ -9,6 +9,7 @@
 #include "support/MessageRecorder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSettings>
@@ -36,22 +37,29 @@ struct TrialCounts {
 
 // Runs kTrials kills of a child looping writer(0), writer(1), writer(0)... and after each asks
 // judge which content the file holds (0, 1, or -1 for neither, which fails the test with the
-// trial's details). The delay before the kill is random, from at once to 4 ms.
+// trial's details). The child starts with the second content, and the delay before the kill is
+// random over about three writes, so kills land before, inside and between writes.
 bool killTrials(const std::function<bool(int)>& writer, const std::function<int()>& judge,
                 TrialCounts* counts) {
     QRandomGenerator rng(20261207);
+    // One write's duration, measured here; the file is left at the first content.
+    QElapsedTimer clock;
+    clock.start();
+    if (!writer(1) || !writer(0))
+        return false;
+    const quint32 spanUs = quint32(clock.nsecsElapsed() / 1000) * 3 / 2 + 500;
     for (int trial = 0; trial < kTrials; ++trial) {
         const pid_t pid = fork();
         if (pid < 0)
             return false;
         if (pid == 0) {
-            for (int i = 0; i < 1000000; ++i) {
+            for (int i = 1; i < 1000000; ++i) {
                 if (!writer(i % 2))
                     _exit(3);
             }
             _exit(0);
         }
-        const int delayUs = int(rng.bounded(4000));
+        const int delayUs = int(rng.bounded(spanUs));
         if (delayUs > 0)
             usleep(useconds_t(delayUs));
         kill(pid, SIGKILL);
@@ -192,7 +200,7 @@ private Q_SLOTS:
         TrialCounts counts;
         QVERIFY(killTrials(
             [&](int which) {
-                return which ? RewritePublicFile(path, before, nullptr) : importOnce();
+                return which ? importOnce() : RewritePublicFile(path, before, nullptr);
             },
             [&] {
                 const QByteArray now = readAll(path);
