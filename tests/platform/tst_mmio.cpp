@@ -92,8 +92,9 @@ private Q_SLOTS:
         // data claims more than the file holds, or nearly 4 GiB
         QVERIFY(findData(Riff(fmt + Chunk("data", "1234", 5000))) != 0);
         QVERIFY(findData(Riff(fmt + Chunk("data", "1234", 0xFFFFFFF0LL))) != 0);
-        // RIFF claims more than the file, or too little to hold the data chunk
-        QVERIFY(findData(Riff(fmt + Chunk("data", "1234"), 100000)) != 0);
+        // A RIFF that claims more than the file (a streaming recorder's placeholder) runs to
+        // the end of the file; one that claims too little to hold the data chunk hides it.
+        QCOMPARE(findData(Riff(fmt + Chunk("data", "1234"), 100000)), 0u);
         QVERIFY(findData(Riff(fmt + Chunk("data", "1234"), 30)) != 0);
         // truncated in the middle of a chunk header, or not a WAVE form
         QVERIFY(findData(Riff(fmt + Chunk("data", "1234")).left(40)) != 0);
