@@ -40,6 +40,7 @@ void CallScreener::StartMessage(int line) {
     // next one is opened, so no device is left behind.
     if (m_deps.wave.isDeviceOpen(line))
         m_deps.wave.StopWave(line);
+    m_slots.at(size_t(line)).messageCall = m_slots.at(size_t(line)).callHandle;
     m_deps.wave.LoadWave(messagePath(), line);
     if (m_deps.wave.isLoaded(line))
         m_deps.wave.PlayWave(m_slots.at(size_t(line)).waveDeviceId, line);
@@ -61,7 +62,9 @@ void CallScreener::Timer3Tick(int line) {
         playRing();
         m_deps.log.AddLogLine(QStringLiteral("UnLock PIN Detected"));
         s.timUnlockPin->start();
-    } else {
+    } else if (s.callHandle != 0 && s.callHandle == s.messageCall) {
+        // Only the call that heard the message is dropped: once it has gone, the slot may
+        // already hold the next caller.
         s.timDropCall->start();
     }
     m_deps.loop.yield();

@@ -121,6 +121,12 @@ void CallScreener::OnCallState(uint32_t call, uint32_t callState) {
         // A PIN belongs to the call it was keyed on: an entry still being collected, or a
         // recognised PIN whose message has not ended, must not unlock the line's next call.
         s.pinDetected = false;
+        // A pending drop and the unlock rings were for this call. Left running they would act
+        // on whatever the slot holds next: a caller who rings in right after the hang-up would
+        // be dropped (and offered twice), or hung up on in the middle of the message.
+        s.timDropCall->stop();
+        s.timUnlockPin->stop();
+        s.unlockRings = 0;
         s.timTollSaver->stop();
         s.digits.clear();
         s.digitTicks = 0;

@@ -49,8 +49,9 @@ struct LineSlot {
     int32_t waveDeviceId = 0; // wave-out device of the line's call; -1 = PC's default output
     // The unlock PIN was keyed on this line's call and waits for the end of its message.
     bool pinDetected = false;
-    int32_t unlockRings = 0; // ticks of this line's unlock ringing
-    uint32_t answers = 0;    // answers issued on this line, so a ring can tell one happened
+    int32_t unlockRings = 0;  // ticks of this line's unlock ringing
+    uint32_t answers = 0;     // answers issued on this line, so a ring can tell one happened
+    uint32_t messageCall = 0; // the call the message was started for
 
     // The line's timers, created by the engine with the object names "<name>_<line>".
     std::unique_ptr<LineTimer> timRing;      // 6300 ms: no ring for that long

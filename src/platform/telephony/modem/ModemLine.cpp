@@ -3,6 +3,8 @@
 #include "platform/telephony/LineApi.h"
 #include "platform/telephony/modem/ModemProbe.h"
 
+#include <utility>
+
 using Result = ModemPort::Result;
 
 ModemLine::ModemLine(ModemLineHost& host, uint32_t deviceId, uint32_t lineHandle,
@@ -48,6 +50,8 @@ void ModemLine::close() {
     if (m_call)
         m_call->state = ModemCall::State::Idle;
     m_call.reset();
+    m_nextCallRang = false;
+    m_nextCallerId.reset();
     m_port.close();
 }
 
@@ -109,10 +113,16 @@ std::shared_ptr<ModemCall> ModemLine::offerCall() {
 }
 
 void ModemLine::onRing() {
+    if (m_call && m_call->state == ModemCall::State::HangingUp) {
+        // A modem that is off hook hears no ring, so this one is the next caller's, arriving
+        // while the hang-up's set-up commands run. It is offered once this call has ended.
+        m_nextCallRang = true;
+        return;
+    }
     if (!m_call)
         offerCall();
     else if (m_call->state != ModemCall::State::Offering)
-        return; // rings after an off-hook command, or while a call ends, start nothing new
+        return; // rings after an off-hook command start nothing new
     ++m_call->rings;
     m_ringTimer.start(m_timings.ringTimeoutMs);
     m_host.postNotice(m_lineHandle, tapi::LINE_LINEDEVSTATE, tapi::LINEDEVSTATE_RINGING, 0,
@@ -124,6 +134,10 @@ void ModemLine::deliverCallerId() {
     if (!m_callerId.pending())
         return;
     const CallerId id = m_callerId.take();
+    if (m_call && m_call->state == ModemCall::State::HangingUp) {
+        m_nextCallerId = id; // the next caller's, kept until this call has ended
+        return;
+    }
     // Caller ID sent before the first ring makes the call known: it is offered first.
     if (!m_call)
         offerCall();
@@ -153,6 +167,26 @@ void ModemLine::endCall(const std::shared_ptr<ModemCall>& call) {
     if (m_call == call) {
         m_call.reset();
         m_ringTimer.stop();
+        offerHeldCall();
+    }
+}
+
+void ModemLine::offerHeldCall() {
+    if (!m_nextCallRang && !m_nextCallerId)
+        return;
+    const bool rang = std::exchange(m_nextCallRang, false);
+    std::optional<CallerId> id = std::exchange(m_nextCallerId, std::nullopt);
+    offerCall();
+    if (rang) {
+        ++m_call->rings;
+        m_host.postNotice(m_lineHandle, tapi::LINE_LINEDEVSTATE, tapi::LINEDEVSTATE_RINGING, 0,
+                          uint32_t(m_call->rings));
+    }
+    if (id) {
+        m_call->callerId = *id;
+        m_call->hasCallerId = true;
+        m_host.postNotice(m_call->handle, tapi::LINE_CALLINFO, tapi::LINECALLINFOSTATE_CALLERID, 0,
+                          0);
     }
 }
 
@@ -254,6 +288,8 @@ void ModemLine::onVanished(const QString& reason) {
     m_lastError = QStringLiteral("The modem on %1 went away (%2).").arg(m_port.path(), reason);
     m_callerIdGap.stop();
     m_callerId.take();
+    m_nextCallRang = false;
+    m_nextCallerId.reset();
     if (!m_call)
         return;
     const std::shared_ptr<ModemCall> call = m_call;

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 // What a line needs from the service that owns it.
 class ModemLineHost {
@@ -72,6 +73,7 @@ private:
     void onRing();
     void deliverCallerId();
     std::shared_ptr<ModemCall> offerCall();
+    void offerHeldCall();
     void setState(ModemCall& call, ModemCall::State state);
     void disconnect(ModemCall& call);
     void endCall(const std::shared_ptr<ModemCall>& call);
@@ -94,4 +96,7 @@ private:
     bool m_usRobotics = false;
     VoiceFormatChoice m_voiceFormat;
     bool m_voiceFormatKnown = false;
+    // The next caller's ring and caller ID, heard while this call was still hanging up.
+    bool m_nextCallRang = false;
+    std::optional<CallerId> m_nextCallerId;
 };

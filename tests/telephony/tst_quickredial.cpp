@@ -1,0 +1,109 @@
+// A call that rings in within milliseconds of the line being hung up on the previous caller: it
+// is offered once, screened on its own caller ID, and never hung up by what is left of the
+// previous call's drop.
+
+#include "FakeModem.h"
+
+#include "calllog/LogSink.h"
+#include "engine/CallScreener.h"
+#include "engine/Wave.h"
+#include "lists/PhoneLists.h"
+#include "platform/audio/Mmio.h"
+#include "platform/telephony/modem/ModemLineService.h"
+#include "platform/time/QtTime.h"
+#include "support/FakeSoundPlayer.h"
+
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+struct LogLines : LogSink {
+    void AddLogLine(const QString& message) override { lines.append(message); }
+    QStringList lines;
+};
+
+const QString kBlocked = QString(25, QLatin1Char(' ')) + QStringLiteral("Blocked");
+
+} // namespace
+
+class TestQuickRedial : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void nextCallRightAfterHangUp_data();
+    void nextCallRightAfterHangUp();
+};
+
+void TestQuickRedial::nextCallRightAfterHangUp_data() {
+    QTest::addColumn<QByteArray>("number");
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("friend") << QByteArray("5550000000") << false;
+    QTest::newRow("telemarketer again") << QByteArray("5551234567") << true;
+}
+
+void TestQuickRedial::nextCallRightAfterHangUp() {
+    QFETCH(QByteArray, number);
+    QFETCH(bool, listed);
+    FakeModem modem;
+    QVERIFY(modem.start({QStringLiteral("--chipset"), QStringLiteral("usr")}));
+    QTemporaryDir folder;
+    QVERIFY(QFile::copy(QStringLiteral(HW_TEST_DATA_DIR "/stereo8_11025.wav"),
+                        folder.filePath(QStringLiteral("donotcall.wav"))));
+    {
+        QFile f(folder.filePath(QStringLiteral("public.tel")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        char rec[8];
+        qToLittleEndian(5551234567.0, rec);
+        f.write(rec, 8);
+    }
+    PhoneLists lists(folder.path());
+    lists.LoadPhoneLists();
+    ModemLineService service({modem.device});
+    QObject timerOwner;
+    QtTimerFactory timers(&timerOwner);
+    QtEventLoop loop;
+    LogLines log;
+    FileMmio mmio;
+    Wave wave(mmio, service.modemWaveOut());
+    FakeSoundPlayer sound;
+    CallScreener engine(
+        EngineDeps{service, timers, loop, log, lists, wave, sound, folder.path(), [] {},
+                   [](const QString& section, const QString& key, const QString& def) {
+                       return section == QLatin1String("Config") && key == QLatin1String("Line0")
+                                  ? QStringLiteral("1")
+                                  : def;
+                   }});
+    engine.ResetLines();
+    engine.InitTelephony();
+    engine.slot(0).mediaMode = 0x8;
+    engine.OpenLines();
+    QVERIFY(engine.slot(0).lineHandle != 0);
+    QVERIFY(QTest::qWaitFor([&] { return modem.receivedContains(QStringLiteral("CID=1")); }, 5000));
+
+    // A listed caller is answered and hung up on; the next caller rings the moment the line is
+    // back on hook. Unlisted, it rings on twice; listed, it is answered before its next ring.
+    modem.script("ring\nwait 200\ncid NMBR=5551234567 NAME=TELEMARKETER\nwaitfor ATH\nring\n"
+                 "cid NMBR=" +
+                 number + " NAME=NEXT" +
+                 (listed ? QByteArray() : QByteArray("\nwait 1500\nring\nwait 1500\nring")));
+    const QString second = QStringLiteral("CallerID:%1 [NEXT]").arg(QLatin1String(number));
+    QVERIFY2(QTest::qWaitFor([&] { return log.lines.filter(second).size() == 1; }, 15000),
+             qPrintable(log.lines.join(QLatin1Char('\n'))));
+    const int answers = listed ? 2 : 1;
+    QVERIFY(QTest::qWaitFor(
+        [&] { return modem.received().filter(QStringLiteral("VLS=1")).size() == answers; }, 10000));
+    QTest::qWait(listed ? 6000 : 3500); // the rings (and a message) run their course
+
+    const QString all = log.lines.join(QLatin1Char('\n'));
+    QVERIFY2(log.lines.filter(QStringLiteral("Line0 Ring...")).size() == 2, qPrintable(all));
+    QVERIFY2(log.lines.filter(second).size() == 1, qPrintable(all));
+    QCOMPARE(log.lines.filter(kBlocked).size(), answers);
+    if (listed)
+        QVERIFY(log.lines.contains(second + kBlocked));
+    // The second call is never taken off hook unless it is blocked.
+    QCOMPARE(modem.received().filter(QStringLiteral("VLS=1")).size(), answers);
+    engine.CloseTelephony();
+}
+
+QTEST_GUILESS_MAIN(TestQuickRedial)
+#include "tst_quickredial.moc"
