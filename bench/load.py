@@ -157,6 +157,15 @@ def main():
 
         failures = []
         deadline = time.time() + seconds
+        samples = []  # (seconds into the run, resident kB), to tell warm-up from a leak
+
+        def sample():
+            t0 = time.time()
+            while time.time() < deadline + 30 and hushwire.poll() is None:
+                samples.append((round(time.time() - t0), rss_kb(hushwire.pid)))
+                time.sleep(5)
+
+        threading.Thread(target=sample, daemon=True).start()
         threads = [threading.Thread(target=drive, args=(l, deadline, listed, unlisted, failures))
                    for l in lines]
         for t in threads:
@@ -236,6 +245,9 @@ def main():
         print(f"load_rss_growth_mb {(rss_end - rss_start) / 1024.0:.1f} MB")
         for f in failures:
             print("load: " + f, file=sys.stderr)
+        if os.environ.get("LOAD_VERBOSE") == "1":
+            print("load: resident kB over the run: " +
+                  " ".join(f"{t}s={kb}" for t, kb in samples), file=sys.stderr)
         if os.environ.get("LOAD_KEEP") == "1":
             print(f"load: kept {root}", file=sys.stderr)
         return 1 if failures else 0
