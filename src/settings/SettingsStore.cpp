@@ -27,8 +27,10 @@ void reportSaveFailure(const QString& section, const QString& key, const QString
 }
 
 QString statusText(QSettings::Status status) {
-    return status == QSettings::AccessError ? QStringLiteral("access denied")
-                                            : QStringLiteral("the file is not valid");
+    // QSettings reports every failed write as an access error, a full disk included.
+    return status == QSettings::AccessError
+               ? QStringLiteral("it could not be written: no permission, or the disk is full")
+               : QStringLiteral("the file is not valid");
 }
 
 bool appendJournal(const QString& section, const QString& key, const QString& value) {
@@ -41,7 +43,11 @@ bool appendJournal(const QString& section, const QString& key, const QString& va
         journal.close();
         return true;
     }
-    reportSaveFailure(section, key, path, journal.errorString());
+    // The setting itself is stored; only its journal line is missing.
+    ShowMessage(QStringLiteral("The setting %1/%2 was saved, but its line could not be added to "
+                               "the journal %3 (%4).")
+                    .arg(section, key, QDir::toNativeSeparators(path), journal.errorString()),
+                AppTitle(), MessageIcon::Critical);
     return false;
 }
 } // namespace

@@ -128,6 +128,7 @@ private Q_SLOTS:
                                    QString(8000, QLatin1Char('7'))));
         QCOMPARE(messages.texts().size(), 1);
         QVERIFY(messages.texts().first().contains(QLatin1String("Config/Big")));
+        QVERIFY(messages.texts().first().contains(QLatin1String("disk is full")));
         QCOMPARE(readAll(SettingsFilePath()), settingsBefore);
         QCOMPARE(ReadSetting(QStringLiteral("Config"), QStringLiteral("PIN")),
                  QStringLiteral("1234"));
@@ -140,6 +141,8 @@ private Q_SLOTS:
         QCOMPARE(messages.texts().size(), 1);
         QVERIFY2(messages.texts().first().contains(QLatin1String("settings.txt")),
                  qPrintable(messages.texts().first()));
+        // The setting itself was stored; only its journal line is missing.
+        QVERIFY(messages.texts().first().contains(QLatin1String("was saved")));
 
         freeSpace();
         messages.clear();
