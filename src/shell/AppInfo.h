@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lists/ui/SharingProject.h"
+
 #include <QString>
 
 // Fixed facts about the program shown in its windows.
@@ -16,8 +18,9 @@ inline QString VersionText() {
         .arg(kVersionRevision);
 }
 
+// The maker's site is the one the sharing project lives on.
 inline QString MakerWebAddress() {
-    return QStringLiteral("https://hushwire.example.org/");
+    return sharing::SiteUrl();
 }
 inline QString SupportEmail() {
     return QStringLiteral("support@hushwire.example.org");
