@@ -118,15 +118,12 @@ int main(int argc, char** argv) {
     Wave wave(mmio, service.modemWaveOut());
     FakeSoundPlayer sound;
     CallScreener engine(
-        EngineDeps{service, timers, loop, log, lists, wave, sound, dir.path(), [] {},
-                   [](const QString& section, const QString& key, const QString& def) {
-                       return section == QLatin1String("Config") && key == QLatin1String("Line0")
-                                  ? QStringLiteral("1")
-                                  : def;
-                   }});
+        EngineDeps{service, timers, loop, log, lists, wave, sound, dir.path(), [] {}, &service});
+    EngineOptions options;
+    options.lines[0] = {QStringLiteral("1"), 0x8};
+    engine.setOptions(options);
     engine.ResetLines();
     engine.InitTelephony();
-    engine.slot(0).mediaMode = 0x8;
     engine.OpenLines();
     if (engine.slot(0).lineHandle == 0) {
         std::fprintf(stderr, "bench_modem: line 0 did not open: %s\n",

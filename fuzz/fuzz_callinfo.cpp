@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         h->writeMessage(400);
         h->setPublicList({5551234.0, -8005551212.0});
         h->setPrivateList({{QStringLiteral("JOHN"), QStringLiteral("12345")}});
-        h->engine->BlockUnknown = 1;
+        h->options.blockUnknown = 1;
+        h->applyOptions();
         h->start({0});
     }
     const uint32_t call = h->line.offerCall(0);

@@ -4,15 +4,15 @@
 //
 // Input layout: the values in that order, separated by 0x00 bytes, written raw into the file (so
 // a value may also break the file's own syntax). After the load the engine's options must be
-// ones the rest of the program understands and agree with what the window shows.
+// ones the rest of the program understands, agree with what the window shows, and be the ones
+// start-up reads without the window.
 #include "FuzzSupport.h"
 
 #include "platform/MessageSeam.h"
+#include "settings/OptionsStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
 #include "support/EngineHarness.h"
-
-#include "engine/CallScreener.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -72,20 +72,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                            size_t(ini.size()));
 
     EngineHarness& h = harness();
-    frmSetup form(*h.engine, h.line, [] {});
-    CallScreener& engine = *h.engine;
+    frmSetup form(h.lineDevices(), [] {});
+    const EngineOptions& shown = form.options();
+    // Start-up reads the same options without the window.
+    const EngineOptions loaded = LoadEngineOptions(DescribeLineDevices(h.lineDevices()));
     const bool mode1 = child<QRadioButton>(form, QStringLiteral("optMode_1"))->isChecked();
-    fuzzsupport::check(mode1 == (engine.Mode == 1), "mode shown differs from mode in use");
-    fuzzsupport::check(engine.BlockUnknown == 0 || engine.BlockUnknown == 1, "BlockUnknown");
-    fuzzsupport::check(engine.BlockUnknown ==
+    fuzzsupport::check(mode1 == (shown.mode == 1), "mode shown differs from mode in use");
+    fuzzsupport::check(shown.mode == loaded.mode, "start-up reads another mode");
+    fuzzsupport::check(shown.blockUnknown == 0 || shown.blockUnknown == 1, "BlockUnknown");
+    fuzzsupport::check(shown.blockUnknown ==
                            int(child<QCheckBox>(form, QStringLiteral("chkUnknown"))->isChecked()),
                        "BlockUnknown shown differs");
-    fuzzsupport::check(form.MinOnStart == 0 || form.MinOnStart == 1, "MinOnStart");
-    fuzzsupport::check(engine.PIN == child<QLineEdit>(form, QStringLiteral("txtPin"))->text(),
+    fuzzsupport::check(shown.blockUnknown == loaded.blockUnknown,
+                       "start-up reads another BlockUnknown");
+    fuzzsupport::check(shown.minOnStart == 0 || shown.minOnStart == 1, "MinOnStart");
+    fuzzsupport::check(shown.pin == child<QLineEdit>(form, QStringLiteral("txtPin"))->text(),
                        "PIN shown differs");
+    fuzzsupport::check(shown.pin == loaded.pin, "start-up reads another PIN");
     for (int i = 2; i < 4; ++i) {
         const QCheckBox* box = child<QCheckBox>(form, QStringLiteral("Check1_%1").arg(i));
         fuzzsupport::check(!box->isChecked(), "unusable line chosen");
+        fuzzsupport::check(!loaded.lines[size_t(i)].opens(), "unusable line opened");
         fuzzsupport::check(ReadSetting(QStringLiteral("Config"), QStringLiteral("Line%1").arg(i)) ==
                                QLatin1String("0"),
                            "unusable line not stored as off");

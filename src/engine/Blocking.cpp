@@ -15,14 +15,16 @@ void CallScreener::AnswerCall(int line) {
     m_deps.lineApi.lineAnswer(s.callHandle, "", 0);
 }
 
-void CallScreener::FindWaveDevice(int line) {
+bool CallScreener::FindWaveDevice(int line) {
     using namespace lineabi;
     LineSlot& s = m_slots.at(size_t(line));
     std::vector<uint8_t> id(varstring::kBufferSize, 0);
     writeU32(id.data(), kTotalSize, varstring::kBufferSize);
     if (m_deps.lineApi.lineGetID(s.lineHandle, 0, s.callHandle, tapi::LINECALLSELECT_CALL,
                                  id.data(), QStringLiteral("wave/out")) != 0) {
-        return; // keep the device found for an earlier call on this line
+        // The call is gone (the caller hung up in between) or has no voice channel. A device
+        // found for an earlier call could be another line's modem: play nowhere.
+        return false;
     }
     if (readU32(id.data(), varstring::dwStringOffset) == 0) {
         s.waveDeviceId = -1; // no device tied to the call: the PC's default output
@@ -30,10 +32,14 @@ void CallScreener::FindWaveDevice(int line) {
         // The device number stands right after the fixed part; its low byte is the device.
         s.waveDeviceId = id[varstring::kFixedSize];
     }
+    return true;
 }
 
 void CallScreener::StartMessage(int line) {
-    FindWaveDevice(line);
+    if (!FindWaveDevice(line)) {
+        m_slots.at(size_t(line)).timDropCall->start();
+        return;
+    }
     if (m_deps.wave.isPlaying(line))
         return; // the message is still playing on this line
     // A device left open by a start that could not queue the message is closed before the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/time/LineTimer.h"
+#include "settings/EngineOptions.h"
 
 #include <QString>
 #include <array>
@@ -9,15 +10,12 @@
 #include <memory>
 
 class EventLoop;
+class LineAccess;
 class LineApi;
 class LogSink;
 class PhoneLists;
 class SoundPlayer;
 class Wave;
-
-// Reads one text setting (section, key, default), as the settings store does.
-using SettingReader =
-    std::function<QString(const QString& section, const QString& key, const QString& def)>;
 
 // Everything the engine reaches outside itself. The references must outlive the engine.
 struct EngineDeps {
@@ -30,19 +28,15 @@ struct EngineDeps {
     SoundPlayer& sound;
     QString appFolder;                // where donotcall.wav and ring.wav are found
     std::function<void()> endProgram; // ends the program when telephony cannot start
-    // Reads the line choice ("Config"/"Line0".."Line3"); when empty, the settings store's
-    // ReadSetting is used. Tests pass their own.
-    SettingReader readSetting = {};
+    // Why a line device failed, for the call log; may be null.
+    const LineAccess* lineAccess = nullptr;
 };
 
 // The state of one telephone line (0..3). Line i always uses telephony line device i. The
 // message playback state of the line lives in Wave (slot i there).
 struct LineSlot {
-    uint32_t lineHandle = 0; // 0: line not open
-    uint32_t callHandle = 0; // 0: no call on the line
-    // Media mode the line is opened for (interactive or automated voice), fixed by the setup
-    // window from the device's capabilities before the lines are opened.
-    uint32_t mediaMode = 0x4;
+    uint32_t lineHandle = 0;  // 0: line not open
+    uint32_t callHandle = 0;  // 0: no call on the line
     bool listed = false;      // the verdict found the caller in a list
     QString digits;           // keypad digits of the entry being collected
     int32_t digitTicks = 0;   // entry-timer ticks since the last digit
@@ -90,15 +84,14 @@ public:
                      uint32_t param2, uint32_t param3);
     void OnCallState(uint32_t call, uint32_t callState);
     void ScreenCall(uint32_t call);
-    // Sets the slot's listed flag: whether callerNumber is in the public or the private list.
-    void FindInLists(int line);
     void OnRing(uint32_t line, uint32_t deviceState, uint32_t ringCount);
     void OnDigit(uint32_t call, uint32_t param1);
 
     // Blocking action.
     void AnswerCall(int line);
     void StartMessage(int line);
-    void FindWaveDevice(int line);
+    // Looks up the wave-out device of the line's call; false when the call has none any more.
+    bool FindWaveDevice(int line);
     void DropCall(int line);
 
     // Timer ticks, by line index.
@@ -112,29 +105,35 @@ public:
     int slotByCall(uint32_t call) const;
     int slotByLine(uint32_t line) const;
 
-    LineSlot& slot(int line) { return m_slots.at(size_t(line)); }
     const LineSlot& slot(int line) const { return m_slots.at(size_t(line)); }
 
     QString messagePath() const; // appFolder + "/donotcall.wav"
     QString ringPath() const;    // appFolder + "/ring.wav"
 
-    // Engine-wide state.
-    uint32_t lineApp = 0;
-    int32_t deviceCount = 0;
-    uint32_t apiVersion = 0;
-    QString callerNumber;
-    QString callerName;
+    // The options the engine runs with. Lines take their choice and media mode at OpenLines;
+    // the other options apply from the next notice on.
+    void setOptions(const EngineOptions& options) { m_options = options; }
+    const EngineOptions& options() const { return m_options; }
 
-    // Options, loaded by the setup window.
-    int Mode = 1;         // 2 selects ring sounds on the PC; every other value is mode 1
-    int BlockUnknown = 0; // 1: block calls that deliver no number
-    QString PIN;
+    // The telephony session, once InitTelephony has run.
+    uint32_t lineApp() const { return m_lineApp; }
+    int32_t deviceCount() const { return m_deviceCount; }
+    uint32_t apiVersion() const { return m_apiVersion; }
+    // The caller of the last call screened.
+    const QString& callerNumber() const { return m_callerNumber; }
+    const QString& callerName() const { return m_callerName; }
 
 private:
     void playRing();
 
     EngineDeps m_deps;
+    EngineOptions m_options;
     std::array<LineSlot, kLines> m_slots;
+    uint32_t m_lineApp = 0;
+    int32_t m_deviceCount = 0;
+    uint32_t m_apiVersion = 0;
+    QString m_callerNumber;
+    QString m_callerName;
 };
 
 // The text of a failed lineOpen: upper-case hexadecimal of the 32-bit result, no prefix.

@@ -1,8 +1,8 @@
 #include "calllog/LogSink.h"
 #include "engine/CallScreener.h"
 #include "platform/MessageSeam.h"
+#include "platform/telephony/LineAccess.h"
 #include "platform/telephony/LineApi.h"
-#include "settings/SettingsStore.h"
 
 #include <algorithm>
 
@@ -11,7 +11,7 @@ QString LineErrorHex(int32_t result) {
 }
 
 void CallScreener::ResetLines() {
-    lineApp = 0;
+    m_lineApp = 0;
     for (LineSlot& s : m_slots) {
         s.lineHandle = 0;
         s.callHandle = 0;
@@ -34,37 +34,40 @@ void CallScreener::InitTelephony() {
             m_deps.endProgram();
         return;
     }
-    lineApp = app;
-    deviceCount = int32_t(std::min<uint32_t>(devices, uint32_t(kLines)));
+    m_lineApp = app;
+    m_deviceCount = int32_t(std::min<uint32_t>(devices, uint32_t(kLines)));
     // Every line is opened with the highest version any device agreed to.
-    for (int32_t i = 0; i < deviceCount; ++i) {
+    for (int32_t i = 0; i < m_deviceCount; ++i) {
         uint32_t version = 0;
         uint8_t extensionId[16] = {};
-        if (m_deps.lineApi.lineNegotiateAPIVersion(lineApp, uint32_t(i), tapi::kApiVersionLow,
+        if (m_deps.lineApi.lineNegotiateAPIVersion(m_lineApp, uint32_t(i), tapi::kApiVersionLow,
                                                    tapi::kApiVersionHigh, &version,
                                                    extensionId) == 0 &&
-            version > apiVersion) {
-            apiVersion = version;
+            version > m_apiVersion) {
+            m_apiVersion = version;
         }
     }
 }
 
 void CallScreener::OpenLines() {
     for (int i = 0; i < kLines; ++i) {
-        const QString key = QStringLiteral("Line%1").arg(i);
-        const QString chosen = m_deps.readSetting ? m_deps.readSetting(QStringLiteral("Config"),
-                                                                       key, QStringLiteral("0"))
-                                                  : QStringLiteral("0");
-        if (chosen != QLatin1String("1"))
+        const LineOptions& chosen = m_options.lines[size_t(i)];
+        if (!chosen.opens())
             continue;
         LineSlot& s = m_slots[size_t(i)];
         uint32_t handle = 0;
-        const int32_t r = m_deps.lineApi.lineOpen(
-            lineApp, uint32_t(i), &handle, apiVersion, 0, 0,
-            tapi::LINECALLPRIVILEGE_OWNER | tapi::LINECALLPRIVILEGE_MONITOR, s.mediaMode, nullptr);
+        const int32_t r =
+            m_deps.lineApi.lineOpen(m_lineApp, uint32_t(i), &handle, m_apiVersion, 0, 0,
+                                    tapi::LINECALLPRIVILEGE_OWNER | tapi::LINECALLPRIVILEGE_MONITOR,
+                                    chosen.mediaMode, nullptr);
         if (r < 0) {
-            ShowMessage(QStringLiteral("Line%1 Error:  ").arg(i) + LineErrorHex(r), AppTitle(),
-                        MessageIcon::Critical);
+            const QString error = QStringLiteral("Line%1 Error:  ").arg(i) + LineErrorHex(r);
+            ShowMessage(error, AppTitle(), MessageIcon::Critical);
+            // The box goes away; the log keeps the failure, in words when the service knows why.
+            const QString reason =
+                m_deps.lineAccess ? m_deps.lineAccess->lastError(uint32_t(i)) : QString();
+            m_deps.log.AddLogLine(reason.isEmpty() ? error
+                                                   : error + QStringLiteral(" - ") + reason);
             continue;
         }
         s.lineHandle = handle;
@@ -85,5 +88,5 @@ void CallScreener::CloseTelephony() {
         if (s.lineHandle != 0)
             m_deps.lineApi.lineClose(s.lineHandle);
     }
-    m_deps.lineApi.lineShutdown(lineApp);
+    m_deps.lineApi.lineShutdown(m_lineApp);
 }

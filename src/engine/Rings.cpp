@@ -19,7 +19,7 @@ void CallScreener::OnRing(uint32_t line, uint32_t deviceState, uint32_t ringCoun
     }
     // In mode 2 the telephone's ringer is off and the PC rings instead, from the second ring on
     // (the caller ID comes after the first, so a blocked call never rings the PC).
-    if (ringCount > 1 && Mode == 2)
+    if (ringCount > 1 && m_options.mode == 2)
         playRing();
 }
 

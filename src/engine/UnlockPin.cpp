@@ -20,7 +20,7 @@ void CallScreener::timTollSaverTick(int line) {
     if (s.digitTicks > 3) {
         s.timTollSaver->stop();
         s.digitTicks = 0;
-        if (s.digits == PIN && !s.digits.isEmpty())
+        if (s.digits == m_options.pin && !s.digits.isEmpty())
             s.pinDetected = true;
         s.digits.clear();
     }

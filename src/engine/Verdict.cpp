@@ -1,3 +1,4 @@
+#include "engine/Verdict.h"
 #include "calllog/LogSink.h"
 #include "engine/CallScreener.h"
 #include "engine/CallerIdText.h"
@@ -44,10 +45,10 @@ void CallScreener::ScreenCall(uint32_t call) {
                              readU32(info.data(), sizeField));
         return text.isNull() ? kUnknown : text;
     };
-    callerNumber =
+    m_callerNumber =
         part(tapi::LINECALLPARTYID_ADDRESS, callinfo::dwCallerIDSize, callinfo::dwCallerIDOffset);
-    callerName = part(tapi::LINECALLPARTYID_NAME, callinfo::dwCallerIDNameSize,
-                      callinfo::dwCallerIDNameOffset);
+    m_callerName = part(tapi::LINECALLPARTYID_NAME, callinfo::dwCallerIDNameSize,
+                        callinfo::dwCallerIDNameOffset);
 
     auto block = [&](const QString& text) {
         s.timRing->stop();
@@ -55,27 +56,31 @@ void CallScreener::ScreenCall(uint32_t call) {
         m_deps.log.AddLogLine(text);
     };
 
-    if (callerNumber == kUnknown && BlockUnknown == 1) {
-        block(QStringLiteral("CallerID:") + callerNumber + kBlockedSuffix);
+    const Verdict verdict = ScreenVerdict(m_callerNumber, m_deps.lists, m_options);
+    s.listed = verdict == Verdict::BlockedListed;
+    if (verdict == Verdict::BlockedUnknown) {
+        // A caller without a number is never shown with a name.
+        block(QStringLiteral("CallerID:") + m_callerNumber + kBlockedSuffix);
         return;
     }
 
-    FindInLists(i);
-    QString text = QStringLiteral("CallerID:") + callerNumber;
-    if (callerName != kUnknown)
-        text += QStringLiteral(" [") + callerName + QLatin1Char(']');
+    QString text = QStringLiteral("CallerID:") + m_callerNumber;
+    if (m_callerName != kUnknown)
+        text += QStringLiteral(" [") + m_callerName + QLatin1Char(']');
     if (s.listed)
         block(text + kBlockedSuffix);
     else
         m_deps.log.AddLogLine(text);
 }
 
-void CallScreener::FindInLists(int line) {
-    LineSlot& s = m_slots.at(size_t(line));
-    s.listed = false;
+bool FindInLists(const QString& callerNumber, const PhoneLists& lists) {
     // The public list first; the private list only when the public one has no match.
-    if (m_deps.lists.MatchesPublic(callerNumber))
-        s.listed = true;
-    else if (m_deps.lists.MatchesPrivate(callerNumber))
-        s.listed = true;
+    return lists.MatchesPublic(callerNumber) || lists.MatchesPrivate(callerNumber);
+}
+
+Verdict ScreenVerdict(const QString& callerNumber, const PhoneLists& lists,
+                      const EngineOptions& options) {
+    if (callerNumber == kUnknown && options.blockUnknown == 1)
+        return Verdict::BlockedUnknown;
+    return FindInLists(callerNumber, lists) ? Verdict::BlockedListed : Verdict::RingsOn;
 }

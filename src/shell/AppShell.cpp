@@ -8,6 +8,7 @@
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
+#include "settings/OptionsStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
 #include "shell/PromoPanel.h"
@@ -26,12 +27,9 @@ AppShell::AppShell(ShellServices services, QObject* parent)
                                           m_services.appFolder);
     m_lists = std::make_unique<PhoneLists>(m_services.appFolder);
     m_wave = std::make_unique<Wave>(m_services.mmio, m_services.waveOut);
-    m_screener = std::make_unique<CallScreener>(
-        EngineDeps{m_services.lineApi, m_main->timerFactory(), m_loop, *m_callLog, *m_lists,
-                   *m_wave, m_services.sound, m_services.appFolder, [this] { endProgram(); },
-                   [](const QString& section, const QString& key, const QString& def) {
-                       return ReadSetting(section, key, def);
-                   }});
+    m_screener = std::make_unique<CallScreener>(EngineDeps{
+        m_services.lineApi, m_main->timerFactory(), m_loop, *m_callLog, *m_lists, *m_wave,
+        m_services.sound, m_services.appFolder, [this] { endProgram(); }, m_services.lineAccess});
 
     m_listWindows = std::make_unique<ListWindows>(*m_lists, m_services.clock);
     InstallAddFromLogMenu(m_main->lstWhite(), *m_listWindows);
@@ -82,13 +80,16 @@ void AppShell::LoadMainWindow() {
     if (m_ending)
         return;
 
-    m_setup = new frmSetup(
-        *m_screener, m_services.lineApi, [this] { m_main->timExit()->start(); }, m_main.get());
+    // The line devices and the stored options; an unusable line is switched off in the store
+    // before the lines are opened.
+    const DeviceDescriptions devices = DescribeLineDevices(lineDevices());
+    m_screener->setOptions(LoadEngineOptions(devices));
+    ExplainDeniedPorts(devices);
 
     m_screener->OpenLines();
-    checkModemChanges();
+    checkModemChanges(devices);
 
-    if (m_setup->MinOnStart == 1) {
+    if (m_screener->options().minOnStart == 1) {
         m_startMinimised = true;
         m_main->setWindowState(m_main->windowState() | Qt::WindowMinimized);
     }
@@ -99,12 +100,17 @@ void AppShell::LoadMainWindow() {
         QApplication::restoreOverrideCursor();
 }
 
-void AppShell::checkModemChanges() {
+LineDevices AppShell::lineDevices() const {
+    return LineDevices{m_services.lineApi, m_services.lineAccess, m_screener->lineApp(),
+                       m_screener->apiVersion(), m_screener->deviceCount()};
+}
+
+void AppShell::checkModemChanges(const DeviceDescriptions& devices) {
     // A modem that was replaced between runs gets fresh line counters and its new description.
     for (int line = 0; line < CallScreener::kLines; ++line) {
         const QString key = QStringLiteral("Line%1").arg(line);
         const QString stored = ReadSetting(QStringLiteral("Modem"), key, QString());
-        const QString shown = m_setup->lineDescription(line);
+        const QString shown = devices[size_t(line)].text;
         if (stored == shown)
             continue;
         ResetLineCounters(line, false);
@@ -154,10 +160,22 @@ void AppShell::endProgram() {
 }
 
 void AppShell::showOptions() {
-    if (!m_setup)
+    // Only once telephony is up: the window lists the devices of the running session.
+    if (m_ending || m_screener->lineApp() == 0)
         return;
-    if (!m_setup->isLoaded())
+    if (!m_setup) {
+        // Loads itself: lists the devices and reads the stored options.
+        m_setup = new frmSetup(
+            lineDevices(), [this] { m_main->timExit()->start(); }, m_main.get());
+        // The mode saved applies at once; the rest waits for the next start, which follows.
+        connect(m_setup, &frmSetup::saved, this, [this](const EngineOptions& saved) {
+            EngineOptions running = m_screener->options();
+            running.mode = saved.mode;
+            m_screener->setOptions(running);
+        });
+    } else if (!m_setup->isLoaded()) {
         m_setup->Load();
+    }
     m_setup->exec();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/time/QtTime.h"
+#include "settings/DeviceDescription.h"
 
 #include <QObject>
 #include <QString>
@@ -9,6 +10,7 @@
 class CallLog;
 class CallScreener;
 class Clock;
+class LineAccess;
 class LineApi;
 class ListWindows;
 class Mmio;
@@ -28,6 +30,8 @@ struct ShellServices {
     Mmio& mmio;
     const Clock& clock;
     QString appFolder;
+    // What the telephony service can say about devices it cannot use; may be null.
+    const LineAccess* lineAccess = nullptr;
 };
 
 // Brings the program up and down in a fixed order and owns everything that lives for the run:
@@ -43,8 +47,8 @@ public:
     // The main window's load, then its first showing (hidden into the tray when asked).
     void ShowMainWindow();
     // The main window's load: tray icon, promotional panel, today's log, telephony, the
-    // setup window (invisible), the configured lines, the modem change check, minimise on
-    // start, the phone lists.
+    // line devices and the stored options, the configured lines, the modem change check,
+    // minimise on start, the phone lists.
     void LoadMainWindow();
     // Lines closed, telephony released, the log closed, the tray icon removed, every window
     // closed, then the event loop ends with status 0. Runs once, whatever asked for it.
@@ -58,6 +62,7 @@ public:
     CallScreener& screener() { return *m_screener; }
     CallLog& callLog() { return *m_callLog; }
     PhoneLists& phoneLists() { return *m_lists; }
+    // The setup window, once Options has shown it.
     frmSetup* setupWindow() { return m_setup; }
 
 Q_SIGNALS:
@@ -68,7 +73,8 @@ private:
     void showPrivateList();
     void showPublicList();
     void showLogViewer();
-    void checkModemChanges();
+    void checkModemChanges(const DeviceDescriptions& devices);
+    LineDevices lineDevices() const;
     void endProgram();
 
     ShellServices m_services;

@@ -40,7 +40,7 @@ int RunHushwire(QApplication& app) {
     FileMmio mmio;
     SystemClock clock;
 
-    AppShell shell(ShellServices{modems, waveOut, sound, mmio, clock, AppFolder()});
+    AppShell shell(ShellServices{modems, waveOut, sound, mmio, clock, AppFolder(), &modems});
 
     UnixSignalWatcher watcher({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&watcher, &UnixSignalWatcher::signalReceived, &shell,

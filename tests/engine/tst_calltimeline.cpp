@@ -44,7 +44,8 @@ private Q_SLOTS:
         QFETCH(int, messageMs);
         EngineHarness h;
         h.start();
-        h.engine->Mode = 2; // a blocked call never rings the PC
+        h.options.mode = 2; // a blocked call never rings the PC
+        h.applyOptions();
         h.line.devices[1].waveDevice = 7;
         h.setPublicList({5551234567.0});
         h.writeMessage(messageMs);
@@ -103,7 +104,8 @@ private Q_SLOTS:
         QFETCH(bool, present);
         EngineHarness h;
         h.start();
-        h.engine->BlockUnknown = 1;
+        h.options.blockUnknown = 1;
+        h.applyOptions();
         if (present)
             h.writeMessageBytes(file);
         else
@@ -120,7 +122,8 @@ private Q_SLOTS:
     void messageReadPerCall() {
         EngineHarness h;
         h.start();
-        h.engine->BlockUnknown = 1;
+        h.options.blockUnknown = 1;
+        h.applyOptions();
         h.writeMessage(100);
         h.incomingCall(0, {});
         const qsizetype first = h.waveOut.written.last().size();
@@ -164,7 +167,8 @@ private Q_SLOTS:
     void secondConnected() {
         EngineHarness h;
         h.start();
-        h.engine->BlockUnknown = 1;
+        h.options.blockUnknown = 1;
+        h.applyOptions();
         h.writeMessage(2000);
         const uint32_t call = h.incomingCall(0, {});
         h.time.advance(700);
@@ -196,7 +200,8 @@ private Q_SLOTS:
         QFETCH(int, plays);
         EngineHarness h;
         h.start();
-        h.engine->Mode = mode;
+        h.options.mode = mode;
+        h.applyOptions();
         h.incomingCall(3, "5557654321");
         for (uint32_t ring = 2; ring <= 4; ++ring) {
             h.time.advance(6000);
@@ -263,7 +268,7 @@ private Q_SLOTS:
         QCOMPARE(h.engine->slot(2).callHandle, passed);
         QCOMPARE(h.engine->slot(3).callHandle, blocked2);
         QCOMPARE(h.waveOut.openCount(), 2);
-        QCOMPARE(h.engine->callerNumber, u"5551234567"_qs); // the last screening
+        QCOMPARE(h.engine->callerNumber(), u"5551234567"_qs); // the last screening
 
         h.time.advance(2000);
         QCOMPARE(h.waveOut.finish(0), 1);
@@ -286,7 +291,8 @@ private Q_SLOTS:
     void noticesInAnyOrder() {
         EngineHarness h;
         h.start({0, 1});
-        h.engine->Mode = 2;
+        h.options.mode = 2;
+        h.applyOptions();
         h.writeMessage(1000);
         // IDLE before DISCONNECTED.
         const uint32_t call = h.incomingCall(0, "5557654321");
@@ -336,18 +342,23 @@ private Q_SLOTS:
         h.time.advance(1000);
         QVERIFY2(h.atRest(), qPrintable(h.restReport()));
 
-        // lineGetID refused: the device found for the line's earlier call is used again.
+        // lineGetID refused (the caller hung up between the answer and the message): nothing
+        // plays, not even on the device the line's earlier call used, and the call is dropped.
         h.line.devices[1].waveDevice = 0x1205; // only the low byte names the device
         h.incomingCall(1, "5551234567");
         QCOMPARE(h.waveOut.lastDeviceId, 5);
         h.waveOut.finishAll();
         h.time.advance(2000);
         h.line.failOperation(u"lineGetID"_qs, tapi::LINEERR_OPERATIONFAILED);
+        const int opens = h.waveOut.totalOpens;
+        const int drops = h.line.count(u"lineDrop"_qs);
+        const qint64 answered = h.time.elapsedMs();
         h.incomingCall(1, "5551234567");
-        QCOMPARE(h.waveOut.lastDeviceId, 5);
-        h.waveOut.finishAll();
+        QCOMPARE(runUntilOp(h, u"lineDrop"_qs, drops + 1, 2000), answered + 300);
+        QCOMPARE(h.waveOut.totalOpens, opens);
         h.time.advance(2000);
         h.line.clearFailures();
+        QVERIFY2(h.atRest(), qPrintable(h.restReport()));
 
         // No device tied to the call: the PC's default output.
         h.line.devices[2].waveDevice = -1;

@@ -25,8 +25,9 @@ private Q_SLOTS:
     void tenThousandCalls() {
         EngineHarness h;
         h.start();
-        h.engine->PIN = QStringLiteral("2580");
-        h.engine->Mode = 2;
+        h.options.pin = QStringLiteral("2580");
+        h.options.mode = 2;
+        h.applyOptions();
         h.setPublicList({5551000001.0, 5551000002.0, -5551000003.0});
         h.setPrivateList({{QStringLiteral("Pest"), QStringLiteral("555-2000")}});
         for (int i = 0; i < 4; ++i)
@@ -69,7 +70,8 @@ private Q_SLOTS:
                     c.nextRingAt = h.time.elapsedMs() + 6000;
                     c.hangUpAt =
                         rng.bounded(3) == 0 ? h.time.elapsedMs() + rng.bounded(1, 15000) : -1;
-                    h.engine->BlockUnknown = rng.bounded(2);
+                    h.options.blockUnknown = rng.bounded(2);
+                    h.applyOptions();
                     h.line.ring(i, 1);
                     if (rng.bounded(10) != 0) {
                         const QByteArray number = numbers[rng.bounded(int(numbers.size()))];

@@ -45,8 +45,9 @@ private:
     // Four lines, a 10 s message, PIN 1234, numberless calls blocked.
     void prepare(EngineHarness& h) {
         h.start();
-        h.engine->PIN = QStringLiteral("1234");
-        h.engine->BlockUnknown = 1;
+        h.options.pin = QStringLiteral("1234");
+        h.options.blockUnknown = 1;
+        h.applyOptions();
         h.writeMessage(10000);
     }
 
@@ -104,7 +105,8 @@ private Q_SLOTS:
         QFETCH(QString, pin);
         EngineHarness h;
         prepare(h);
-        h.engine->PIN = pin;
+        h.options.pin = pin;
+        h.applyOptions();
         const uint32_t call = h.incomingCall(0, {});
         for (const QString& entry : entries) {
             h.time.advance(100);
@@ -123,7 +125,8 @@ private Q_SLOTS:
     void pinWithSymbols() {
         EngineHarness h;
         prepare(h);
-        h.engine->PIN = u"*9A#"_qs;
+        h.options.pin = u"*9A#"_qs;
+        h.applyOptions();
         const uint32_t call = h.incomingCall(0, {});
         key(h, call, u"*9A"_qs, 100);
         h.time.advance(3000);

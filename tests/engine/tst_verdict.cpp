@@ -1,4 +1,5 @@
 // The caller-ID verdict and the dispatch of line notices, through the fake telephony service.
+#include "engine/Verdict.h"
 #include "support/EngineHarness.h"
 
 #include <QRandomGenerator>
@@ -26,7 +27,8 @@ private:
                           {QStringLiteral("Zero"), QStringLiteral("0123456")},
                           {QStringLiteral("Blank"), QString()},
                           {QStringLiteral("Both"), QStringLiteral("7775551212")}});
-        h.engine->BlockUnknown = blockUnknown;
+        h.options.blockUnknown = blockUnknown;
+        h.applyOptions();
     }
 
 private Q_SLOTS:
@@ -129,6 +131,24 @@ private Q_SLOTS:
         }
     }
 
+    // The verdict alone: blocking numberless callers goes before the lists, which are searched
+    // for the text "UNKNOWN" like any other number; only the value 1 blocks them.
+    void verdictOfNumberListsAndOptions() {
+        EngineHarness h;
+        h.setPublicList({5551234567.0});
+        h.setPrivateList({{QStringLiteral("Anon"), QStringLiteral("UNKNOWN")}});
+        EngineOptions options;
+        QCOMPARE(ScreenVerdict(u"5551234567"_qs, *h.lists, options), Verdict::BlockedListed);
+        QCOMPARE(ScreenVerdict(u"5550000000"_qs, *h.lists, options), Verdict::RingsOn);
+        QCOMPARE(ScreenVerdict(u"UNKNOWN"_qs, *h.lists, options), Verdict::BlockedListed);
+        options.blockUnknown = 1;
+        QCOMPARE(ScreenVerdict(u"UNKNOWN"_qs, *h.lists, options), Verdict::BlockedUnknown);
+        QCOMPARE(ScreenVerdict(u"5550000000"_qs, *h.lists, options), Verdict::RingsOn);
+        h.setPrivateList({});
+        options.blockUnknown = 2;
+        QCOMPARE(ScreenVerdict(u"UNKNOWN"_qs, *h.lists, options), Verdict::RingsOn);
+    }
+
     // Caller-ID sizes and offsets pointing anywhere: only bytes inside the 2297-byte buffer are
     // read, and an absent part reads as UNKNOWN.
     void callerIdBounds_data() {
@@ -179,7 +199,7 @@ private Q_SLOTS:
         h.time.runPosted();
         h.line.sendCallerIdRaw(call, ADDRESS, size, offset, 0, 0, {{bytesAt, bytes}});
         h.time.runPosted();
-        QCOMPARE(h.engine->callerNumber, number);
+        QCOMPARE(h.engine->callerNumber(), number);
         QCOMPARE(h.log.texts().last(), QStringLiteral("CallerID:") + number);
     }
 

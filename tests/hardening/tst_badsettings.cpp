@@ -1,7 +1,6 @@
 // A settings file that is not valid INI (binary garbage, an unterminated group, a truncated
 // line, text in a foreign encoding): reading gives the defaults or what can still be read, the
 // setup window loads without a crash, and a later save still works.
-#include "engine/CallScreener.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
 #include "support/EngineHarness.h"
@@ -69,13 +68,15 @@ private Q_SLOTS:
         MessageRecorder messages;
         EngineHarness h(2);
         h.start({0});
-        frmSetup form(*h.engine, h.line, [] {});
+        frmSetup form(h.lineDevices(), [] {});
         QVERIFY(form.isLoaded());
-        // Whatever was read, the window shows the mode the engine runs.
+        // Whatever was read, the window shows options the rest of the program understands.
+        const EngineOptions& options = form.options();
         QCOMPARE(form.findChild<QRadioButton*>(QStringLiteral("optMode_1"))->isChecked(),
-                 h.engine->Mode == 1);
-        QVERIFY(h.engine->BlockUnknown == 0 || h.engine->BlockUnknown == 1);
-        QVERIFY(form.MinOnStart == 0 || form.MinOnStart == 1);
+                 options.mode == 1);
+        QVERIFY(options.blockUnknown == 0 || options.blockUnknown == 1);
+        QVERIFY(options.minOnStart == 0 || options.minOnStart == 1);
+        QVERIFY(options.pin.size() <= EngineOptions::kPinLength);
 
         // Saving afterwards works and reads back: the user can repair the file from the program.
         QVERIFY2(SaveSettingDirect(QStringLiteral("Config"), QStringLiteral("PIN"),

@@ -1,8 +1,6 @@
+#include "settings/DeviceDescription.h"
 #include "settings/RunEntry.h"
 #include "settings/SettingsStore.h"
-#include "settings/ui/DeviceDescription.h"
-#include "settings/ui/LineAccess.h"
-#include "settings/ui/PortAccess.h"
 #include "settings/ui/frmSetup.h"
 #include "support/EngineHarness.h"
 
@@ -15,19 +13,9 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-// A telephony service that says which of its ports the user may not open.
-class DeniedPorts final : public LineAccess {
-public:
-    bool isPermissionDenied(uint32_t deviceId) const override { return deviceId == 1; }
-    QString devicePath(uint32_t deviceId) const override {
-        return QStringLiteral("/dev/ttyACM%1").arg(deviceId);
-    }
-};
 
 QString Setting(const char* section, const char* key) {
     return ReadSetting(QLatin1String(section), QLatin1String(key), QStringLiteral("<missing>"));
@@ -53,8 +41,7 @@ class TestSetup : public QObject {
         m_h->start({});
     }
     frmSetup& openForm() {
-        m_form =
-            std::make_unique<frmSetup>(*m_h->engine, m_h->line, [this] { ++m_exitTimerStarts; });
+        m_form = std::make_unique<frmSetup>(m_h->lineDevices(), [this] { ++m_exitTimerStarts; });
         return *m_form;
     }
     template <typename T> T* child(const char* name) {
@@ -146,14 +133,14 @@ private Q_SLOTS:
         if (capsFail)
             m_h->line.failOperationForDevice(QStringLiteral("lineGetDevCaps"), 0,
                                              tapi::LINEERR_NODEVICE);
-        m_h->engine->slot(0).mediaMode = 0;
         SaveSettingDirect(QStringLiteral("Config"), QStringLiteral("Line0"), QStringLiteral("1"));
         SaveSettingDirect(QStringLiteral("Config"), QStringLiteral("Line3"), QStringLiteral("1"));
 
         openForm();
         QCOMPARE(description(0), text);
         QCOMPARE(box(0)->isEnabled(), enabled);
-        QCOMPARE(m_h->engine->slot(0).mediaMode, enabled ? mediaMode : 0u);
+        QCOMPARE(m_form->options().lines[0].mediaMode, enabled ? mediaMode : 0u);
+        QCOMPARE(m_form->options().lines[0].opens(), enabled);
         QCOMPARE(box(0)->isChecked(), enabled);
         QCOMPARE(Setting("Config", "Line0"), enabled ? QStringLiteral("1") : QStringLiteral("0"));
         // Devices that do not exist: no text, box disabled, stored as off.
@@ -163,8 +150,8 @@ private Q_SLOTS:
         // The query asked with the 2241-byte buffer of the engine's application and version.
         const auto asked = m_h->line.opsNamed(QStringLiteral("lineGetDevCaps"));
         QCOMPARE(int(asked.size()), 2);
-        QCOMPARE(asked[0].args[0], qint64(m_h->engine->lineApp));
-        QCOMPARE(asked[0].args[2], qint64(m_h->engine->apiVersion));
+        QCOMPARE(asked[0].args[0], qint64(m_h->engine->lineApp()));
+        QCOMPARE(asked[0].args[2], qint64(m_h->engine->apiVersion()));
     }
 
     // The line name is read within the buffer only, up to size + 1 bytes or a zero byte.
@@ -194,7 +181,7 @@ private Q_SLOTS:
         frmSetup& form = openForm();
         // An empty store: nothing chosen, Mode1, options off, empty PIN.
         QVERIFY(child<QRadioButton>("optMode_1")->isChecked());
-        QCOMPARE(m_h->engine->Mode, 1);
+        QCOMPARE(form.options().mode, 1);
         for (int i = 0; i < 3; ++i)
             QVERIFY(!box(i)->isChecked());
         QCOMPARE(child<QLineEdit>("txtPin")->maxLength(), 3);
@@ -208,19 +195,24 @@ private Q_SLOTS:
         SaveSettingDirect(config, QStringLiteral("Line2"), QStringLiteral("1 "));
         form.Load();
         QVERIFY(child<QRadioButton>("optMode_2")->isChecked());
-        QCOMPARE(m_h->engine->Mode, 2);
-        QCOMPARE(m_h->engine->BlockUnknown, 1);
-        QCOMPARE(m_h->engine->PIN, QStringLiteral("123"));
-        QCOMPARE(form.MinOnStart, 1);
+        QCOMPARE(form.options().mode, 2);
+        QCOMPARE(form.options().blockUnknown, 1);
+        QCOMPARE(form.options().pin, QStringLiteral("123"));
+        QCOMPARE(form.options().minOnStart, 1);
         QVERIFY(child<QCheckBox>("chkStartUp")->isChecked());
         QVERIFY(box(2)->isChecked());
         QCOMPARE(Setting("Config", "Line2"), QStringLiteral("1 ")); // a usable line is left alone
+        QVERIFY(!form.options().lines[2].opens());                  // but only "1" opens it
+        // A longer PIN than the box takes is cut, as the box shows it.
+        SaveSettingDirect(config, QStringLiteral("PIN"), QStringLiteral("98765"));
+        form.Load();
+        QCOMPARE(form.options().pin, QStringLiteral("987"));
 
         // Text without a leading number selects Mode2 and leaves Mode at 0.
         SaveSettingDirect(config, QStringLiteral("Mode"), QStringLiteral("x"));
         form.Load();
         QVERIFY(child<QRadioButton>("optMode_2")->isChecked());
-        QCOMPARE(m_h->engine->Mode, 0);
+        QCOMPARE(form.options().mode, 0);
     }
 
     void twoLineLimit() {
@@ -284,7 +276,7 @@ private Q_SLOTS:
         QCOMPARE(journal(), expected);
         QCOMPARE(m_h->messages.texts(), QStringList{QStringLiteral("Setup Complete")});
         QCOMPARE(m_h->messages.messages().last().title, QStringLiteral("Hushwire"));
-        QCOMPARE(m_h->engine->Mode, 2);
+        QCOMPARE(form.options().mode, 2);
         QVERIFY(!form.isLoaded());
         QVERIFY(form.isHidden());
         QCOMPARE(m_exitTimerStarts, 1);
@@ -337,41 +329,26 @@ private Q_SLOTS:
         QVERIFY(m_h->messages.texts().isEmpty());
     }
 
-    void portWithoutPermission() {
-        startEngine({{QStringLiteral("Voice Modem"), 28u}, {QString(), 0u}});
-        DeniedPorts denied;
-        frmSetup& form = openForm();
-        m_h->messages.clear();
-        form.setLineAccess(&denied);
-        form.Load();
+    // A device that cannot be used says why: a port this user may not open names itself and
+    // brings the note on the "dialout" group; a failed query carries the service's reason.
+    void unusableDevicesSayWhy() {
+        startEngine({{QStringLiteral("Voice Modem"), 28u}, {QString(), 0u}, {QString(), 0u}});
+        m_h->line.devices[1].permissionDenied = true;
+        m_h->line.failOperationForDevice(QStringLiteral("lineGetDevCaps"), 2,
+                                         tapi::LINEERR_NODEVICE);
+        m_h->line.devices[2].lastError = QStringLiteral("The modem device /dev/ttyACM2 is busy.");
+        openForm();
         QCOMPARE(description(0), QStringLiteral("Voice Modem  [28]"));
         QCOMPARE(description(1),
                  QStringLiteral("/dev/ttyACM1  [no permission to open /dev/ttyACM1]"));
+        QCOMPARE(description(2),
+                 QStringLiteral("Invalid type of line  [The modem device /dev/ttyACM2 is busy.]"));
         QVERIFY(!box(1)->isEnabled());
+        QVERIFY(!box(2)->isEnabled());
         QCOMPARE(m_h->messages.messages().size(), 1);
         const MessageRequest& m = m_h->messages.messages().first();
         QVERIFY(m.text.contains(QStringLiteral("/dev/ttyACM1")));
         QVERIFY(m.text.contains(QStringLiteral("dialout")));
-    }
-
-    // Real ports: only an existing port this user may not read and write counts as forbidden.
-    void portAccessOfFiles() {
-        const QString open = m_dir.path() + QStringLiteral("/ttyOpen");
-        const QString closed = m_dir.path() + QStringLiteral("/ttyClosed");
-        for (const QString& path : {open, closed}) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
-        QVERIFY(QFile::setPermissions(closed, QFileDevice::Permissions()));
-        PortAccess access({open, closed, m_dir.path() + QStringLiteral("/missing")});
-        QVERIFY(!access.isPermissionDenied(0));
-        QVERIFY(!access.isPermissionDenied(2)); // missing is another problem
-        QVERIFY(!access.isPermissionDenied(7));
-        QCOMPARE(access.devicePath(1), closed);
-        QCOMPARE(access.devicePath(7), QString());
-        if (::geteuid() == 0)
-            QSKIP("root may open every file");
-        QVERIFY(access.isPermissionDenied(1));
     }
 };
 

@@ -58,18 +58,9 @@ EngineHarness::EngineHarness(int deviceCount)
     line.clock = [this] { return time.elapsedMs(); };
     lists = std::make_unique<PhoneLists>(m_dir.path());
     lists->LoadPhoneLists();
-    EngineDeps deps{line,
-                    time,
-                    time,
-                    log,
-                    *lists,
-                    wave,
-                    sound,
-                    m_dir.path(),
-                    [this] { ++endProgramCalls; },
-                    [this](const QString& section, const QString& key, const QString& def) {
-                        return settings.value(section + QLatin1Char('/') + key, def);
-                    }};
+    EngineDeps deps{
+        line, time, time, log, *lists, wave, sound, m_dir.path(), [this] { ++endProgramCalls; },
+        &line};
     engine = std::make_unique<CallScreener>(std::move(deps));
 }
 
@@ -77,11 +68,16 @@ EngineHarness::~EngineHarness() = default;
 
 void EngineHarness::start(const QList<int>& lines) {
     for (int i : lines)
-        settings.insert(QStringLiteral("Config/Line%1").arg(i), QStringLiteral("1"));
+        options.lines.at(size_t(i)).choice = QStringLiteral("1");
+    applyOptions();
     engine->ResetLines();
     engine->InitTelephony();
     engine->OpenLines();
     time.runPosted();
+}
+
+LineDevices EngineHarness::lineDevices() {
+    return LineDevices{line, &line, engine->lineApp(), engine->apiVersion(), engine->deviceCount()};
 }
 
 void EngineHarness::writeMessage(int ms) {

@@ -6,12 +6,12 @@
 #include "lists/PhoneLists.h"
 #include "platform/audio/Mmio.h"
 #include "platform/time/VirtualTime.h"
+#include "settings/DeviceDescription.h"
 #include "support/FakeLineApi.h"
 #include "support/FakeSoundPlayer.h"
 #include "support/FakeWaveOut.h"
 #include "support/MessageRecorder.h"
 
-#include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
@@ -53,15 +53,19 @@ private:
 
 // The engine wired to fakes in virtual time: fake telephony with four devices, fake wave
 // output over real files, a recording sound player and log, phone lists and sound files in a
-// temporary folder, and line choices from an in-memory settings map.
+// temporary folder, and the options in memory (applied by start() and applyOptions()).
 class EngineHarness {
 public:
     explicit EngineHarness(int deviceCount = 4);
     ~EngineHarness();
 
-    // Chooses the lines ("Config"/"Line<i>" = "1"), then ResetLines, InitTelephony and
-    // OpenLines, as start-up does, and lets the notices run.
+    // Chooses the lines (their choice "1") and applies the options, then ResetLines,
+    // InitTelephony and OpenLines, as start-up does, and lets the notices run.
     void start(const QList<int>& lines = {0, 1, 2, 3});
+    // Hands the options to the engine.
+    void applyOptions() { engine->setOptions(options); }
+    // The devices of the started session, as start-up and the setup window list them.
+    LineDevices lineDevices();
 
     QString folder() const { return m_dir.path(); }
     // Writes donotcall.wav (8 kHz, 8-bit mono) lasting ms, or removes it.
@@ -90,7 +94,7 @@ public:
     LogRecorder log;
     MessageRecorder messages;
     std::unique_ptr<PhoneLists> lists;
-    QMap<QString, QString> settings; // "Config/Line0" -> "1"
+    EngineOptions options;
     int endProgramCalls = 0;
     std::unique_ptr<CallScreener> engine;
 };

@@ -13,7 +13,20 @@ FakeLineApi::FakeLineApi(EventLoop& loop, int deviceCount) : m_loop(loop) {
     for (size_t i = 0; i < devices.size(); ++i) {
         devices[i].name = QStringLiteral("Fake Voice Modem %1").arg(i);
         devices[i].waveDevice = int32_t(i);
+        devices[i].path = QStringLiteral("/dev/ttyACM%1").arg(i);
     }
+}
+
+bool FakeLineApi::isPermissionDenied(uint32_t deviceId) const {
+    return deviceId < devices.size() && devices[deviceId].permissionDenied;
+}
+
+QString FakeLineApi::devicePath(uint32_t deviceId) const {
+    return deviceId < devices.size() ? devices[deviceId].path : QString();
+}
+
+QString FakeLineApi::lastError(uint32_t deviceId) const {
+    return deviceId < devices.size() ? devices[deviceId].lastError : QString();
 }
 
 void FakeLineApi::failOperation(const QString& name, int32_t result) {

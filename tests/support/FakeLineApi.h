@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/telephony/LineAccess.h"
 #include "platform/telephony/LineApi.h"
 
 #include <QByteArray>
@@ -16,7 +17,8 @@ class EventLoop;
 // calls on open lines, and sends rings, caller ID, digits and call states. Every notice goes
 // through the event loop (never from inside one of its operations), every operation is
 // recorded with its arguments, and any operation can be made to fail with a chosen result.
-class FakeLineApi final : public LineApi {
+// As LineAccess it reports each device's port, permission and last error as set in devices.
+class FakeLineApi final : public LineApi, public LineAccess {
 public:
     struct Device {
         uint32_t version = 0x20000; // version agreed in negotiation
@@ -24,6 +26,9 @@ public:
         QString name; // line name in the device capabilities
         uint32_t mediaModes = 0x4 | 0x8 | 0x10;
         int32_t waveDevice = 0; // the "wave/out" device of its calls; -1: none tied
+        QString path;           // its port; /dev/ttyACM<i> unless chosen
+        bool permissionDenied = false;
+        QString lastError; // why it failed, as the service would say
     };
 
     struct Op {
@@ -110,6 +115,11 @@ public:
     int32_t lineDeallocateCall(uint32_t call) override;
     int32_t lineClose(uint32_t line) override;
     int32_t lineShutdown(uint32_t lineApp) override;
+
+    // LineAccess
+    bool isPermissionDenied(uint32_t deviceId) const override;
+    QString devicePath(uint32_t deviceId) const override;
+    QString lastError(uint32_t deviceId) const override;
 
     static constexpr uint32_t kLineApp = 0x51;
 

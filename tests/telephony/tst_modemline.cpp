@@ -5,6 +5,7 @@
 #include "platform/telephony/LineStructs.h"
 #include "platform/telephony/modem/ModemLineService.h"
 
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtTest>
 
@@ -88,6 +89,7 @@ private Q_SLOTS:
     void probeReportsNameAndMediaModes_data();
     void probeReportsNameAndMediaModes();
     void portsThatAreNoModemFail();
+    void portAccess();
     void callerIdVariants_data();
     void callerIdVariants();
     void ringsAndSilentEnd();
@@ -183,6 +185,29 @@ void TestModemLine::portsThatAreNoModemFail() {
     QVERIFY2(other.lastError(0).contains(QLatin1String("busy")) &&
                  other.lastError(0).contains(rig.modem.device),
              qPrintable(other.lastError(0)));
+}
+
+// The service as LineAccess names each device's port, and counts as forbidden only an existing
+// port this user may not read and write.
+void TestModemLine::portAccess() {
+    QTemporaryDir dir;
+    const QString open = dir.filePath(QStringLiteral("ttyOpen"));
+    const QString closed = dir.filePath(QStringLiteral("ttyClosed"));
+    for (const QString& path : {open, closed}) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QFile::setPermissions(closed, QFileDevice::Permissions()));
+    ModemLineService service({open, closed, dir.filePath(QStringLiteral("missing"))});
+    const LineAccess& access = service;
+    QVERIFY(!access.isPermissionDenied(0));
+    QVERIFY(!access.isPermissionDenied(2)); // missing is another problem
+    QVERIFY(!access.isPermissionDenied(7));
+    QCOMPARE(access.devicePath(1), closed);
+    QCOMPARE(access.devicePath(7), QString());
+    if (::geteuid() == 0)
+        QSKIP("root may open every file");
+    QVERIFY(access.isPermissionDenied(1));
 }
 
 void TestModemLine::callerIdVariants_data() {

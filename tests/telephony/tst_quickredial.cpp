@@ -99,15 +99,12 @@ void TestQuickRedial::nextCallRightAfterHangUp() {
     Wave wave(mmio, service.modemWaveOut());
     FakeSoundPlayer sound;
     CallScreener engine(
-        EngineDeps{service, timers, loop, log, lists, wave, sound, folder.path(), [] {},
-                   [](const QString& section, const QString& key, const QString& def) {
-                       return section == QLatin1String("Config") && key == QLatin1String("Line0")
-                                  ? QStringLiteral("1")
-                                  : def;
-                   }});
+        EngineDeps{service, timers, loop, log, lists, wave, sound, folder.path(), [] {}, &service});
+    EngineOptions options;
+    options.lines[0] = {QStringLiteral("1"), 0x8};
+    engine.setOptions(options);
     engine.ResetLines();
     engine.InitTelephony();
-    engine.slot(0).mediaMode = 0x8;
     engine.OpenLines();
     QVERIFY(engine.slot(0).lineHandle != 0);
     QVERIFY(QTest::qWaitFor([&] { return modem.receivedContains(QStringLiteral("CID=1")); }, 5000));

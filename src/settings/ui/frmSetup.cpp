@@ -1,14 +1,8 @@
 #include "settings/ui/frmSetup.h"
 
-#include "engine/CallScreener.h"
 #include "platform/MessageSeam.h"
-#include "platform/telephony/LineApi.h"
-#include "platform/telephony/LineStructs.h"
-#include "settings/RunEntry.h"
+#include "settings/OptionsStore.h"
 #include "settings/SettingsStore.h"
-#include "settings/ui/DeviceDescription.h"
-#include "settings/ui/LineAccess.h"
-#include "settings/ui/PortAccess.h"
 #include "settings/ui/SetupTexts.h"
 
 #include <QApplication>
@@ -23,17 +17,8 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
-#include <vector>
 
 namespace {
-
-QString LineKey(int line) {
-    return QStringLiteral("Line") + QString::number(line);
-}
-
-QString Config() {
-    return QStringLiteral("Config");
-}
 
 // The hourglass pointer for the length of a scope.
 class WaitCursor {
@@ -61,15 +46,8 @@ QGroupBox* ModeExplanation(const QString& objectName, const QStringList& lines) 
 
 } // namespace
 
-frmSetup::frmSetup(CallScreener& screener, LineApi& lineApi, std::function<void()> startExitTimer,
-                   QWidget* parent, const QStringList& devicePaths)
-    : QDialog(parent), m_screener(screener), m_lineApi(lineApi),
-      m_startExitTimer(std::move(startExitTimer)),
-      m_access(dynamic_cast<const LineAccess*>(&lineApi)) {
-    if (!m_access && !devicePaths.isEmpty()) {
-        m_ownAccess = std::make_unique<PortAccess>(devicePaths);
-        m_access = m_ownAccess.get();
-    }
+frmSetup::frmSetup(LineDevices devices, std::function<void()> startExitTimer, QWidget* parent)
+    : QDialog(parent), m_devices(devices), m_startExitTimer(std::move(startExitTimer)) {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Setup"));
     buildWindow();
@@ -129,7 +107,7 @@ void frmSetup::buildWindow() {
     m_chkUnknown->setObjectName(QStringLiteral("chkUnknown"));
     m_txtPin = new QLineEdit;
     m_txtPin->setObjectName(QStringLiteral("txtPin"));
-    m_txtPin->setMaxLength(3);
+    m_txtPin->setMaxLength(EngineOptions::kPinLength);
     m_txtPin->setMaximumWidth(60);
     auto* pinLabel = new QLabel(QStringLiteral("Unlock PIN Number"));
     pinLabel->setObjectName(QStringLiteral("lblPin"));
@@ -183,85 +161,33 @@ void frmSetup::resetToInitialLayout() {
         m_txtLine[i]->clear();
     }
     m_optMode1->setChecked(true);
-    m_deniedPorts.clear();
 }
 
 void frmSetup::Load() {
     {
         const WaitCursor wait;
         resetToInitialLayout();
-
-        m_screener.Mode =
-            LeadingNumber(ReadSetting(Config(), QStringLiteral("Mode"), QStringLiteral("1")));
-        (m_screener.Mode == 1 ? m_optMode1 : m_optMode2)->setChecked(true);
-
         ListDevices();
-
-        for (int i = 0; i < 4; ++i) {
-            if (!m_check[size_t(i)]->isEnabled())
-                SaveSettingDirect(Config(), LineKey(i), QStringLiteral("0"));
-        }
-        for (int i = 0; i < 4; ++i) {
-            m_check[size_t(i)]->setChecked(
-                LeadingNumber(ReadSetting(Config(), LineKey(i), QStringLiteral("0"))) != 0);
-        }
-
-        auto readBox = [](QCheckBox* box, const QString& key) {
-            box->setChecked(LeadingNumber(ReadSetting(Config(), key, QStringLiteral("0"))) != 0);
-            return box->isChecked() ? 1 : 0;
-        };
-        MinOnStart = readBox(m_chkMinOnStart, QStringLiteral("MinOnStart"));
-        readBox(m_chkStartUp, QStringLiteral("AutoStart"));
-        m_screener.BlockUnknown = readBox(m_chkUnknown, QStringLiteral("BlockUnknown"));
-
-        m_txtPin->setText(ReadSetting(Config(), QStringLiteral("PIN"), QString()));
-        m_screener.PIN = m_txtPin->text();
+        m_options = LoadEngineOptions(m_described);
+        (m_options.mode == 1 ? m_optMode1 : m_optMode2)->setChecked(true);
+        for (size_t i = 0; i < m_check.size(); ++i)
+            m_check[i]->setChecked(LeadingNumber(m_options.lines[i].choice) != 0);
+        m_chkMinOnStart->setChecked(m_options.minOnStart != 0);
+        m_chkStartUp->setChecked(m_options.autoStart != 0);
+        m_chkUnknown->setChecked(m_options.blockUnknown != 0);
+        m_txtPin->setText(m_options.pin);
         m_loaded = true;
     }
-    if (!m_deniedPorts.isEmpty())
-        explainPermissionProblems(m_deniedPorts);
+    ExplainDeniedPorts(m_described);
 }
 
 void frmSetup::ListDevices() {
-    for (int i = 0; i < m_screener.deviceCount && i <= 3; ++i)
-        DescribeDevice(i);
-}
-
-void frmSetup::DescribeDevice(int line) {
-    using namespace lineabi;
-    std::vector<uint8_t> caps(devcaps::kBufferSize, 0);
-    writeU32(caps.data(), kTotalSize, uint32_t(caps.size()));
-    const int32_t result = m_lineApi.lineGetDevCaps(m_screener.lineApp, uint32_t(line),
-                                                    m_screener.apiVersion, 0, caps.data());
-    const QString name = result == 0 ? ReadLineName(caps.data(), caps.size()) : QString();
-    const uint32_t modes = result == 0 ? readU32(caps.data(), devcaps::dwMediaModes) : 0;
-    DeviceDescription d = DescribeDeviceCaps(result, name, modes);
-
-    if (m_access && m_access->isPermissionDenied(uint32_t(line))) {
-        // The port is there but this user may not open it: the line cannot work, say why.
-        const QString port = m_access->devicePath(uint32_t(line));
-        d.text = (name.isEmpty() ? port : name) + QStringLiteral("  [no permission to open ") +
-                 port + QStringLiteral("]");
-        d.usable = false;
-        m_deniedPorts.append(port);
+    m_described = DescribeLineDevices(m_devices);
+    for (size_t i = 0; i < m_check.size(); ++i) {
+        m_txtLine[i]->setText(m_described[i].text);
+        m_txtLine[i]->setCursorPosition(0);
+        m_check[i]->setEnabled(m_described[i].usable);
     }
-
-    m_txtLine[size_t(line)]->setText(d.text);
-    m_txtLine[size_t(line)]->setCursorPosition(0);
-    m_check[size_t(line)]->setEnabled(d.usable);
-    if (d.usable)
-        m_screener.slot(line).mediaMode = d.mediaMode;
-}
-
-void frmSetup::explainPermissionProblems(const QStringList& ports) {
-    ShowMessage(
-        QStringLiteral("Hushwire may not open the modem port %1: your user account lacks "
-                       "permission.\n\n"
-                       "Serial ports belong to the group \"dialout\". Add yourself to it with\n"
-                       "    sudo adduser $USER dialout\n"
-                       "then log out and log in again, and switch the line on in Setup.")
-            .arg(ports.join(QStringLiteral(", "))),
-        AppTitle(), MessageIcon::Warning);
 }
 
 QString frmSetup::lineDescription(int line) const {
@@ -302,42 +228,20 @@ void frmSetup::Save() {
     if (!anyChecked)
         ShowMessage(QStringLiteral("Plese select a modem"), AppTitle(), MessageIcon::Information);
 
-    // The store reports a failed write itself; the rest is not attempted, so one failure gives
-    // one message, and "Setup Complete" is not claimed.
-    bool ok = true;
-    auto logged = [&ok](const QString& key, const QString& value, const QString& section) {
-        if (ok)
-            ok = SaveSettingLogged(section, key, value);
-    };
-    const QString modem = QStringLiteral("Modem");
-    for (int i = 0; i < 4; ++i)
-        logged(LineKey(i),
-               m_check[size_t(i)]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"),
-               Config());
-    for (int i = 0; i < 4; ++i)
-        logged(LineKey(i), m_txtLine[size_t(i)]->text(), modem);
-    auto state = [](const QCheckBox* box) {
-        return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-    };
-    logged(QStringLiteral("MinOnStart"), state(m_chkMinOnStart), Config());
-    logged(QStringLiteral("BlockUnknown"), state(m_chkUnknown), Config());
-    logged(QStringLiteral("PIN"), m_txtPin->text(), Config());
-    logged(QStringLiteral("AutoStart"), state(m_chkStartUp), Config());
-
-    if (ok) {
-        QString error;
-        if (!WriteRunEntry(m_chkStartUp->isChecked() ? 1 : 0, &error)) {
-            // A start-with-system choice that silently does nothing would look saved.
-            ShowMessage(
-                QStringLiteral("The start-with-system entry could not be written.\n%1").arg(error),
-                AppTitle(), MessageIcon::Critical);
-        }
-        const bool mode1 = m_optMode1->isChecked();
-        logged(QStringLiteral("Mode"), mode1 ? QStringLiteral("1") : QStringLiteral("2"), Config());
-        m_screener.Mode = mode1 ? 1 : 2;
-    }
-    if (ok)
+    for (size_t i = 0; i < m_check.size(); ++i)
+        m_options.lines[i].choice =
+            m_check[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    m_options.minOnStart = m_chkMinOnStart->isChecked() ? 1 : 0;
+    m_options.blockUnknown = m_chkUnknown->isChecked() ? 1 : 0;
+    m_options.pin = m_txtPin->text();
+    m_options.autoStart = m_chkStartUp->isChecked() ? 1 : 0;
+    m_options.mode = m_optMode1->isChecked() ? 1 : 2;
+    // The store reports a failed write itself and the rest is not attempted, so one failure
+    // gives one message, and "Setup Complete" is not claimed.
+    if (SaveEngineOptions(m_options, m_described)) {
+        Q_EMIT saved(m_options);
         ShowMessage(QStringLiteral("Setup Complete"), AppTitle(), MessageIcon::Information);
+    }
     Unload();
     if (m_startExitTimer)
         m_startExitTimer();

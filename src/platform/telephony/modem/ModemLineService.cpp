@@ -5,7 +5,11 @@
 #include "platform/telephony/modem/LineStructWriter.h"
 #include "platform/telephony/modem/ModemWaveOut.h"
 
+#include <QFile>
+
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 ModemLineService::ModemLineService(QStringList devicePaths, QObject* parent)
     : QObject(parent), m_paths(std::move(devicePaths)) {
@@ -30,6 +34,18 @@ QString ModemLineService::lastError(uint32_t deviceId) const {
         return line->lastError();
     auto it = m_errors.find(deviceId);
     return it == m_errors.end() ? QString() : it->second;
+}
+
+bool ModemLineService::isPermissionDenied(uint32_t deviceId) const {
+    const QString path = devicePath(deviceId);
+    if (path.isEmpty())
+        return false;
+    // Asked afresh each time: the user may have joined the port's group since.
+    return ::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0 && errno == EACCES;
+}
+
+QString ModemLineService::devicePath(uint32_t deviceId) const {
+    return deviceId < uint32_t(m_paths.size()) ? m_paths.at(qsizetype(deviceId)) : QString();
 }
 
 ModemLine* ModemLineService::lineByDevice(uint32_t deviceId) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/telephony/LineAccess.h"
 #include "platform/telephony/LineApi.h"
 #include "platform/telephony/modem/ModemLine.h"
 #include "platform/telephony/modem/ModemProbe.h"
@@ -17,7 +18,8 @@ class ModemWaveOut;
 // The telephony lines, for real: line device i is the Hayes voice modem on devices()[i].
 // Every notice reaches the callback later through the Qt event loop, never from inside one of
 // the LineApi calls, and a modem that misbehaves or vanishes only ends the call on its line.
-class ModemLineService : public QObject, public LineApi, public ModemLineHost {
+// As LineAccess it says, in words for the user, why a device cannot be used.
+class ModemLineService : public QObject, public LineApi, public LineAccess, public ModemLineHost {
     Q_OBJECT
 public:
     explicit ModemLineService(QStringList devicePaths, QObject* parent = nullptr);
@@ -29,8 +31,11 @@ public:
     QStringList devices() const { return m_paths; }
     // The modem voice channel: wave-out device i plays on line device i.
     WaveOut& modemWaveOut();
-    // Why the last operation on a device failed, in words for the user ("" when nothing did).
-    QString lastError(uint32_t deviceId) const;
+    // LineAccess: a port this user may not read and write; the device's port; why the last
+    // operation on a device failed ("" when nothing did).
+    bool isPermissionDenied(uint32_t deviceId) const override;
+    QString devicePath(uint32_t deviceId) const override;
+    QString lastError(uint32_t deviceId) const override;
 
     // Timings; tests shorten them. Take effect for lines opened afterwards.
     void setTimings(const ModemTimings& timings) { m_timings = timings; }

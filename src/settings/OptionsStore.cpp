@@ -1,0 +1,101 @@
+#include "settings/OptionsStore.h"
+
+#include "platform/MessageSeam.h"
+#include "settings/RunEntry.h"
+#include "settings/SettingsStore.h"
+
+#include <limits>
+
+namespace {
+
+QString Config() {
+    return QStringLiteral("Config");
+}
+
+QString LineKey(int line) {
+    return QStringLiteral("Line") + QString::number(line);
+}
+
+int ReadNumber(const QString& key, const char* def) {
+    return LeadingNumber(ReadSetting(Config(), key, QLatin1String(def)));
+}
+
+QString Flag(int value) {
+    return value != 0 ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+int LeadingNumber(const QString& text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    qint64 value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = value * 10 + (text[i].unicode() - u'0');
+        if (value > qint64(std::numeric_limits<int>::max()) + 1)
+            break;
+    }
+    if (negative)
+        value = -value;
+    if (value > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (value < std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    return int(value);
+}
+
+EngineOptions LoadEngineOptions(const DeviceDescriptions& devices) {
+    EngineOptions o;
+    for (int i = 0; i < EngineOptions::kLines; ++i) {
+        const DeviceDescription& d = devices[size_t(i)];
+        LineOptions& line = o.lines[size_t(i)];
+        if (!d.usable)
+            SaveSettingDirect(Config(), LineKey(i), QStringLiteral("0"));
+        line.choice =
+            d.usable ? ReadSetting(Config(), LineKey(i), QStringLiteral("0")) : QStringLiteral("0");
+        line.mediaMode = d.mediaMode;
+    }
+    o.mode = ReadNumber(QStringLiteral("Mode"), "1");
+    // The check-box options are on or off, whatever number is stored.
+    o.minOnStart = ReadNumber(QStringLiteral("MinOnStart"), "0") != 0 ? 1 : 0;
+    o.autoStart = ReadNumber(QStringLiteral("AutoStart"), "0") != 0 ? 1 : 0;
+    o.blockUnknown = ReadNumber(QStringLiteral("BlockUnknown"), "0") != 0 ? 1 : 0;
+    o.pin = ReadSetting(Config(), QStringLiteral("PIN"), QString()).left(EngineOptions::kPinLength);
+    return o;
+}
+
+bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices) {
+    bool ok = true;
+    auto logged = [&ok](const QString& section, const QString& key, const QString& value) {
+        if (ok)
+            ok = SaveSettingLogged(section, key, value);
+    };
+    for (int i = 0; i < EngineOptions::kLines; ++i)
+        logged(Config(), LineKey(i),
+               options.lines[size_t(i)].opens() ? QStringLiteral("1") : QStringLiteral("0"));
+    for (int i = 0; i < EngineOptions::kLines; ++i)
+        logged(QStringLiteral("Modem"), LineKey(i), devices[size_t(i)].text);
+    logged(Config(), QStringLiteral("MinOnStart"), Flag(options.minOnStart));
+    logged(Config(), QStringLiteral("BlockUnknown"), Flag(options.blockUnknown));
+    logged(Config(), QStringLiteral("PIN"), options.pin);
+    logged(Config(), QStringLiteral("AutoStart"), Flag(options.autoStart));
+    if (!ok)
+        return false;
+
+    QString error;
+    if (!WriteRunEntry(options.autoStart != 0 ? 1 : 0, &error)) {
+        // A start-with-system choice that silently does nothing would look saved.
+        ShowMessage(
+            QStringLiteral("The start-with-system entry could not be written.\n%1").arg(error),
+            AppTitle(), MessageIcon::Critical);
+    }
+    logged(Config(), QStringLiteral("Mode"),
+           options.mode == 1 ? QStringLiteral("1") : QStringLiteral("2"));
+    return ok;
+}

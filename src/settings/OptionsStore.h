@@ -1,0 +1,22 @@
+#pragma once
+
+#include "settings/DeviceDescription.h"
+#include "settings/EngineOptions.h"
+
+#include <QString>
+
+// The leading decimal number of a stored setting ("1 " gives 1, "x" gives 0), as numeric
+// options are read. Leading blanks and a sign are accepted; values beyond the 32-bit range are
+// clamped.
+int LeadingNumber(const QString& text);
+
+// The stored options, for the line devices as described: a line whose device is missing or
+// cannot be used is first switched off in the store ("0", not journalled) and in the result;
+// a usable line takes its device's media mode. Missing or unreadable values are the defaults.
+EngineOptions LoadEngineOptions(const DeviceDescriptions& devices);
+
+// Saves what the setup window shows, each value journalled, in this order: the line choices,
+// the device descriptions (under "Modem"), MinOnStart, BlockUnknown, PIN and AutoStart; then
+// writes the start-with-system entry and stores Mode. Stops at the first setting that cannot
+// be stored (the store has told the user) and returns false.
+bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices);
