@@ -6,6 +6,7 @@
 #include "platform/time/Clock.h"
 #include "platform/time/QtTime.h"
 #include "settings/SettingsStore.h"
+#include "settings/ui/frmSetup.h"
 #include "shell/AppShell.h"
 #include "shell/cSysTray.h"
 #include "shell/frmMain.h"
@@ -36,8 +37,8 @@ struct Rig {
         conf.close();
         lines.devices[0].name = QStringLiteral("Voice Modem");
         lines.devices[0].mediaModes = 28;
-        shell =
-            std::make_unique<AppShell>(ShellServices{lines, waveOut, sound, mmio, clock, app()});
+        shell = std::make_unique<AppShell>(
+            ShellServices{lines, waveOut, sound, mmio, clock, app(), &lines});
     }
     QString app() const { return dir.path() + QStringLiteral("/app"); }
     QStringList opNames() const {
@@ -114,6 +115,26 @@ private Q_SLOTS:
             ShellServices{rig.lines, rig.waveOut, rig.sound, rig.mmio, rig.clock, rig.app()});
         rig.shell->LoadMainWindow();
         QCOMPARE(journal(rig), QStringLiteral("Modem@Line0@Voice Modem  [28]\r\n"));
+    }
+
+    // Start-up reads the devices and options without a window: a port this user may not open
+    // is switched off and explained. The setup window is made when Options asks for it.
+    void deniedPortIsExplainedAtStartUpAndOptionsListsTheDevices() {
+        Rig rig("[Config]\nLine0=1\n");
+        rig.lines.devices[0].permissionDenied = true;
+        rig.shell->LoadMainWindow();
+        QVERIFY(!rig.shell->setupWindow());
+        QVERIFY(!rig.opNames().contains(QStringLiteral("lineOpen")));
+        QCOMPARE(ReadSetting(QStringLiteral("Config"), QStringLiteral("Line0")),
+                 QStringLiteral("0"));
+        QCOMPARE(rig.messages.messages().size(), 1);
+        QVERIFY(rig.messages.messages().at(0).text.contains(QStringLiteral("dialout")));
+
+        rig.lines.devices[0].permissionDenied = false;
+        QTimer::singleShot(0, [&rig] { rig.shell->setupWindow()->reject(); });
+        Q_EMIT rig.shell->mainWindow().mnuOptionsClicked();
+        QVERIFY(rig.shell->setupWindow());
+        QCOMPARE(rig.shell->setupWindow()->lineDescription(0), QStringLiteral("Voice Modem  [28]"));
     }
 
     void minimiseOnStartLeavesOnlyTheTrayIcon() {
