@@ -2,6 +2,7 @@
 // modem emulator on the other end of the line.
 
 #include "FakeModem.h"
+#include "support/WavWriter.h"
 
 #include "calllog/LogSink.h"
 #include "engine/CallScreener.h"
@@ -23,21 +24,6 @@ struct LogLines : LogSink {
     void AddLogLine(const QString& message) override { lines.append(message); }
     QStringList lines;
 };
-
-QByteArray RecordedSamples(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray wav = f.readAll();
-    qsizetype pos = 12;
-    while (pos + 8 <= wav.size()) {
-        const auto size = qsizetype(qFromLittleEndian<quint32>(wav.constData() + pos + 4));
-        if (wav.mid(pos, 4) == "data")
-            return wav.mid(pos + 8, size);
-        pos += 8 + size + (size & 1);
-    }
-    return {};
-}
 
 } // namespace
 
@@ -111,7 +97,7 @@ void TestModemEngine::listedCallerHearsMessageUnlistedRingsOn() {
     const QByteArray expected =
         ConvertForModem(format, pcm.data(), pcm.size(), ModemVoiceFormat::Linear8Unsigned);
     QVERIFY(!expected.isEmpty());
-    QCOMPARE(RecordedSamples(modem.recordPath), expected);
+    QCOMPARE(wavwriter::Samples(modem.recordPath), expected);
 
     // An unlisted caller rings on; when the rings stop the engine releases the call without
     // touching the line.
