@@ -116,11 +116,11 @@ private Q_SLOTS:
         EngineHarness h;
         h.start();
         h.engine->BlockUnknown = 1;
-        h.waveOut.failOpen = failOpen;
         if (present)
             h.writeMessageBytes(file);
         else
             h.removeMessage();
+        h.waveOut.failOpen = failOpen;
         h.incomingCall(0, {});
         QCOMPARE(timeOfConnected(h), 0);
         const qint64 drop = runUntilOp(h, u"lineDrop"_qs, 1, 3000);
