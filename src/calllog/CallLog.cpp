@@ -1,11 +1,13 @@
 #include "calllog/CallLog.h"
 
+#include "calllog/LogFileLines.h"
 #include "platform/MessageSeam.h"
 #include "platform/time/Clock.h"
 #include "platform/time/EventLoop.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 #include <ctime>
 
 CallLog::CallLog(CallLogList& list, const Clock& clock, EventLoop& loop, QString appFolder)
@@ -56,22 +58,11 @@ void CallLog::OpenDailyLog() {
 }
 
 void CallLog::replay() {
-    QFile in(m_path);
-    if (!in.open(QIODevice::ReadOnly))
-        return; // openForAppend reports the file
-    // Lines go to the list exactly as read; the line end (LF, CR LF or a lone CR) is dropped.
-    const QByteArray data = in.readAll();
-    qsizetype start = 0;
-    const qsizetype size = data.size();
-    while (start < size) {
-        qsizetype end = start;
-        while (end < size && data[end] != '\n' && data[end] != '\r')
-            ++end;
-        m_list.addItem(QString::fromLatin1(data.constData() + start, end - start));
-        if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n')
-            ++end;
-        start = end + 1;
-    }
+    // Lines go to the list exactly as read; openForAppend reports a file that cannot be read.
+    QStringList lines;
+    ReadLogFileLines(m_path, lines);
+    for (const QString& line : std::as_const(lines))
+        m_list.addItem(line);
 }
 
 bool CallLog::openForAppend() {

@@ -46,11 +46,20 @@ void CallScreener::StartMessage(int line) {
     // next one is opened, so no device is left behind.
     if (m_deps.wave.isDeviceOpen(line))
         m_deps.wave.StopWave(line);
-    m_slots.at(size_t(line)).messageCall = m_slots.at(size_t(line)).callHandle;
+    LineSlot& s = m_slots.at(size_t(line));
+    // A repeated start for the same call does not report the same file again.
+    const bool newCall = s.messageCall != s.callHandle;
+    s.messageCall = s.callHandle;
     m_deps.wave.LoadWave(messagePath(), line);
     if (m_deps.wave.isLoaded(line))
-        m_deps.wave.PlayWave(m_slots.at(size_t(line)).waveDeviceId, line);
-    m_slots.at(size_t(line)).Timer3->start();
+        m_deps.wave.PlayWave(s.waveDeviceId, line);
+    const WaveFileError problem = m_deps.wave.problem(line);
+    if (problem != WaveFileError::None && newCall) {
+        m_deps.log.AddLogLine(QStringLiteral("Line%1 could not play donotcall.wav: %2")
+                                  .arg(line)
+                                  .arg(WaveFileErrorText(problem)));
+    }
+    s.Timer3->start();
 }
 
 void CallScreener::Timer3Tick(int line) {

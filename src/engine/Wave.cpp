@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 Wave::Wave(Mmio& mmio, WaveOut& waveOut) : m_mmio(mmio), m_waveOut(waveOut) {}
 
@@ -28,6 +27,10 @@ bool Wave::isDeviceOpen(int line) const {
     return validLine(line) && m_slots[static_cast<size_t>(line)].waveOut != 0;
 }
 
+WaveFileError Wave::problem(int line) const {
+    return validLine(line) ? m_slots[static_cast<size_t>(line)].problem : WaveFileError::None;
+}
+
 void Wave::releaseBuffer(WaveSlot& s) {
     std::vector<uint8_t>().swap(s.waveBuffer);
     s.frameCount = 0;
@@ -49,63 +52,21 @@ void Wave::LoadWave(const QString& path, int line) {
     if (!validLine(line))
         return;
     WaveSlot& s = m_slots[static_cast<size_t>(line)];
-    s.waveLoaded = false;
-    if (path.isEmpty()) {
-        releaseBuffer(s);
-        return;
-    }
-    MmioInfo info;
-    const MmioHandle h = m_mmio.mmioOpen(path, &info, mmio::MMIO_READ);
-    if (h == 0) {
-        releaseBuffer(s);
-        return;
-    }
-    auto fail = [&] { m_mmio.mmioClose(h, 0); };
-
-    MmckInfo riff;
-    riff.fccType = mmioStringToFOURCC("WAVE");
-    if (m_mmio.mmioDescend(h, &riff, nullptr, mmio::MMIO_FINDRIFF) != 0)
-        return fail();
-
-    MmckInfo ck;
-    ck.ckid = mmioStringToFOURCC("fmt");
-    if (m_mmio.mmioDescend(h, &ck, &riff, mmio::MMIO_FINDCHUNK) != 0 || ck.cksize < 16)
-        return fail();
-    // 18 bytes even from a 16-byte chunk: cbSize then holds whatever follows, which PCM
-    // playback never looks at.
-    WaveFormatEx format;
-    if (m_mmio.mmioRead(h, reinterpret_cast<char*>(&format), sizeof format) == -1)
-        return fail();
-    m_waveFormat = format;
-    // Without channels or a block size the data cannot be counted in frames or played.
-    if (format.nBlockAlign == 0 || format.nChannels == 0)
-        return fail();
-
-    m_mmio.mmioAscend(h, &ck, 0);
-    ck = MmckInfo();
-    ck.ckid = mmioStringToFOURCC("data");
-    if (m_mmio.mmioDescend(h, &ck, &riff, mmio::MMIO_FINDCHUNK) != 0 || ck.cksize > kMaxDataBytes)
-        return fail();
-
     // The old buffer may still be queued on a device left open by an earlier message.
     closeDevice(s);
     releaseBuffer(s);
-    try {
-        s.waveBuffer.assign(ck.cksize, 0);
-    } catch (const std::bad_alloc&) {
-        releaseBuffer(s);
-        return fail();
+    if (path.isEmpty()) {
+        s.problem = WaveFileError::Missing;
+        return;
     }
-    const int32_t got = m_mmio.mmioRead(h, reinterpret_cast<char*>(s.waveBuffer.data()),
-                                        static_cast<int32_t>(ck.cksize));
-    if (got != static_cast<int32_t>(ck.cksize)) {
-        releaseBuffer(s);
-        return fail();
-    }
+    s.problem = ReadWaveFile(m_mmio, path, &m_waveFormat, &s.waveBuffer, kMaxDataBytes);
+    if (s.problem != WaveFileError::None)
+        return;
+    if (s.waveBuffer.empty())
+        s.problem = WaveFileError::Empty;
     // Nearest integer, halves to even (the default rounding mode).
-    s.frameCount =
-        static_cast<int32_t>(std::nearbyint(static_cast<double>(ck.cksize) / format.nBlockAlign));
-    m_mmio.mmioClose(h, 0);
+    s.frameCount = static_cast<int32_t>(
+        std::nearbyint(static_cast<double>(s.waveBuffer.size()) / m_waveFormat.nBlockAlign));
     s.waveLoaded = true;
 }
 
@@ -121,7 +82,10 @@ void Wave::PlayWave(int32_t deviceId, int line) {
     WaveOutHandle h = 0;
     auto done = [this, line](WaveOutHandle dev, uint32_t msg, uintptr_t instance, uintptr_t p1,
                              uintptr_t p2) { OnWaveDone(line, dev, msg, instance, p1, p2); };
-    if (m_waveOut.waveOutOpen(&h, deviceId, &m_waveFormat, done, 0, flags) != 0) {
+    const uint32_t opened = m_waveOut.waveOutOpen(&h, deviceId, &m_waveFormat, done, 0, flags);
+    if (opened != 0) {
+        if (opened == wave::WAVERR_BADFORMAT)
+            s.problem = WaveFileError::Unsupported;
         releaseBuffer(s);
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/audio/Mmio.h"
+#include "platform/audio/WaveFile.h"
 #include "platform/audio/WaveOut.h"
 
 #include <QString>
@@ -17,6 +18,8 @@ struct WaveSlot {
     int32_t frameCount = 0;
     WaveHdr waveHeader;
     bool waveLoaded = false;
+    // Why the last message cannot be heard, if it cannot (set by LoadWave and PlayWave).
+    WaveFileError problem = WaveFileError::None;
     // Set when the buffer is queued; cleared by the completion callback, which may run on the
     // audio thread while the main thread reads it.
     std::atomic<bool> playing{false};
@@ -44,6 +47,9 @@ public:
     bool isPlaying(int line) const;
     bool isLoaded(int line) const;
     bool isDeviceOpen(int line) const;
+    // Why the last LoadWave or PlayWave of the line leaves the caller without the message;
+    // None when the message was queued, or when only the device failed.
+    WaveFileError problem(int line) const;
     const WaveFormatEx& waveFormat() const { return m_waveFormat; }
     WaveSlot& slot(int line);
 

@@ -66,11 +66,13 @@ private Q_SLOTS:
     void replayKeepsLinesAsRead() {
         QTemporaryDir app;
         const QString path = app.filePath(u"LogFiles/26-12-06.txt"_qs);
-        const QByteArray longLine(1 << 20, 'x');
         static const char binaryBytes[] = "Ren\xe9 \x01\x00 bytes\r\n";
         const QByteArray binary(binaryBytes, sizeof binaryBytes - 1);
-        writeFile(path, QByteArray("Line0 Ring...  <09:00:00>\r\n") + binary + "lf only\n" +
-                            longLine + "\r\n\r\nno line end");
+        const QByteArray head =
+            QByteArray("Line0 Ring...  <09:00:00>\r\n") + binary + "lf only\n" + "lone cr\r";
+        // Long enough that its CR LF straddles the end of the first megabyte.
+        const QByteArray longLine((1 << 20) - head.size() - 1, 'x');
+        writeFile(path, head + longLine + "\r\n\r\nno line end");
         VirtualTime time;
         bool pendingRan = false;
         time.post([&] { pendingRan = true; });
@@ -78,17 +80,18 @@ private Q_SLOTS:
         CallLog log(list, time, time, app.path());
         log.OpenDailyLog();
         QVERIFY(pendingRan);
-        QCOMPARE(list.count(), 6);
+        QCOMPARE(list.count(), 7);
         QCOMPARE(list.item(0), u"Line0 Ring...  <09:00:00>"_qs);
         QCOMPARE(list.item(1), u"Ren\u00e9 \u0001"_qs + QChar(0) + u" bytes"_qs);
         QCOMPARE(list.item(2), u"lf only"_qs);
-        QCOMPARE(list.item(3).size(), longLine.size());
-        QCOMPARE(list.item(4), QString());
-        QCOMPARE(list.item(5), u"no line end"_qs);
+        QCOMPARE(list.item(3), u"lone cr"_qs);
+        QCOMPARE(list.item(4).size(), longLine.size());
+        QCOMPARE(list.item(5), QString());
+        QCOMPARE(list.item(6), u"no line end"_qs);
         QCOMPARE(list.currentIndex(), -1); // the replay does not select
 
         log.AddLogLine(u"Line0 is ready"_qs);
-        QCOMPARE(list.currentIndex(), 6);
+        QCOMPARE(list.currentIndex(), 7);
         QVERIFY(readAll(path).endsWith("no line endLine0 is ready  <15:04:05>\r\n"));
     }
 

@@ -86,22 +86,34 @@ private Q_SLOTS:
         QVERIFY(!h.engine->slot(1).listed);
     }
 
-    // When the message cannot be played the call is dropped about 0.8 s after CONNECTED.
+    // When the message cannot be played the call is dropped about 0.8 s after CONNECTED, and
+    // the call log says why, once for each call.
     void unplayableMessage_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("present");
+        QTest::addColumn<uint32_t>("failOpen");
+        QTest::addColumn<QString>("reason");
         QByteArray zeroChannels = MakeWaveFile(500);
         zeroChannels[22] = 0;
         zeroChannels[32] = 0;
-        QTest::newRow("missing") << QByteArray() << false;
-        QTest::newRow("garbage") << QByteArray("this is not a wave file at all") << true;
-        QTest::newRow("truncated header") << MakeWaveFile(500).left(30) << true;
-        QTest::newRow("no channels, no block size") << zeroChannels << true;
-        QTest::newRow("empty") << QByteArray() << true;
+        const QString damaged = u"the WAV file is damaged or incomplete"_qs;
+        const QString notWave = u"it is not a WAV sound file"_qs;
+        QTest::newRow("missing") << QByteArray() << false << 0u << u"the file is missing"_qs;
+        QTest::newRow("garbage") << QByteArray("this is not a wave file at all") << true << 0u
+                                 << notWave;
+        QTest::newRow("truncated header") << MakeWaveFile(500).left(30) << true << 0u << damaged;
+        QTest::newRow("no channels, no block size") << zeroChannels << true << 0u << damaged;
+        QTest::newRow("empty") << QByteArray() << true << 0u << notWave;
+        QTest::newRow("format the line cannot play")
+            << MakeWaveFile(500) << true << wave::WAVERR_BADFORMAT
+            << u"its sound format cannot be played (save it as PCM WAV, 8 or 16 bit, mono or "
+               u"stereo)"_qs;
     }
     void unplayableMessage() {
         QFETCH(QByteArray, file);
         QFETCH(bool, present);
+        QFETCH(uint32_t, failOpen);
+        QFETCH(QString, reason);
         EngineHarness h;
         h.start();
         h.options.blockUnknown = 1;
@@ -110,11 +122,21 @@ private Q_SLOTS:
             h.writeMessageBytes(file);
         else
             h.removeMessage();
+        h.waveOut.failOpen = failOpen;
         h.incomingCall(0, {});
         QCOMPARE(timeOfConnected(h), 0);
         const qint64 drop = runUntilOp(h, u"lineDrop"_qs, 1, 3000);
         QCOMPARE(drop, 800);
         h.time.advance(1000);
+        QVERIFY2(h.atRest(), qPrintable(h.restReport()));
+        const QString line = u"Line0 could not play donotcall.wav: "_qs + reason;
+        QCOMPARE(h.log.texts().count(line), 1);
+
+        // The next call is told again, but a repeated CONNECTED is not.
+        const uint32_t call = h.incomingCall(0, {});
+        h.line.callState(call, tapi::LINECALLSTATE_CONNECTED);
+        h.time.advance(2000);
+        QCOMPARE(h.log.texts().count(line), 2);
         QVERIFY2(h.atRest(), qPrintable(h.restReport()));
     }
 

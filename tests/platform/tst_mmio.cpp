@@ -72,37 +72,40 @@ private Q_SLOTS:
         QCOMPARE(m.mmioRead(h, buf, 1), -1);
     }
 
-    void sizesThatLieAreNotBelieved() {
+    // Sizes that claim more than there is (a streaming recorder's placeholders) run to the end
+    // of the file or of the parent; nothing past it is ever found.
+    void sizesBeyondTheFileRunToItsEnd() {
         FileMmio m;
-        auto findData = [&](const QByteArray& bytes) {
+        // The size of the data chunk found, or -1 when there is none.
+        auto dataSize = [&](const QByteArray& bytes) -> int64_t {
             const MmioHandle h = m.mmioOpen(write(QStringLiteral("lie.wav"), bytes), nullptr, 0);
             MmckInfo riff;
             riff.fccType = mmioStringToFOURCC("WAVE");
-            uint32_t r = m.mmioDescend(h, &riff, nullptr, mmio::MMIO_FINDRIFF);
-            if (r == 0) {
-                MmckInfo ck;
-                ck.ckid = mmioStringToFOURCC("data");
-                r = m.mmioDescend(h, &ck, &riff, mmio::MMIO_FINDCHUNK);
-            }
+            MmckInfo ck;
+            ck.ckid = mmioStringToFOURCC("data");
+            const bool found = m.mmioDescend(h, &riff, nullptr, mmio::MMIO_FINDRIFF) == 0 &&
+                               m.mmioDescend(h, &ck, &riff, mmio::MMIO_FINDCHUNK) == 0;
             m.mmioClose(h, 0);
-            return r;
+            return found ? int64_t(ck.cksize) : -1;
         };
         const QByteArray fmt = Chunk("fmt ", FmtBody(1, 8000, 8));
-        QCOMPARE(findData(Riff(fmt + Chunk("data", "12345678"))), 0u);
-        // data claims more than the file holds, or nearly 4 GiB
-        QVERIFY(findData(Riff(fmt + Chunk("data", "1234", 5000))) != 0);
-        QVERIFY(findData(Riff(fmt + Chunk("data", "1234", 0xFFFFFFF0LL))) != 0);
-        // A RIFF that claims more than the file (a streaming recorder's placeholder) runs to
-        // the end of the file; one that claims too little to hold the data chunk hides it.
-        QCOMPARE(findData(Riff(fmt + Chunk("data", "1234"), 100000)), 0u);
-        QVERIFY(findData(Riff(fmt + Chunk("data", "1234"), 30)) != 0);
+        QCOMPARE(dataSize(Riff(fmt + Chunk("data", "12345678"))), 8);
+        for (const int64_t placeholder :
+             {int64_t(5000), int64_t(0x7FFFF000), int64_t(0xFFFFFFFF)}) {
+            QCOMPARE(dataSize(Riff(fmt + Chunk("data", "1234", placeholder))), 4);
+            QCOMPARE(dataSize(Riff(fmt + Chunk("data", "1234", placeholder), placeholder)), 4);
+        }
+        // A RIFF that claims too little to hold the data chunk's header hides it, and one that
+        // cuts into the data gives only the part inside it.
+        QCOMPARE(dataSize(Riff(fmt + Chunk("data", "1234"), 30)), -1);
+        QCOMPARE(dataSize(Riff(fmt + Chunk("data", "12345678"), 4 + 24 + 8 + 3)), 3);
         // truncated in the middle of a chunk header, or not a WAVE form
-        QVERIFY(findData(Riff(fmt + Chunk("data", "1234")).left(40)) != 0);
-        QVERIFY(findData(QByteArray("RIFF")) != 0);
-        QVERIFY(findData(QByteArray()) != 0);
+        QCOMPARE(dataSize(Riff(fmt + Chunk("data", "1234")).left(40)), -1);
+        QCOMPARE(dataSize(QByteArray("RIFF")), -1);
+        QCOMPARE(dataSize(QByteArray()), -1);
         QByteArray avi = Riff(fmt + Chunk("data", "1234"));
         avi.replace(8, 4, "AVI ");
-        QVERIFY(findData(avi) != 0);
+        QCOMPARE(dataSize(avi), -1);
         QCOMPARE(m.openFileCount(), 0);
     }
 
@@ -112,37 +115,57 @@ private Q_SLOTS:
         QCOMPARE(m.mmioOpen(m_dir.filePath(QStringLiteral("none.wav")), &info, 0), MmioHandle(0));
         QCOMPARE(info.wErrorRet, mmio::MMIOERR_FILENOTFOUND);
         QCOMPARE(m.mmioOpen(QString(), nullptr, 0), MmioHandle(0));
+        QCOMPARE(m.mmioOpen(m_dir.path(), &info, 0), MmioHandle(0)); // there, but a folder
+        QCOMPARE(info.wErrorRet, mmio::MMIOERR_ACCESSDENIED);
     }
 
     void readWaveFileReadsFilesFromOtherTools() {
         FileMmio m;
         WaveFormatEx f;
-        QByteArray data;
-        QVERIFY(ReadWaveFile(m, QStringLiteral(HW_TEST_DATA_DIR "/stereo8_11025.wav"), &f, &data));
+        std::vector<uint8_t> data;
+        const auto read = [&](const QString& path, uint32_t maxBytes = 1u << 20) {
+            return ReadWaveFile(m, path, &f, &data, maxBytes);
+        };
+        QCOMPARE(read(QStringLiteral(HW_TEST_DATA_DIR "/stereo8_11025.wav")), WaveFileError::None);
         QCOMPARE(f.nChannels, uint16_t(2));
         QCOMPARE(f.nSamplesPerSec, 11025u);
         QCOMPARE(f.wBitsPerSample, uint16_t(8));
-        QCOMPARE(data.size() % 2, 0);
-        QVERIFY(ReadWaveFile(m, QStringLiteral(HW_TEST_DATA_DIR "/mono16_22050.wav"), &f, &data));
+        QCOMPARE(data.size() % 2, size_t(0));
+        QCOMPARE(read(QStringLiteral(HW_TEST_DATA_DIR "/mono16_22050.wav")), WaveFileError::None);
         QCOMPARE(f.nSamplesPerSec, 22050u);
-        QCOMPARE(f.cbSize, uint16_t(0)); // not taken from the bytes after a 16-byte fmt
-        QVERIFY(ReadWaveFile(m, QStringLiteral(HW_SOURCE_DIR "/assets/donotcall.wav"), &f, &data));
+        QCOMPARE(read(QStringLiteral(HW_SOURCE_DIR "/assets/donotcall.wav")), WaveFileError::None);
         QCOMPARE(f.nSamplesPerSec, 8000u);
         QCOMPARE(f.nChannels, uint16_t(1));
         QVERIFY(data.size() > 8000); // at least a second of speech
         QCOMPARE(m.openFileCount(), 0);
 
-        // Refused: fmt too short, zero channels, over the size limit.
-        const QString shortFmt =
-            write(QStringLiteral("s.wav"),
-                  Riff(Chunk("fmt ", FmtBody(1, 8000, 8).left(14)) + Chunk("data", "1234")));
-        QVERIFY(!ReadWaveFile(m, shortFmt, &f, &data));
-        const QString noChannels =
-            write(QStringLiteral("c.wav"),
-                  Riff(Chunk("fmt ", FmtBody(0, 8000, 8, 1)) + Chunk("data", "1234")));
-        QVERIFY(!ReadWaveFile(m, noChannels, &f, &data));
-        QVERIFY(
-            !ReadWaveFile(m, QStringLiteral(HW_TEST_DATA_DIR "/mono16_22050.wav"), &f, &data, 100));
+        // A streaming recorder's file plays what it holds.
+        const QByteArray samples = Sine(1, 8000, 16, 400, 440);
+        QCOMPARE(
+            read(write(QStringLiteral("stream.wav"), Riff(Chunk("fmt ", FmtBody(1, 8000, 16)) +
+                                                              Chunk("data", samples, 0xFFFFFFFF),
+                                                          0xFFFFFFFF))),
+            WaveFileError::None);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(data.data()), qsizetype(data.size())),
+                 samples);
+
+        // Refused, and why: each failure leaves the last good result alone.
+        const QByteArray data4 = Chunk("data", "1234");
+        QCOMPARE(read(m_dir.filePath(QStringLiteral("none.wav"))), WaveFileError::Missing);
+        QCOMPARE(read(m_dir.path()), WaveFileError::Unreadable);
+        QCOMPARE(read(write(QStringLiteral("t.wav"), "not a sound at all")),
+                 WaveFileError::NotWave);
+        QCOMPARE(read(write(QStringLiteral("s.wav"),
+                            Riff(Chunk("fmt ", FmtBody(1, 8000, 8).left(14)) + data4))),
+                 WaveFileError::Damaged);
+        QCOMPARE(read(write(QStringLiteral("c.wav"),
+                            Riff(Chunk("fmt ", FmtBody(0, 8000, 8, 1)) + data4))),
+                 WaveFileError::Damaged);
+        QCOMPARE(read(write(QStringLiteral("d.wav"), Riff(Chunk("fmt ", FmtBody(1, 8000, 8))))),
+                 WaveFileError::Damaged);
+        QCOMPARE(read(QStringLiteral(HW_TEST_DATA_DIR "/mono16_22050.wav"), 100),
+                 WaveFileError::TooLarge);
+        QCOMPARE(data.size(), size_t(samples.size()));
         QCOMPARE(m.openFileCount(), 0);
     }
 };

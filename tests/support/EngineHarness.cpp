@@ -1,9 +1,9 @@
 #include "support/EngineHarness.h"
 
 #include "lists/ListFiles.h"
+#include "support/WavWriter.h"
 
 #include <QFile>
-#include <QtEndian>
 
 QStringList LogRecorder::texts() const {
     QStringList result;
@@ -22,35 +22,11 @@ qint64 LogRecorder::timeOf(const QString& text) const {
 
 QByteArray MakeWaveFile(int ms, int channels, int bits, int rate) {
     const int blockAlign = channels * bits / 8;
-    const quint32 dataSize = quint32(qint64(rate) * ms / 1000 * blockAlign);
-    QByteArray out;
-    auto u32 = [&](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        out.append(b, 4);
-    };
-    auto u16 = [&](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        out.append(b, 2);
-    };
-    out.append("RIFF");
-    u32(36 + dataSize + (dataSize & 1));
-    out.append("WAVEfmt ");
-    u32(16);
-    u16(1);
-    u16(quint16(channels));
-    u32(quint32(rate));
-    u32(quint32(rate * blockAlign));
-    u16(quint16(blockAlign));
-    u16(quint16(bits));
-    out.append("data");
-    u32(dataSize);
-    for (quint32 i = 0; i < dataSize; ++i)
-        out.append(char(bits == 8 ? 128 + ((i / 8) % 2 ? 40 : -40) : (i % 2 ? 0x10 : 0)));
-    if (dataSize & 1)
-        out.append('\0');
-    return out;
+    const qsizetype dataSize = qsizetype(qint64(rate) * ms / 1000 * blockAlign);
+    QByteArray samples(dataSize, Qt::Uninitialized);
+    for (qsizetype i = 0; i < dataSize; ++i)
+        samples[i] = char(bits == 8 ? 128 + ((i / 8) % 2 ? 40 : -40) : (i % 2 ? 0x10 : 0));
+    return wavwriter::PcmWav(uint16_t(channels), uint32_t(rate), uint16_t(bits), samples);
 }
 
 EngineHarness::EngineHarness(int deviceCount)

@@ -1,5 +1,8 @@
 #include "WavWriter.h"
 
+#include "platform/audio/Mmio.h"
+#include "platform/audio/WaveFile.h"
+
 #include <QFile>
 
 #include <cmath>
@@ -74,6 +77,15 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() &&
            f.flush();
+}
+
+QByteArray Samples(const QString& path) {
+    FileMmio mmio;
+    WaveFormatEx format;
+    std::vector<uint8_t> data;
+    if (ReadWaveFile(mmio, path, &format, &data) != WaveFileError::None)
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
 }
 
 } // namespace wavwriter

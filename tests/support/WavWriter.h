@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-// Builds WAV files for tests, well-formed or deliberately broken.
+// Builds WAV files for tests, well-formed or deliberately broken, and reads back the samples of
+// one (such as the emulator's recording).
 namespace wavwriter {
 
 // One chunk: identifier, 32-bit size (sizeOverride when >= 0), data, and a pad byte when the
@@ -27,5 +28,9 @@ QByteArray Sine(uint16_t channels, uint32_t rate, uint16_t bits, int frames, dou
                 double amplitude = 0.5);
 
 bool WriteFile(const QString& path, const QByteArray& bytes);
+
+// The bytes of the file's data chunk, read with the program's own WAV reader; empty when the
+// file cannot be read.
+QByteArray Samples(const QString& path);
 
 } // namespace wavwriter

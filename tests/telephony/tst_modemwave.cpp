@@ -1,6 +1,7 @@
 // Messages played down the line through the modem's voice channel, as the emulator hears them.
 
 #include "FakeModem.h"
+#include "support/WavWriter.h"
 
 #include "platform/audio/PcmConvert.h"
 #include "platform/telephony/modem/ModemLineService.h"
@@ -34,23 +35,6 @@ WaveFormatEx Format16(uint32_t rate) {
     f.nBlockAlign = 2;
     f.nAvgBytesPerSec = rate * 2;
     return f;
-}
-
-// The samples of the emulator's recording (the "data" chunk of its WAV file).
-QByteArray RecordedSamples(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray wav = f.readAll();
-    qsizetype pos = 12;
-    while (pos + 8 <= wav.size()) {
-        const QByteArray id = wav.mid(pos, 4);
-        const auto size = qsizetype(qFromLittleEndian<quint32>(wav.constData() + pos + 4));
-        if (id == "data")
-            return wav.mid(pos + 8, size);
-        pos += 8 + size + (size & 1);
-    }
-    return {};
 }
 
 struct Line {
@@ -142,8 +126,9 @@ void TestModemWave::playedAudioMatchesConversion() {
         ConvertForModem(format, reinterpret_cast<const uint8_t*>(pcm.constData()),
                         size_t(pcm.size()), ModemVoiceFormat::Linear8Unsigned);
     QVERIFY(expected.contains(char(0x10))); // DLE doubling was needed on the way
-    QVERIFY(QTest::qWaitFor([&] { return !RecordedSamples(l.modem.recordPath).isEmpty(); }, 3000));
-    QCOMPARE(RecordedSamples(l.modem.recordPath), expected);
+    QVERIFY(
+        QTest::qWaitFor([&] { return !wavwriter::Samples(l.modem.recordPath).isEmpty(); }, 3000));
+    QCOMPARE(wavwriter::Samples(l.modem.recordPath), expected);
 
     QCOMPARE(out.waveOutReset(h), 0u);
     QCOMPARE(done.done, 1);
@@ -176,7 +161,7 @@ void TestModemWave::resetStopsAtOnce() {
     QVERIFY(l.service->lineDrop(l.call, "", 0) > 0);
     QVERIFY(l.rec.waitForCallState(tapi::LINECALLSTATE_IDLE));
     QVERIFY(l.modem.receivedContains(QStringLiteral("ATH0")));
-    const QByteArray heard = RecordedSamples(l.modem.recordPath);
+    const QByteArray heard = wavwriter::Samples(l.modem.recordPath);
     QVERIFY2(heard.size() < 8000 * 2, qPrintable(QString::number(heard.size())));
     QCOMPARE(done.done, 1);
 }

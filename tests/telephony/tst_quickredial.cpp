@@ -3,6 +3,7 @@
 // previous call's drop.
 
 #include "FakeModem.h"
+#include "support/WavWriter.h"
 
 #include "calllog/LogSink.h"
 #include "engine/CallScreener.h"
@@ -24,36 +25,6 @@ struct LogLines : LogSink {
 };
 
 const QString kBlocked = QString(25, QLatin1Char(' ')) + QStringLiteral("Blocked");
-
-// A mono 8-bit 8000 Hz message of the given length.
-bool WriteMessage(const QString& path, int ms) {
-    const quint32 bytes = quint32(ms * 8);
-    QByteArray wav("RIFF", 4);
-    auto u32 = [&](quint32 v) {
-        char b[4];
-        qToLittleEndian(v, b);
-        wav.append(b, 4);
-    };
-    auto u16 = [&](quint16 v) {
-        char b[2];
-        qToLittleEndian(v, b);
-        wav.append(b, 2);
-    };
-    u32(36 + bytes);
-    wav.append("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(8000);
-    u32(8000);
-    u16(1);
-    u16(8);
-    wav.append("data", 4);
-    u32(bytes);
-    wav.append(QByteArray(int(bytes), char(0x80)));
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(wav) == wav.size();
-}
 
 } // namespace
 
@@ -80,7 +51,9 @@ void TestQuickRedial::nextCallRightAfterHangUp() {
     FakeModem modem;
     QVERIFY(modem.start({QStringLiteral("--chipset"), QStringLiteral("usr")}));
     QTemporaryDir folder;
-    QVERIFY(WriteMessage(folder.filePath(QStringLiteral("donotcall.wav")), 1500));
+    // A mono 8-bit 8000 Hz message of 1.5 s.
+    QVERIFY(wavwriter::WriteFile(folder.filePath(QStringLiteral("donotcall.wav")),
+                                 wavwriter::PcmWav(1, 8000, 8, QByteArray(1500 * 8, char(0x80)))));
     {
         QFile f(folder.filePath(QStringLiteral("public.tel")));
         QVERIFY(f.open(QIODevice::WriteOnly));

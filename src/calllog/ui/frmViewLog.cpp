@@ -1,7 +1,7 @@
 #include "calllog/ui/frmViewLog.h"
 
 #include "calllog/CallLog.h"
-#include "calllog/ui/LogFileLines.h"
+#include "calllog/LogFileLines.h"
 #include "calllog/ui/LogPrinter.h"
 #include "platform/AppFolder.h"
 #include "platform/MessageSeam.h"

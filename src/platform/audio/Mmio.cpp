@@ -1,6 +1,7 @@
 #include "platform/audio/Mmio.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 
@@ -49,8 +50,11 @@ MmioHandle FileMmio::mmioOpen(const QString& path, MmioInfo* info, uint32_t /*fl
     auto f = std::make_unique<OpenFile>();
     f->file.setFileName(path);
     if (path.isEmpty() || !f->file.open(QIODevice::ReadOnly)) {
-        if (info)
-            info->wErrorRet = mmio::MMIOERR_FILENOTFOUND;
+        if (info) {
+            info->wErrorRet = !path.isEmpty() && QFileInfo::exists(path)
+                                  ? mmio::MMIOERR_ACCESSDENIED
+                                  : mmio::MMIOERR_FILENOTFOUND;
+        }
         return 0;
     }
     f->size = f->file.size();
@@ -64,8 +68,7 @@ uint32_t FileMmio::mmioDescend(MmioHandle h, MmckInfo* ck, const MmckInfo* paren
     if (!f || !ck)
         return mmio::MMSYSERR_INVALHANDLE;
 
-    // Chunks are searched only inside the parent, and never beyond the end of the file: a size
-    // field that claims more than is there ends the search instead of being believed.
+    // Chunks are searched only inside the parent, and never beyond the end of the file.
     qint64 limit = f->size;
     if (parent) {
         const qint64 parentEnd =
@@ -88,14 +91,11 @@ uint32_t FileMmio::mmioDescend(MmioHandle h, MmckInfo* ck, const MmckInfo* paren
         const bool isForm = id == kRiff || id == kList;
         if (dataOffset > 0xFFFFFFFFLL)
             return mmio::MMIOERR_CHUNKNOTFOUND;
-        if (dataOffset + static_cast<qint64>(size) > limit) {
-            // Recorders that stream their output often leave a placeholder (0 or all ones) in
-            // the RIFF size; such a form simply runs to the end of what is there. Any other
-            // chunk that claims more than the file holds is not believed.
-            if (!isForm)
-                return mmio::MMIOERR_CHUNKNOTFOUND;
+        // Recorders that stream their output leave a placeholder (such as all ones) in the
+        // RIFF and data sizes when they cannot go back to fill them in; such a chunk simply
+        // runs to the end of what is there.
+        if (dataOffset + static_cast<qint64>(size) > limit)
             size = static_cast<uint32_t>(limit - dataOffset);
-        }
 
         FourCC type = 0;
         if (isForm) {

@@ -41,6 +41,7 @@ constexpr uint32_t MMIOERR_FILENOTFOUND = 257;
 constexpr uint32_t MMIOERR_CANNOTREAD = 261;
 constexpr uint32_t MMIOERR_CANNOTSEEK = 263;
 constexpr uint32_t MMIOERR_CHUNKNOTFOUND = 265;
+constexpr uint32_t MMIOERR_ACCESSDENIED = 268;
 } // namespace mmio
 
 // mmioStringToFOURCC: up to four characters, padded with blanks ("fmt" -> "fmt ").
@@ -49,12 +50,14 @@ FourCC mmioStringToFOURCC(const char* text, uint32_t flags = 0);
 class Mmio {
 public:
     virtual ~Mmio() = default;
-    // Returns 0 when the file cannot be opened (info->wErrorRet says why, if info is given).
+    // Returns 0 when the file cannot be opened; info->wErrorRet (if info is given) then says
+    // whether there is no such file or it exists but cannot be opened.
     virtual MmioHandle mmioOpen(const QString& path, MmioInfo* info, uint32_t flags) = 0;
     // With MMIO_FINDRIFF / MMIO_FINDLIST ck->fccType names the wanted form type, with
     // MMIO_FINDCHUNK ck->ckid names the wanted chunk; flags 0 takes the chunk at the current
     // position. A chunk whose declared size reaches past its parent (or the end of the file)
-    // is never found: callers may trust cksize as the number of bytes that can be read.
+    // runs to the end of what is there, as after a streaming recorder that never went back to
+    // fill in its sizes: callers may trust cksize as the number of bytes that can be read.
     virtual uint32_t mmioDescend(MmioHandle h, MmckInfo* ck, const MmckInfo* parent,
                                  uint32_t flags) = 0;
     // Reads up to size bytes at the current position; returns the count read (0 at the end of

@@ -2,10 +2,11 @@
 
 #include "platform/audio/SoundPlayer.h"
 
-#include <QByteArray>
 #include <QObject>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 class PcWaveStream;
 
@@ -25,7 +26,7 @@ public:
     bool lastWasFallback() const { return m_lastWasFallback; }
 
 private:
-    QByteArray m_data; // samples of the sound playing, kept while it plays
+    std::vector<uint8_t> m_data; // samples of the sound playing, kept while it plays
     std::unique_ptr<PcWaveStream> m_stream;
     bool m_lastWasFallback = false;
 };

@@ -1,4 +1,4 @@
-#include "calllog/ui/LogFileLines.h"
+#include "calllog/LogFileLines.h"
 
 #include <QFile>
 #include <QFileInfo>
