@@ -93,6 +93,8 @@ public:
     // Sets the slot's listed flag: whether callerNumber is in the public or the private list.
     void FindInLists(int line);
     void OnRing(uint32_t line, uint32_t deviceState, uint32_t ringCount);
+    // A line whose device went away, or came back and was set up again.
+    void OnLineService(uint32_t line, uint32_t deviceState);
     void OnDigit(uint32_t call, uint32_t param1);
 
     // Blocking action.

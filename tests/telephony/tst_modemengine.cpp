@@ -17,6 +17,8 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 namespace {
 
 struct LogLines : LogSink {
@@ -39,50 +41,67 @@ QByteArray RecordedSamples(const QString& path) {
     return {};
 }
 
+// The engine with line 0 open on an emulated modem, the listed number 5551234567 and a message.
+struct ModemEngine {
+    explicit ModemEngine(const QString& device)
+        : service({device}), wave(mmio, service.modemWaveOut()),
+          engine(EngineDeps{service, timers, loop, log, lists, wave, sound, folder.path(), [] {},
+                            [](const QString& section, const QString& key, const QString& def) {
+                                return section == QLatin1String("Config") &&
+                                               key == QLatin1String("Line0")
+                                           ? QStringLiteral("1")
+                                           : def;
+                            }}) {}
+
+    bool open() {
+        if (!QFile::copy(message, folder.filePath(QStringLiteral("donotcall.wav"))))
+            return false;
+        QFile f(folder.filePath(QStringLiteral("public.tel")));
+        if (!f.open(QIODevice::WriteOnly))
+            return false;
+        char rec[8];
+        qToLittleEndian(5551234567.0, rec);
+        f.write(rec, 8);
+        f.close();
+        lists.LoadPhoneLists();
+        engine.ResetLines();
+        engine.InitTelephony();
+        engine.slot(0).mediaMode = 0x8;
+        engine.OpenLines();
+        return engine.slot(0).lineHandle != 0;
+    }
+
+    const QString message = QStringLiteral(HW_TEST_DATA_DIR "/stereo8_11025.wav");
+    QTemporaryDir folder;
+    PhoneLists lists{folder.path()};
+    ModemLineService service;
+    QObject timerOwner;
+    QtTimerFactory timers{&timerOwner};
+    QtEventLoop loop;
+    LogLines log;
+    FileMmio mmio;
+    Wave wave;
+    FakeSoundPlayer sound;
+    CallScreener engine;
+};
+
 } // namespace
 
 class TestModemEngine : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void listedCallerHearsMessageUnlistedRingsOn();
+    void modemThatComesBackIsReadyAgain();
 };
 
 void TestModemEngine::listedCallerHearsMessageUnlistedRingsOn() {
     FakeModem modem;
     QVERIFY(modem.start({QStringLiteral("--chipset"), QStringLiteral("usr")}));
-    QTemporaryDir folder;
-    const QString message = QStringLiteral(HW_TEST_DATA_DIR "/stereo8_11025.wav");
-    QVERIFY(QFile::copy(message, folder.filePath(QStringLiteral("donotcall.wav"))));
-    {
-        QFile f(folder.filePath(QStringLiteral("public.tel")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        char rec[8];
-        qToLittleEndian(5551234567.0, rec);
-        f.write(rec, 8);
-    }
-    PhoneLists lists(folder.path());
-    lists.LoadPhoneLists();
-    ModemLineService service({modem.device});
-    QObject timerOwner;
-    QtTimerFactory timers(&timerOwner);
-    QtEventLoop loop;
-    LogLines log;
-    FileMmio mmio;
-    Wave wave(mmio, service.modemWaveOut());
-    FakeSoundPlayer sound;
-    CallScreener engine(
-        EngineDeps{service, timers, loop, log, lists, wave, sound, folder.path(), [] {},
-                   [](const QString& section, const QString& key, const QString& def) {
-                       return section == QLatin1String("Config") && key == QLatin1String("Line0")
-                                  ? QStringLiteral("1")
-                                  : def;
-                   }});
-    engine.ResetLines();
-    engine.InitTelephony();
-    engine.slot(0).mediaMode = 0x8;
-    engine.OpenLines();
-    QVERIFY(engine.slot(0).lineHandle != 0);
-    QVERIFY(log.lines.contains(QStringLiteral("Line0 is ready")));
+    ModemEngine rig(modem.device);
+    QVERIFY(rig.open());
+    CallScreener& engine = rig.engine;
+    const QStringList& lines = rig.log.lines;
+    QVERIFY(lines.contains(QStringLiteral("Line0 is ready")));
     QVERIFY(QTest::qWaitFor([&] { return modem.receivedContains(QStringLiteral("CID=1")); }, 5000));
 
     // A listed caller: answered before the second ring, hears the whole message, is dropped.
@@ -92,11 +111,11 @@ void TestModemEngine::listedCallerHearsMessageUnlistedRingsOn() {
             return modem.receivedContains(QStringLiteral("ATH0")) && engine.slot(0).callHandle == 0;
         },
         10000));
-    QVERIFY(log.lines.contains(QStringLiteral("CallerID:5551234567 [TELEMARKETER]") +
-                               QString(25, QLatin1Char(' ')) + QStringLiteral("Blocked")));
+    QVERIFY(lines.contains(QStringLiteral("CallerID:5551234567 [TELEMARKETER]") +
+                           QString(25, QLatin1Char(' ')) + QStringLiteral("Blocked")));
     WaveFormatEx format;
     QByteArray pcm;
-    QVERIFY(ReadWaveFile(mmio, message, &format, &pcm));
+    QVERIFY(ReadWaveFile(rig.mmio, rig.message, &format, &pcm));
     const QByteArray expected =
         ConvertForModem(format, reinterpret_cast<const uint8_t*>(pcm.constData()),
                         size_t(pcm.size()), ModemVoiceFormat::Linear8Unsigned);
@@ -110,13 +129,56 @@ void TestModemEngine::listedCallerHearsMessageUnlistedRingsOn() {
     modem.script("ring\nwait 200\ncid NMBR=5550000000 NAME=FRIEND");
     QVERIFY(QTest::qWaitFor([&] { return engine.slot(0).callHandle != 0; }, 3000));
     QVERIFY(QTest::qWaitFor(
-        [&] { return log.lines.contains(QStringLiteral("CallerID:5550000000 [FRIEND]")); }, 3000));
+        [&] { return lines.contains(QStringLiteral("CallerID:5550000000 [FRIEND]")); }, 3000));
     QVERIFY(QTest::qWaitFor([&] { return engine.slot(0).callHandle == 0; }, 12000));
     const QStringList after = modem.received().mid(commands);
     QVERIFY2(after.filter(QStringLiteral("VLS")).isEmpty(),
              qPrintable(after.join(QLatin1Char(' '))));
     QVERIFY(after.filter(QStringLiteral("ATH")).isEmpty());
     engine.CloseTelephony();
+}
+
+void TestModemEngine::modemThatComesBackIsReadyAgain() {
+    // The modem is reached through a link, as /dev/serial/by-id names it, and drops off the bus.
+    QTemporaryDir byId;
+    const QString link = byId.filePath(QStringLiteral("usb-modem-if00"));
+    FakeModem modem;
+    QVERIFY(modem.start({QStringLiteral("--link"), link}));
+    ModemEngine rig(link);
+    QVERIFY(rig.open());
+    QVERIFY(QTest::qWaitFor([&] { return modem.receivedContains(QStringLiteral("CID=1")); }, 5000));
+    const QStringList& lines = rig.log.lines;
+    const QString lost = QStringLiteral("Line0 is not ready");
+    const QString ready = QStringLiteral("Line0 is ready");
+
+    modem.script("replug 1500");
+    QVERIFY(QTest::qWaitFor([&] { return !lines.filter(lost).isEmpty(); }, 3000));
+    // Away, the line waits on the folder of the link and costs no processor time.
+    const int atz = int(modem.received().filter(QStringLiteral("ATZ")).size());
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    QEventLoop idle; // not QTest::qWait, which wakes up every few milliseconds itself
+    QTimer::singleShot(1000, &idle, &QEventLoop::quit);
+    idle.exec();
+    getrusage(RUSAGE_SELF, &after);
+    const auto cpuMs = [](const rusage& u) {
+        return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000 +
+               (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
+    };
+    qInfo("processor time while the modem was away: %ld ms in 1000 ms",
+          long(cpuMs(after) - cpuMs(before)));
+    QVERIFY(cpuMs(after) - cpuMs(before) < 50);
+    QCOMPARE(lines.filter(ready).size(), 1);
+
+    // Back at the same path: set up again, announced once, and screening calls.
+    QVERIFY2(QTest::qWaitFor([&] { return lines.filter(ready).size() == 2; }, 8000),
+             qPrintable(lines.join(QLatin1Char('\n'))));
+    QCOMPARE(modem.received().filter(QStringLiteral("ATZ")).size(), atz + 1);
+    modem.script("ring\nwait 200\ncid NMBR=5551234567 NAME=AGAIN");
+    QVERIFY(
+        QTest::qWaitFor([&] { return modem.receivedContains(QStringLiteral("AT+VTX")); }, 5000));
+    QCOMPARE(lines.filter(lost).size(), 1);
+    rig.engine.CloseTelephony();
 }
 
 QTEST_GUILESS_MAIN(TestModemEngine)
