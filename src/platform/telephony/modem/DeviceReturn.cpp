@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 
 #include <algorithm>
 
@@ -13,12 +14,13 @@ constexpr int kLongestRetryMs = 30000;
 DeviceReturn::DeviceReturn(QObject* parent) : QObject(parent) {
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &DeviceReturn::onChange);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &DeviceReturn::onChange);
 }
 
 void DeviceReturn::watch(const QString& path) {
     stop();
     m_path = QFileInfo(path).absoluteFilePath();
+    m_watcher = new QFileSystemWatcher(this);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &DeviceReturn::onChange);
     rearm();
     // The node of an unplugged device may linger a moment, or the device may be back already.
     if (QFileInfo::exists(m_path))
@@ -35,9 +37,12 @@ void DeviceReturn::retryLater() {
 void DeviceReturn::stop() {
     m_retry.stop();
     m_retryMs = 0;
-    const QStringList watched = m_watcher.directories();
-    if (!watched.isEmpty())
-        m_watcher.removePaths(watched);
+    if (m_watcher) {
+        // Possibly called from within the watcher's own signal.
+        m_watcher->disconnect(this);
+        m_watcher->deleteLater();
+        m_watcher = nullptr;
+    }
     m_path.clear();
 }
 
@@ -45,12 +50,12 @@ void DeviceReturn::rearm() {
     QString folder = QFileInfo(m_path).absolutePath();
     while (!QFileInfo(folder).isDir() && folder != QDir::rootPath())
         folder = QFileInfo(folder).absolutePath();
-    const QStringList watched = m_watcher.directories();
+    const QStringList watched = m_watcher->directories();
     if (watched == QStringList{folder})
         return;
     if (!watched.isEmpty())
-        m_watcher.removePaths(watched);
-    m_watcher.addPath(folder);
+        m_watcher->removePaths(watched);
+    m_watcher->addPath(folder);
 }
 
 void DeviceReturn::onChange() {

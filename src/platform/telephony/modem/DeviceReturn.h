@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+
+class QFileSystemWatcher;
 
 // Waits for a device that went away to come back at the same path (a USB modem that dropped off
 // the bus and reappears as the same /dev/serial/by-id link or ttyACM node). It watches the
@@ -31,7 +32,7 @@ private:
     void onChange();
 
     QString m_path;
-    QFileSystemWatcher m_watcher;
+    QFileSystemWatcher* m_watcher = nullptr; // only while waiting: each holds an inotify instance
     QTimer m_retry;
     int m_retryMs = 0;
 };
