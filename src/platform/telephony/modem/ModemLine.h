@@ -47,8 +47,6 @@ public:
     bool open(const QString& path, QString* error);
     // Hangs up if off hook (best effort, without waiting) and closes the port. No notices.
     void close();
-    // False from the modem's going away until it is back and set up again.
-    bool inService() const { return !m_away; }
 
     uint32_t deviceId() const { return m_deviceId; }
     uint32_t lineHandle() const { return m_lineHandle; }
@@ -101,7 +99,7 @@ private:
     QTimer m_callerIdGap;
     QTimer m_heldCallerIdTimer;
     DeviceReturn m_return;
-    bool m_away = false;
+    bool m_away = false; // from the modem's going away until it is back and set up again
     std::shared_ptr<ModemCall> m_call;
     QString m_identity;
     QString m_lastError;
