@@ -73,6 +73,7 @@ void CallScreener::OnLineEvent(uint32_t device, uint32_t message, uintptr_t /*in
         break;
     case tapi::LINE_LINEDEVSTATE:
         OnRing(device, param1, param3);
+        OnLineService(device, param1);
         break;
     case tapi::LINE_MONITORDIGITS:
         OnDigit(device, param1);

@@ -85,6 +85,8 @@ public:
     void OnCallState(uint32_t call, uint32_t callState);
     void ScreenCall(uint32_t call);
     void OnRing(uint32_t line, uint32_t deviceState, uint32_t ringCount);
+    // A line whose device went away, or came back and was set up again.
+    void OnLineService(uint32_t line, uint32_t deviceState);
     void OnDigit(uint32_t call, uint32_t param1);
 
     // Blocking action.

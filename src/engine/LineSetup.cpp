@@ -82,6 +82,19 @@ void CallScreener::OpenLines() {
     }
 }
 
+void CallScreener::OnLineService(uint32_t line, uint32_t deviceState) {
+    const int i = slotByLine(line);
+    if (i < 0)
+        return;
+    // The line keeps its handle while away; a call on it has already ended.
+    if (deviceState == tapi::LINEDEVSTATE_OUTOFSERVICE)
+        m_deps.log.AddLogLine(QStringLiteral("Line%1 is not ready: its modem went away. Calls "
+                                             "are not screened until it is back")
+                                  .arg(i));
+    else if (deviceState == tapi::LINEDEVSTATE_INSERVICE)
+        m_deps.log.AddLogLine(QStringLiteral("Line%1 is ready").arg(i));
+}
+
 void CallScreener::CloseTelephony() {
     // The program is ending: calls are neither dropped nor deallocated, handles stay as they are.
     for (const LineSlot& s : m_slots) {

@@ -3,6 +3,7 @@
 #include "FakeModem.h"
 
 #include "platform/telephony/LineStructs.h"
+#include "platform/telephony/modem/DeviceDiscovery.h"
 #include "platform/telephony/modem/ModemLineService.h"
 
 #include <QTemporaryDir>
@@ -97,6 +98,10 @@ private Q_SLOTS:
     void answerDigitsAndFarEndHangUp();
     void dropOfAnsweredCall();
     void dropOfUnansweredCallLeavesLineAlone();
+    void olderAnswerCommands_data();
+    void olderAnswerCommands();
+    void callWaitingCallerIdIsNoCall();
+    void twoModemsFromTheSettingsFile();
     void modemFaultsEndTheCall();
     void unplugMidCall();
     void garbageIsIgnored();
@@ -398,12 +403,96 @@ void TestModemLine::dropOfUnansweredCallLeavesLineAlone() {
     QVERIFY(!rig.modem.receivedContains(QStringLiteral("VLS")));
 }
 
+void TestModemLine::olderAnswerCommands_data() {
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("offHook");
+    QTest::newRow("AT#VLS") << QByteArray() << "AT#VLS=0A";
+    QTest::newRow("ATA") << QByteArray("fail #VLS") << "ATA";
+}
+
+void TestModemLine::olderAnswerCommands() {
+    QFETCH(QByteArray, script);
+    QFETCH(QString, offHook);
+    Rig rig;
+    QVERIFY(rig.open({QStringLiteral("--chipset"), QStringLiteral("legacy")}));
+    if (!script.isEmpty())
+        rig.modem.script(script);
+    uint32_t call = rig.answeredCall();
+    QVERIFY(call != 0);
+    QCOMPARE(rig.modem.received().filter(QStringLiteral("AT+VLS=1")).size(), 1);
+    QVERIFY(rig.modem.received().contains(offHook));
+    // The next call goes straight to the command this modem took.
+    QVERIFY(rig.service->lineDrop(call, "", 0) > 0);
+    QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_IDLE));
+    QCOMPARE(rig.service->lineDeallocateCall(call), 0);
+    rig.rec.notices.clear();
+    call = rig.answeredCall();
+    QVERIFY(call != 0);
+    QCOMPARE(rig.modem.received().filter(QStringLiteral("AT+VLS=1")).size(), 1);
+    QCOMPARE(rig.modem.received().filter(offHook).size(), 2);
+}
+
+void TestModemLine::callWaitingCallerIdIsNoCall() {
+    Rig rig;
+    ModemTimings t = FastTimings();
+    t.heldCallerIdMs = 600;
+    QVERIFY(rig.open({}, t));
+    const int commands = int(rig.modem.received().size());
+    // Someone talks on an extension; a second caller's ID arrives with no ring.
+    rig.modem.script("cid NMBR=5551234567 NAME=WAITING");
+    QTest::qWait(1000);
+    QVERIFY(rig.rec.notices.empty());
+    QCOMPARE(int(rig.modem.received().size()), commands);
+    // A ring after the hold has run out is a new call, without that caller ID.
+    rig.modem.script("ring");
+    QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_OFFERING));
+    QTest::qWait(300);
+    QCOMPARE(rig.rec.count(tapi::LINE_CALLINFO, tapi::LINECALLINFOSTATE_CALLERID), 0);
+}
+
+void TestModemLine::twoModemsFromTheSettingsFile() {
+    FakeModem first, second;
+    QVERIFY(first.start());
+    QVERIFY(second.start());
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    auto writeSetting = [&](const QString& line) {
+        QDir().mkpath(QFileInfo(DeviceDiscovery::SettingsFilePath()).path());
+        QFile f(DeviceDiscovery::SettingsFilePath());
+        return f.open(QIODevice::WriteOnly) &&
+               f.write(QStringLiteral("[Telephony]\n%1\n").arg(line).toUtf8()) > 0;
+    };
+    // The list form, as README shows it, and the quoted form older set-ups used.
+    QVERIFY(writeSetting(QStringLiteral("Devices=%1, %2").arg(first.device, second.device)));
+    const QStringList devices = DeviceDiscovery::DiscoverDevices();
+    QCOMPARE(devices, (QStringList{first.device, second.device}));
+    QVERIFY(writeSetting(QStringLiteral("Devices=\"%1;%2\"").arg(first.device, second.device)));
+    QCOMPARE(DeviceDiscovery::DiscoverDevices(), devices);
+    qunsetenv("XDG_CONFIG_HOME");
+
+    ModemLineService service(devices);
+    service.setTimings(FastTimings());
+    NoticeRecorder rec;
+    uint32_t app = 0, count = 0, line0 = 0, line1 = 0;
+    QCOMPARE(service.lineInitialize(&app, rec.callback(), QStringLiteral("Hushwire"), &count), 0);
+    QCOMPARE(count, 2u);
+    QCOMPARE(service.lineOpen(app, 0, &line0, ModemLineService::kApiVersion, 0, 0, 6, 8, nullptr),
+             0);
+    QCOMPARE(service.lineOpen(app, 1, &line1, ModemLineService::kApiVersion, 0, 0, 6, 8, nullptr),
+             0);
+    QVERIFY(
+        QTest::qWaitFor([&] { return second.receivedContains(QStringLiteral("CID=1")); }, 5000));
+    second.script("ring");
+    QVERIFY(QTest::qWaitFor([&] { return rec.count(tapi::LINE_LINEDEVSTATE, 2) == 1; }, 3000));
+    QCOMPARE(rec.notices[size_t(rec.indexOf(tapi::LINE_LINEDEVSTATE, 2))].device, line1);
+}
+
 void TestModemLine::modemFaultsEndTheCall() {
-    // The modem refuses to go off hook.
+    // The modem refuses every way of going off hook.
     {
         Rig rig;
         QVERIFY(rig.open());
-        rig.modem.script("fail AT+VLS=1\nring");
+        rig.modem.script("fail VLS\nfail ATA\nring");
         QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_OFFERING));
         const uint32_t call = rig.rec.offeredCall();
         QVERIFY(rig.service->lineAnswer(call, "", 0) > 0);
@@ -412,6 +501,8 @@ void TestModemLine::modemFaultsEndTheCall() {
         QVERIFY(rig.service->lineDrop(call, "", 0) > 0);
         QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_IDLE));
         QVERIFY(!rig.service->lastError(0).isEmpty());
+        for (const char* command : {"AT+VLS=1", "AT#VLS=0A", "ATA"})
+            QVERIFY2(rig.modem.received().contains(QLatin1String(command)), command);
     }
     // The modem stops answering altogether.
     {

@@ -4,6 +4,7 @@
 #include "platform/telephony/LineStructs.h"
 #include "platform/telephony/modem/CallerIdParser.h"
 #include "platform/telephony/modem/DeviceDiscovery.h"
+#include "platform/telephony/modem/DeviceReturn.h"
 #include "platform/telephony/modem/LineStructWriter.h"
 #include "platform/telephony/modem/ModemStreamParser.h"
 #include "platform/telephony/modem/ModemWaveOut.h"
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void dleDoubling();
     void callInfoThatDoesNotFit();
     void deviceScanIsStableAndWithoutDuplicates();
+    void deviceReturnThroughAFolderThatWentToo();
 };
 
 // Feeds the chunks one read at a time; records lines as "L:<text>", keys as "K<key>" and
@@ -215,6 +217,25 @@ void TestModemParsing::deviceScanIsStableAndWithoutDuplicates() {
     QCOMPARE(DeviceDiscovery::DiscoverDevices(),
              (QStringList{QStringLiteral("/dev/ttyUSB1"), QStringLiteral("/dev/ttyS0")}));
     qunsetenv("XDG_CONFIG_HOME");
+}
+
+void TestModemParsing::deviceReturnThroughAFolderThatWentToo() {
+    // udev removes /dev/serial/by-id with the last link in it and makes it again later.
+    QTemporaryDir dev;
+    QDir d(dev.path());
+    QVERIFY(d.mkpath(QStringLiteral("serial/by-id")));
+    const QString path = d.filePath(QStringLiteral("serial/by-id/usb-modem-if00"));
+    DeviceReturn back;
+    int calls = 0;
+    QObject::connect(&back, &DeviceReturn::mayBeBack, [&] { ++calls; });
+    back.watch(path);
+    QVERIFY(d.removeRecursively() || !d.exists(QStringLiteral("serial")));
+    QVERIFY(QDir().mkpath(dev.path() + QStringLiteral("/serial/by-id")));
+    QTest::qWait(100);
+    QCOMPARE(calls, 0);
+    QFile node(path);
+    QVERIFY(node.open(QIODevice::WriteOnly));
+    QVERIFY(QTest::qWaitFor([&] { return calls > 0; }, 3000));
 }
 
 QTEST_GUILESS_MAIN(TestModemParsing)

@@ -46,6 +46,15 @@ bool ChipsetByName(const QString& name, Chipset* out) {
             {4, R"(4,"G.711U",8,0,(8000),0,(0))", true, false, {8000}},
         };
         c.voiceLineAnswer = "OK";
+    } else if (name == QLatin1String("legacy")) {
+        c.identity = {"56K Voice Modem, early command set (hushwire-fakemodem)"};
+        c.productCode = "1996";
+        c.classes = "0,1,2,8";
+        c.formats = {
+            {1, R"(1,"UNSIGNED PCM",8,0,(8000),0,(0))", false, false, {8000}},
+        };
+        c.voiceLineAnswer = "VCON";
+        c.refusesPlusVls = true;
     } else if (name == QLatin1String("data")) {
         c.identity = {"56K Data Fax Modem (hushwire-fakemodem)"};
         c.productCode = "33600";

@@ -22,11 +22,12 @@ struct Chipset {
     QByteArray voiceLineAnswer = "VCON"; // final answer to AT+VLS=1
     bool needsToneReporting = false;     // DLE events only after AT#VTD
     bool hashCid = false;                // takes AT#CID besides AT+VCID
+    bool refusesPlusVls = false;         // older command set: off hook only by AT#VLS or ATA
 
     bool hasVoice() const { return !formats.isEmpty(); }
     const VoiceFormat* format(int code) const;
 };
 
-// The chipsets the emulator can play: "usr", "conexant", "v253", "data". Returns false for
-// an unknown name.
+// The chipsets the emulator can play: "usr", "conexant", "v253", "legacy", "data". Returns false
+// for an unknown name.
 bool ChipsetByName(const QString& name, Chipset* out);

@@ -249,6 +249,8 @@ void ModemEmulator::runExtended(const QByteArray& token, Reply& reply) {
             reply.info += "0,1";
         } else if (value == "0") {
             goOnHook();
+        } else if (name == "+VLS" && m_chipset.refusesPlusVls) {
+            reply.ok = false;
         } else if (requireVoiceMode()) {
             goOffHook();
             reply.final = m_chipset.voiceLineAnswer;
@@ -376,6 +378,16 @@ void ModemEmulator::finishDrain() {
         pending.remove(0, 2);
     if (!pending.isEmpty())
         receive(pending);
+}
+
+void ModemEmulator::powerUp() {
+    m_drainTimer.stop();
+    m_mode = Mode::Command;
+    m_line.clear();
+    m_audio.clear();
+    m_audioDle = false;
+    m_pendingInput.clear();
+    reset();
 }
 
 void ModemEmulator::finish() {

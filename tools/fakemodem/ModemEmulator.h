@@ -41,6 +41,8 @@ public:
 
     // Writes the recording of a playback still in progress (used on quit).
     void finish();
+    // Back to the state after power-up, as a modem plugged in again is.
+    void powerUp();
 
 Q_SIGNALS:
     void commandReceived(const QString& command);

@@ -116,4 +116,5 @@ void Pty::close() {
         ::close(m_slave);
     m_master = -1;
     m_slave = -1;
+    m_out.clear();
 }

@@ -8,7 +8,8 @@ class QSocketNotifier;
 
 // The master side of a pseudo-terminal. The emulator keeps the slave side open as well, so a
 // client may close and reopen the device without the master seeing a hang-up, and only
-// close() (an "unplugged" modem) makes the client's port fail.
+// close() (an "unplugged" modem) makes the client's port fail. open() after close() makes a new
+// device, as a modem plugged in again gets.
 class Pty : public QObject {
     Q_OBJECT
 public:

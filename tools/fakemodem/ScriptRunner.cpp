@@ -197,6 +197,16 @@ bool ScriptRunner::execute(const QString& line) {
         m_modem.setMute(rest != QLatin1String("off"));
         return true;
     }
+    if (cmd == QLatin1String("replug")) {
+        bool ok = rest.isEmpty();
+        const int ms = ok ? 1000 : rest.toInt(&ok);
+        if (!ok || ms < 0 || !m_replug) {
+            fail(line, QStringLiteral("replug needs milliseconds"));
+            return true;
+        }
+        m_replug(ms, [this] { resume(); });
+        return false;
+    }
     if (cmd == QLatin1String("unplug") || cmd == QLatin1String("quit")) {
         m_exited = true;
         if (m_stdin)

@@ -18,6 +18,10 @@ public:
     ScriptRunner(ModemEmulator& modem, EventLog& log, std::function<void(Exit)> onExit,
                  QObject* parent = nullptr);
 
+    // Takes the device away for downMs and brings it back; calls back once it is back.
+    using Replug = std::function<void(int downMs, std::function<void()> back)>;
+    void setReplug(Replug replug) { m_replug = std::move(replug); }
+
     bool loadFile(const QString& path, QString* error);
     void addLine(const QString& line);
     // Reads further script lines from standard input; its end is not the end of the script.
@@ -38,6 +42,7 @@ private:
     ModemEmulator& m_modem;
     EventLog& m_log;
     std::function<void(Exit)> m_onExit;
+    Replug m_replug;
     QStringList m_queue;
     bool m_held = false;
     bool m_running = false;

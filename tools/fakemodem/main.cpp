@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -72,17 +73,22 @@ int main(int argc, char** argv) {
         return Fail(QStringLiteral("cannot open a pseudo-terminal: ") + error);
 
     const QString link = parser.value(linkOpt);
-    if (!link.isEmpty()) {
+    auto makeLink = [&link, &pty] {
+        if (link.isEmpty())
+            return true;
         // Replace a stale link from an earlier run, but never a real file.
-        const QFileInfo info(link);
-        if (info.isSymLink())
+        if (QFileInfo(link).isSymLink())
             QFile::remove(link);
-        if (!QFile::link(pty.devicePath(), link))
-            return Fail(QStringLiteral("cannot create the link ") + link);
-    }
+        return QFile::link(pty.devicePath(), link);
+    };
+    if (!makeLink())
+        return Fail(QStringLiteral("cannot create the link ") + link);
 
-    std::printf("DEVICE %s\n", qPrintable(pty.devicePath()));
-    std::fflush(stdout);
+    auto announce = [&pty] {
+        std::printf("DEVICE %s\n", qPrintable(pty.devicePath()));
+        std::fflush(stdout);
+    };
+    announce();
     log.write("EV",
               QStringLiteral("start chipset=%1 device=%2").arg(chipset.name, pty.devicePath()));
 
@@ -105,6 +111,28 @@ int main(int argc, char** argv) {
     };
 
     ScriptRunner script(modem, log, shutDown);
+    script.setReplug([&](int downMs, std::function<void()> back) {
+        // Gone as with unplug, link and all; then a new device behind the same link.
+        log.write("EV", QStringLiteral("unplug"));
+        pty.close();
+        modem.finish();
+        if (!link.isEmpty())
+            QFile::remove(link);
+        QTimer::singleShot(downMs, &app, [&, back = std::move(back)] {
+            QString why;
+            if (!pty.open(&why)) {
+                log.write("EV", QStringLiteral("replug failed: ") + why);
+            } else {
+                modem.powerUp();
+                if (!makeLink())
+                    log.write("EV",
+                              QStringLiteral("replug failed: cannot create the link ") + link);
+                log.write("EV", QStringLiteral("replug device=%1").arg(pty.devicePath()));
+                announce();
+            }
+            back();
+        });
+    });
     QObject::connect(&modem, &ModemEmulator::commandReceived, &script, &ScriptRunner::onCommand);
 
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)

@@ -26,6 +26,8 @@ constexpr uint32_t LINECALLSTATE_DISCONNECTED = 0x4000;
 constexpr uint32_t LINECALLINFOSTATE_CALLERID = 0x8000;
 // Line device states
 constexpr uint32_t LINEDEVSTATE_RINGING = 0x2;
+constexpr uint32_t LINEDEVSTATE_INSERVICE = 0x40;
+constexpr uint32_t LINEDEVSTATE_OUTOFSERVICE = 0x80;
 // Caller-ID flags
 constexpr uint32_t LINECALLPARTYID_BLOCKED = 0x1;
 constexpr uint32_t LINECALLPARTYID_OUTOFAREA = 0x2;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSettings>
 
@@ -26,7 +27,9 @@ QString SettingsFilePath() {
 
 QStringList SplitDeviceSetting(const QString& value) {
     QStringList result;
-    for (const QString& part : value.split(QLatin1Char(';'))) {
+    // Device paths hold neither separator: udev writes ',' and ';' in by-id names as '_'.
+    static const QRegularExpression separators(QStringLiteral("[;,]"));
+    for (const QString& part : value.split(separators)) {
         const QString p = part.trimmed();
         if (!p.isEmpty())
             result.append(p);
@@ -37,7 +40,8 @@ QStringList SplitDeviceSetting(const QString& value) {
 QStringList DiscoverDevices() {
     QSettings settings(SettingsFilePath(), QSettings::IniFormat);
     const QVariant v = settings.value(QStringLiteral("Telephony/Devices"));
-    // QSettings turns a value with commas into a list; put it back together.
+    // Devices=a,b is QSettings' own list syntax and comes back as a list. A ';' outside quotes
+    // starts a comment in its INI files, so only a quoted "a;b" arrives whole.
     const QString text = v.typeId() == QMetaType::QStringList
                              ? v.toStringList().join(QLatin1Char(','))
                              : v.toString();

@@ -2,7 +2,9 @@
 
 #include "platform/telephony/LineApi.h"
 #include "platform/telephony/modem/ModemProbe.h"
+#include "platform/telephony/modem/UnsolicitedLine.h"
 
+#include <iterator>
 #include <utility>
 
 using Result = ModemPort::Result;
@@ -14,6 +16,15 @@ ModemLine::ModemLine(ModemLineHost& host, uint32_t deviceId, uint32_t lineHandle
     m_port.setCommandTimeout(timings.commandTimeoutMs);
     m_ringTimer.setSingleShot(true);
     m_callerIdGap.setSingleShot(true);
+    m_heldCallerIdTimer.setSingleShot(true);
+    // A held caller ID that no RING follows was call waiting's, sent while the line is in use on
+    // an extension: going off hook would cut into that conversation, so it is forgotten. A ring
+    // heard while the last call was hanging up keeps it: its call is about to be offered.
+    connect(&m_heldCallerIdTimer, &QTimer::timeout, this, [this] {
+        if (!m_nextCallRang)
+            m_heldCallerId.reset();
+    });
+    connect(&m_return, &DeviceReturn::mayBeBack, this, &ModemLine::onMayBeBack);
     connect(&m_ringTimer, &QTimer::timeout, this, [this] {
         // Nobody says "the caller gave up": the rings just stop.
         if (m_call && m_call->state == ModemCall::State::Offering)
@@ -43,6 +54,8 @@ bool ModemLine::open(const QString& path, QString* error) {
 void ModemLine::close() {
     m_ringTimer.stop();
     m_callerIdGap.stop();
+    m_heldCallerIdTimer.stop();
+    m_return.stop();
     if (m_port.isOpen() && m_call && m_call->offHook && m_call->state != ModemCall::State::Idle) {
         m_host.stopVoice(m_deviceId);
         m_port.writeRaw("ATH0\r");
@@ -51,7 +64,7 @@ void ModemLine::close() {
         m_call->state = ModemCall::State::Idle;
     m_call.reset();
     m_nextCallRang = false;
-    m_nextCallerId.reset();
+    m_heldCallerId.reset();
     m_port.close();
 }
 
@@ -74,28 +87,69 @@ void ModemLine::queueSetup() {
         m_usRobotics = ModemProbe::IsUsRobotics(m_identity);
     });
     m_port.command("AT+VCID=1", [this](Result r, const QList<QByteArray>&) {
-        if (r != Result::Error)
+        if (r != Result::Error) {
+            setupDone(r);
             return;
+        }
         m_callerIdCommand = "AT#CID=1";
         m_port.command(m_callerIdCommand, [this](Result r2, const QList<QByteArray>&) {
             if (r2 != Result::Ok)
                 m_lastError = QStringLiteral("The modem on %1 does not turn caller ID on.")
                                   .arg(m_port.path());
+            setupDone(r2);
         });
     });
 }
 
+void ModemLine::setupDone(Result result) {
+    if (!m_away)
+        return; // the first set-up: lineOpen told the program the line is ready
+    if (result == Result::Timeout || result == Result::PortClosed) {
+        // Not answering (yet): the device may still be settling. Try again later.
+        m_port.close();
+        m_return.retryLater();
+        return;
+    }
+    m_away = false;
+    m_return.stop();
+    m_host.postNotice(m_lineHandle, tapi::LINE_LINEDEVSTATE, tapi::LINEDEVSTATE_INSERVICE, 0, 0);
+}
+
+void ModemLine::onMayBeBack() {
+    if (!m_away || m_port.isOpen())
+        return; // set-up already under way
+    QString error;
+    if (!m_port.open(m_port.path(), &error)) {
+        m_lastError = error; // busy while ModemManager probes it, or no permission yet
+        m_return.retryLater();
+        return;
+    }
+    m_lastError.clear();
+    // It may be another modem at the same path: learn it afresh.
+    m_callerIdCommand = "AT+VCID=1";
+    m_voiceFormatKnown = false;
+    m_offHookCommand = 0;
+    queueSetup();
+}
+
 void ModemLine::onLine(const QByteArray& line) {
-    if (line == "RING" || line.startsWith("RING ")) {
+    if (m_away)
+        return; // a modem being set up again takes no calls before the program knows it is back
+    switch (ClassifyUnsolicited(line)) {
+    case Unsolicited::None:
+        return; // stray results, noise: nothing to act on
+    case Unsolicited::Ring:
         // The next RING ends a caller-ID report still waiting for its quiet gap.
         if (m_callerId.pending())
             deliverCallerId();
         onRing();
         return;
+    case Unsolicited::CallerId:
+        break;
     }
     switch (m_callerId.feed(line)) {
     case CallerIdParser::Feed::NotCallerId:
-        return; // stray results, noise: nothing to act on
+        return;
     case CallerIdParser::Feed::Partial:
         m_callerIdGap.start(m_timings.callerIdGapMs);
         return;
@@ -127,6 +181,11 @@ void ModemLine::onRing() {
     m_ringTimer.start(m_timings.ringTimeoutMs);
     m_host.postNotice(m_lineHandle, tapi::LINE_LINEDEVSTATE, tapi::LINEDEVSTATE_RINGING, 0,
                       uint32_t(m_call->rings));
+    // A caller ID sent before this first ring belongs to this call: screen it at once.
+    if (m_heldCallerId) {
+        m_heldCallerIdTimer.stop();
+        attachCallerId(*m_call, *std::exchange(m_heldCallerId, std::nullopt));
+    }
 }
 
 void ModemLine::deliverCallerId() {
@@ -134,18 +193,25 @@ void ModemLine::deliverCallerId() {
     if (!m_callerId.pending())
         return;
     const CallerId id = m_callerId.take();
-    if (m_call && m_call->state == ModemCall::State::HangingUp) {
-        m_nextCallerId = id; // the next caller's, kept until this call has ended
+    if (!m_call || m_call->state == ModemCall::State::HangingUp) {
+        holdCallerId(id); // no ring yet: it is no call until one comes
         return;
     }
-    // Caller ID sent before the first ring makes the call known: it is offered first.
-    if (!m_call)
-        offerCall();
-    if (m_call->state != ModemCall::State::Offering || m_call->hasCallerId)
+    if (m_call->state == ModemCall::State::Offering)
+        attachCallerId(*m_call, id);
+}
+
+void ModemLine::holdCallerId(const CallerId& id) {
+    m_heldCallerId = id;
+    m_heldCallerIdTimer.start(m_timings.heldCallerIdMs);
+}
+
+void ModemLine::attachCallerId(ModemCall& call, const CallerId& id) {
+    if (call.hasCallerId)
         return;
-    m_call->callerId = id;
-    m_call->hasCallerId = true;
-    m_host.postNotice(m_call->handle, tapi::LINE_CALLINFO, tapi::LINECALLINFOSTATE_CALLERID, 0, 0);
+    call.callerId = id;
+    call.hasCallerId = true;
+    m_host.postNotice(call.handle, tapi::LINE_CALLINFO, tapi::LINECALLINFOSTATE_CALLERID, 0, 0);
 }
 
 void ModemLine::setState(ModemCall& call, ModemCall::State state) {
@@ -172,22 +238,9 @@ void ModemLine::endCall(const std::shared_ptr<ModemCall>& call) {
 }
 
 void ModemLine::offerHeldCall() {
-    if (!m_nextCallRang && !m_nextCallerId)
-        return;
-    const bool rang = std::exchange(m_nextCallRang, false);
-    std::optional<CallerId> id = std::exchange(m_nextCallerId, std::nullopt);
-    offerCall();
-    if (rang) {
-        ++m_call->rings;
-        m_host.postNotice(m_lineHandle, tapi::LINE_LINEDEVSTATE, tapi::LINEDEVSTATE_RINGING, 0,
-                          uint32_t(m_call->rings));
-    }
-    if (id) {
-        m_call->callerId = *id;
-        m_call->hasCallerId = true;
-        m_host.postNotice(m_call->handle, tapi::LINE_CALLINFO, tapi::LINECALLINFOSTATE_CALLERID, 0,
-                          0);
-    }
+    // A caller ID heard while hanging up stays held until its ring.
+    if (std::exchange(m_nextCallRang, false))
+        onRing();
 }
 
 bool ModemLine::answer(const std::shared_ptr<ModemCall>& call) {
@@ -204,11 +257,33 @@ bool ModemLine::answer(const std::shared_ptr<ModemCall>& call) {
     };
     m_port.command("AT+FCLASS=8",
                    [failed](Result r, const QList<QByteArray>&) { failed(r, "AT+FCLASS=8"); });
-    m_port.command("AT+VLS=1", [this, call, failed](Result r, const QList<QByteArray>&) {
+    goOffHook(call, 0);
+    return true;
+}
+
+namespace {
+// Going off hook in voice mode: V.253, then the older command sets, each answered by VCON.
+constexpr const char* kOffHookCommands[] = {"AT+VLS=1", "AT#VLS=0A", "ATA"};
+constexpr int kOffHookCount = int(std::size(kOffHookCommands));
+} // namespace
+
+void ModemLine::goOffHook(const std::shared_ptr<ModemCall>& call, int tried) {
+    // Start with the command this modem took last, so an older modem loses no time per call.
+    const int which = (m_offHookCommand + tried) % kOffHookCount;
+    const char* command = kOffHookCommands[which];
+    m_port.command(command, [this, call, tried, which, command](Result r,
+                                                                const QList<QByteArray>&) {
         if (call->state != ModemCall::State::Answering)
             return; // dropped meanwhile, or an earlier step failed
-        if (failed(r, "AT+VLS=1"))
+        if (r == Result::Error && tried + 1 < kOffHookCount) {
+            goOffHook(call, tried + 1);
             return;
+        }
+        if (r != Result::Ok && r != Result::Vcon) {
+            answerFailed(call, command);
+            return;
+        }
+        m_offHookCommand = which;
         // U.S. Robotics modems report DTMF and tones only after AT#VTD. It is sent once the
         // line is off hook, so that it never delays taking the call.
         if (m_usRobotics)
@@ -216,7 +291,6 @@ bool ModemLine::answer(const std::shared_ptr<ModemCall>& call) {
         setState(*call, ModemCall::State::Connected);
         m_host.postNotice(call->handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_CONNECTED, 0, 0);
     });
-    return true;
 }
 
 void ModemLine::answerFailed(const std::shared_ptr<ModemCall>& call, const char* step) {
@@ -285,15 +359,23 @@ void ModemLine::onEvent(char code) {
 }
 
 void ModemLine::onVanished(const QString& reason) {
+    if (m_away) {
+        m_return.retryLater(); // it went again while being set up
+        return;
+    }
     m_lastError = QStringLiteral("The modem on %1 went away (%2).").arg(m_port.path(), reason);
     m_callerIdGap.stop();
     m_callerId.take();
     m_nextCallRang = false;
-    m_nextCallerId.reset();
-    if (!m_call)
-        return;
-    const std::shared_ptr<ModemCall> call = m_call;
-    m_host.stopVoice(m_deviceId);
-    disconnect(*call);
-    endCall(call);
+    m_heldCallerIdTimer.stop();
+    m_heldCallerId.reset();
+    if (m_call) {
+        const std::shared_ptr<ModemCall> call = m_call;
+        m_host.stopVoice(m_deviceId);
+        disconnect(*call);
+        endCall(call);
+    }
+    m_away = true;
+    m_host.postNotice(m_lineHandle, tapi::LINE_LINEDEVSTATE, tapi::LINEDEVSTATE_OUTOFSERVICE, 0, 0);
+    m_return.watch(m_port.path());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/telephony/modem/CallerIdParser.h"
+#include "platform/telephony/modem/DeviceReturn.h"
 #include "platform/telephony/modem/ModemCall.h"
 #include "platform/telephony/modem/ModemPort.h"
 #include "platform/telephony/modem/VoiceFormatChoice.h"
@@ -29,10 +30,12 @@ struct ModemTimings {
     int commandTimeoutMs = 3000;
     int ringTimeoutMs = 10000; // an offered call with no ring for this long is over
     int callerIdGapMs = 150;   // a caller-ID report is complete after this much quiet
+    int heldCallerIdMs = 4000; // a caller ID that no RING follows for this long was no call
 };
 
 // One open line: a modem on its port, set up for caller ID, and the call on it. Turns what the
-// modem reports into call states and notices, and runs answer and hang-up.
+// modem reports into call states and notices, and runs answer and hang-up. A modem that goes
+// away puts the line out of service until it is back at the same path and set up again.
 class ModemLine : public QObject {
     Q_OBJECT
 public:
@@ -66,6 +69,8 @@ public:
 
 private:
     void queueSetup();
+    void setupDone(ModemPort::Result result);
+    void onMayBeBack();
     void onLine(const QByteArray& line);
     void onDtmf(char key);
     void onEvent(char code);
@@ -74,6 +79,9 @@ private:
     void deliverCallerId();
     std::shared_ptr<ModemCall> offerCall();
     void offerHeldCall();
+    void holdCallerId(const CallerId& id);
+    void attachCallerId(ModemCall& call, const CallerId& id);
+    void goOffHook(const std::shared_ptr<ModemCall>& call, int tried);
     void setState(ModemCall& call, ModemCall::State state);
     void disconnect(ModemCall& call);
     void endCall(const std::shared_ptr<ModemCall>& call);
@@ -89,6 +97,9 @@ private:
     CallerIdParser m_callerId;
     QTimer m_ringTimer;
     QTimer m_callerIdGap;
+    QTimer m_heldCallerIdTimer;
+    DeviceReturn m_return;
+    bool m_away = false; // from the modem's going away until it is back and set up again
     std::shared_ptr<ModemCall> m_call;
     QString m_identity;
     QString m_lastError;
@@ -96,7 +107,11 @@ private:
     bool m_usRobotics = false;
     VoiceFormatChoice m_voiceFormat;
     bool m_voiceFormatKnown = false;
-    // The next caller's ring and caller ID, heard while this call was still hanging up.
+    int m_offHookCommand = 0; // which of the off-hook commands this modem took last
+    // The next caller's ring, heard while this call was still hanging up.
     bool m_nextCallRang = false;
-    std::optional<CallerId> m_nextCallerId;
+    // A caller ID that came with no call ringing yet: before the first RING (as some exchanges
+    // send it), while the last call was hanging up, or as call waiting's caller ID while the
+    // line is in use on an extension. Only a RING makes it a call.
+    std::optional<CallerId> m_heldCallerId;
 };

@@ -1,6 +1,6 @@
 #include "platform/telephony/modem/ModemPort.h"
 
-#include "platform/telephony/modem/CallerIdParser.h"
+#include "platform/telephony/modem/UnsolicitedLine.h"
 
 #include <QFileInfo>
 
@@ -150,8 +150,7 @@ void ModemPort::onReadyRead() {
 }
 
 void ModemPort::onLine(const QByteArray& line) {
-    // RING and caller ID may arrive at any time, also between a command and its result.
-    if (line == "RING" || line.startsWith("RING ") || CallerIdParser::isCallerIdLine(line)) {
+    if (ClassifyUnsolicited(line) != Unsolicited::None) {
         Q_EMIT unsolicitedLine(line);
         return;
     }
