@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/ui/SharingProject.h"
+#include "ui/HelpPage.h"
 
 #include <QString>
 
@@ -18,15 +18,24 @@ inline QString VersionText() {
         .arg(kVersionRevision);
 }
 
-// The maker's site is the one the sharing project lives on.
+// The maker has no web site: the links that would lead there open the help page shipped with
+// the program, under this name.
+inline QString MakerSiteName() {
+    return QStringLiteral("Hushwire help");
+}
 inline QString MakerWebAddress() {
-    return sharing::SiteUrl();
+    return HelpPageUrl().toString(QUrl::FullyEncoded);
 }
-inline QString SupportEmail() {
-    return QStringLiteral("support@hushwire.example.org");
+// The page about the modem emulator, the maker's other title.
+inline QString EmulatorPageAddress() {
+    return HelpPageUrl(QStringLiteral("emulator")).toString(QUrl::FullyEncoded);
 }
-// The help page shipped beside the executable.
-inline QString HelpFileName() {
-    return QStringLiteral("help.html");
+
+// The licence the program is distributed under, as the about window states it.
+inline QString LicenceText() {
+    return QStringLiteral(
+        "Hushwire is free software: you can redistribute it and/or modify it under the terms "
+        "of the GNU General Public License, version 3 or (at your option) any later version. "
+        "It is provided as is, without warranty of any kind.");
 }
 } // namespace appinfo

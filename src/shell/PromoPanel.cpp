@@ -24,11 +24,8 @@ PromoPanel::PromoPanel(QWidget* parent, std::function<double()> random)
     m_lblCool->setWordWrap(true);
 
     m_makerLink = appinfo::MakerWebAddress();
-    QString shown = m_makerLink;
-    shown.remove(QStringLiteral("https://")).remove(QStringLiteral("http://"));
-    if (shown.endsWith(u'/'))
-        shown.chop(1);
-    m_label1 = new QLabel(QStringLiteral("- ") + shown + QStringLiteral(" -"), this);
+    m_label1 =
+        new QLabel(QStringLiteral("- ") + appinfo::MakerSiteName() + QStringLiteral(" -"), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
 
     const QCursor hand = HandCursor();

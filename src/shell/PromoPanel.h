@@ -10,7 +10,7 @@ class QTimer;
 
 // The "Cool Stuff" panel of the main window: lblCool shows one title of the promotion table and
 // changes to a randomly picked one every ten seconds (timCoolStuff); a click opens the page of
-// the title shown. Label1 shows the maker's web address and opens it. Both show the hand pointer.
+// the title shown. Label1 names the maker's help page and opens it. Both show the hand pointer.
 // Pages open through OpenUrl, so tests see them without a browser. The hand pointer belongs to
 // the two labels themselves, so it goes back to the default as soon as the mouse leaves them.
 class PromoPanel : public QGroupBox {

@@ -26,7 +26,7 @@ void FillPromoTable(PromoTable& table) {
         {QStringLiteral("Jitsi Meet - free video calls in the browser"),
          QStringLiteral("https://jitsi.org/")},
         {QStringLiteral("Hushwire Modem Emulator - try call screening without a modem"),
-         appinfo::MakerWebAddress()},
+         appinfo::EmulatorPageAddress()},
     };
     table = PromoTable{};
     for (const PromoEntry& row : rows)

@@ -18,6 +18,14 @@
 #include <QApplication>
 #include <csignal>
 
+void ShutDownWhenTheApplicationQuits(QGuiApplication& app, AppShell& shell) {
+    // The session manager ends the session by making the application quit (or by SIGTERM);
+    // either way the modem goes back on hook before the program ends. Its requests to save
+    // data (commitDataRequest, saveStateRequest) are left alone: they come for a checkpoint as
+    // well, and for a logout that the user may still cancel, and Hushwire has nothing unsaved.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &shell, &AppShell::ShutDown);
+}
+
 int RunHushwire(QApplication& app) {
     // The program ends through its shut-down, not when its last visible window goes (the main
     // window may be hidden in the tray while a dialog closes).
@@ -45,11 +53,7 @@ int RunHushwire(QApplication& app) {
     UnixSignalWatcher watcher({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&watcher, &UnixSignalWatcher::signalReceived, &shell,
                      [&shell](int) { shell.requestShutDown(); });
-    // Logging off or shutting down the desktop: the modem goes back on hook before the
-    // session ends.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &shell, &AppShell::ShutDown,
-                     Qt::DirectConnection);
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &shell, &AppShell::ShutDown);
+    ShutDownWhenTheApplicationQuits(app, shell);
 
     shell.StartUp();
     return app.exec();

@@ -36,28 +36,19 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     author->setObjectName(QStringLiteral("lblAuthor"));
     layout->addWidget(author, 2, 1);
 
-    auto* web = new LinkLabel(appinfo::MakerWebAddress(), this);
+    // The project has no web site or mail address that could receive anything: the link leads
+    // to the help page shipped with the program.
+    auto* web = new LinkLabel(appinfo::MakerSiteName(), this);
     web->setObjectName(QStringLiteral("lblWeb"));
     web->setUrl(QUrl(appinfo::MakerWebAddress()));
     web->setLinkCursor(HandCursor());
     layout->addWidget(web, 3, 1);
 
-    auto* mail = new LinkLabel(appinfo::SupportEmail(), this);
-    mail->setObjectName(QStringLiteral("lblEmail"));
-    mail->setUrl(QUrl(QStringLiteral("mailto:") + appinfo::SupportEmail() +
-                      QStringLiteral("?subject=Help")));
-    mail->setLinkCursor(HandCursor());
-    layout->addWidget(mail, 4, 1);
-
-    auto* legal = new QLabel(QStringLiteral("This program is freeware. It is provided as is, "
-                                            "without warranty of any kind."),
-                             this);
+    auto* legal = new QLabel(appinfo::LicenceText(), this);
     legal->setObjectName(QStringLiteral("lblLegal"));
     legal->setWordWrap(true);
-    layout->addWidget(legal, 5, 0, 1, 2);
+    layout->addWidget(legal, 4, 0, 1, 2);
     // Over the window or the legal notice the pointer is the default one again.
-    for (QWidget* area : {static_cast<QWidget*>(this), static_cast<QWidget*>(legal)}) {
-        web->addCursorResetArea(area);
-        mail->addCursorResetArea(area);
-    }
+    web->addCursorResetArea(this);
+    web->addCursorResetArea(legal);
 }

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-// "About Hushwire": title, version, the maker's web address and the support e-mail address.
+// "About Hushwire": title, version, a link to the help page, the author and the licence.
 class frmAbout : public QDialog {
     Q_OBJECT
 public:

@@ -1,11 +1,10 @@
 #include "shell/frmMain.h"
 
-#include "platform/AppFolder.h"
-#include "shell/AppInfo.h"
 #include "shell/ShellIcons.h"
 #include "shell/cSysTray.h"
 #include "shell/frmAbout.h"
 #include "shell/frmThanks.h"
+#include "ui/HelpPage.h"
 #include "ui/UrlOpener.h"
 
 #include <QCloseEvent>
@@ -143,5 +142,5 @@ void frmMain::showThanks() {
 }
 
 void frmMain::openOnlineHelp() {
-    OpenUrl(QUrl::fromLocalFile(AppFile(appinfo::HelpFileName())));
+    OpenUrl(HelpPageUrl());
 }

@@ -1,6 +1,10 @@
 #include "ui/UrlOpener.h"
 
+#include "platform/MessageSeam.h"
+
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 UrlOpenHandler& currentHandler() {
@@ -10,6 +14,13 @@ UrlOpenHandler& currentHandler() {
 } // namespace
 
 bool OpenUrl(const QUrl& url) {
+    // The desktop says nothing when asked to open a file that is not there; the user is told.
+    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) {
+        ShowMessage(QStringLiteral("The file to open is missing:\n") +
+                        QDir::toNativeSeparators(url.toLocalFile()),
+                    AppTitle(), MessageIcon::Warning);
+        return false;
+    }
     const UrlOpenHandler& handler = currentHandler();
     if (handler)
         return handler(url);

@@ -8,7 +8,8 @@
 using UrlOpenHandler = std::function<bool(const QUrl&)>;
 
 // Opens the URL with the desktop's default application (QDesktopServices::openUrl) unless a
-// handler is installed; returns whether the request was accepted.
+// handler is installed; returns whether the request was accepted. A local file that does not
+// exist is not handed on: a message names it instead.
 bool OpenUrl(const QUrl& url);
 
 // Installs a handler that receives every OpenUrl instead of the desktop; an empty handler restores

@@ -1,4 +1,6 @@
 // `cmake --install` of the build folder lays the program out as a desktop program expects.
+#include "shell/AppInfo.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +10,15 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+namespace {
+QByteArray unpack(const QString& gz) {
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {QStringLiteral("-dc"), gz});
+    gzip.waitForFinished(10000);
+    return gzip.exitCode() == 0 ? gzip.readAllStandardOutput() : QByteArray();
+}
+} // namespace
+
 class TestInstall : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -15,6 +26,7 @@ private Q_SLOTS:
     void executablesAndSharedFiles();
     void desktopEntryMatchesExecutableAndIcons();
     void manPages();
+    void debianDocumentsAndHelpPage();
 
 private:
     QString path(const QString& relative) const { return m_root.filePath(relative); }
@@ -92,17 +104,34 @@ void TestInstall::desktopEntryMatchesExecutableAndIcons() {
 }
 
 void TestInstall::manPages() {
-    auto unpack = [](const QString& gz) {
-        QProcess gzip;
-        gzip.start(QStringLiteral("gzip"), {QStringLiteral("-dc"), gz});
-        gzip.waitForFinished(10000);
-        return gzip.exitCode() == 0 ? gzip.readAllStandardOutput() : QByteArray();
-    };
     const QByteArray page = unpack(path(QStringLiteral("share/man/man1/hushwire.1.gz")));
     QVERIFY(page.startsWith(".TH HUSHWIRE 1"));
     QVERIFY(page.contains("hushwire\\-fakemodem"));
     QCOMPARE(unpack(path(QStringLiteral("share/man/man1/hushwire-fakemodem.1.gz"))).trimmed(),
              QByteArray(".so man1/hushwire.1"));
+}
+
+// The documents Debian expects of a package, and the help page with the sections the program's
+// links open.
+void TestInstall::debianDocumentsAndHelpPage() {
+    QFile copyright(path(QStringLiteral("share/doc/hushwire/copyright")));
+    QVERIFY(copyright.open(QIODevice::ReadOnly));
+    QVERIFY(copyright.readAll().startsWith(
+        "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"));
+
+    // The package's version is the one the about window shows.
+    const QString head = QStringLiteral("hushwire (%1.%2.%3) ")
+                             .arg(appinfo::kVersionMajor)
+                             .arg(appinfo::kVersionMinor)
+                             .arg(appinfo::kVersionRevision);
+    QVERIFY(unpack(path(QStringLiteral("share/doc/hushwire/changelog.gz")))
+                .startsWith(head.toLatin1()));
+
+    QFile help(path(QStringLiteral("share/hushwire/help.html")));
+    QVERIFY(help.open(QIODevice::ReadOnly));
+    const QByteArray page = help.readAll();
+    for (const char* anchor : {"id=\"sharing\"", "id=\"emulator\""})
+        QVERIFY2(page.contains(anchor), anchor);
 }
 
 QTEST_GUILESS_MAIN(TestInstall)

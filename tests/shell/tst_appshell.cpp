@@ -1,5 +1,6 @@
 // Start-up and shut-down of the shell over a fake telephony service: the order of the load,
-// the modem change check, minimise on start, the shut-down and the exit timer.
+// the modem change check, minimise on start, the shut-down, the session's end and the exit
+// timer.
 #include "calllog/CallLog.h"
 #include "lists/PhoneLists.h"
 #include "platform/audio/Mmio.h"
@@ -8,6 +9,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
 #include "shell/AppShell.h"
+#include "shell/RunHushwire.h"
 #include "shell/cSysTray.h"
 #include "shell/frmMain.h"
 #include "support/FakeLineApi.h"
@@ -19,6 +21,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QSessionManager>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -177,6 +180,35 @@ private Q_SLOTS:
         rig.shell->requestShutDown();
         rig.shell->ShutDown();
         QVERIFY(rig.opNames().isEmpty());
+    }
+
+    // The session manager asks the program to save its data for a checkpoint and before a
+    // logout the user may still cancel; only the session's end, which makes the application
+    // quit, shuts Hushwire down, also while it is hidden in the tray.
+    void sessionEndShutsDownButACheckpointDoesNot() {
+        Rig rig("[Config]\nLine0=1\n");
+        rig.shell->ShowMainWindow();
+        QTRY_VERIFY(rig.opNames().contains(QStringLiteral("lineOpen")));
+        ShutDownWhenTheApplicationQuits(*qApp, *rig.shell);
+
+        auto* manager = qApp->findChild<QSessionManager*>();
+        QVERIFY(manager);
+        Q_EMIT qApp->commitDataRequest(*manager);
+        Q_EMIT qApp->saveStateRequest(*manager);
+        QCoreApplication::processEvents();
+        QVERIFY(!rig.shell->isShutDown());
+        QVERIFY(rig.shell->mainWindow().cSysTray1()->InTray());
+
+        rig.shell->mainWindow().hide();
+        rig.lines.clearOps();
+        QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+        QTimer guard; // against a hang; gone with the test, so it cannot end a later one
+        guard.callOnTimeout([] { QCoreApplication::exit(99); });
+        guard.start(2000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(rig.shell->isShutDown());
+        QCOMPARE(rig.opNames().count(QStringLiteral("lineClose")), 1);
+        QVERIFY(!rig.shell->callLog().isFileOpen());
     }
 
     void failedTelephonyEndsTheProgramWithAnError() {

@@ -1,15 +1,19 @@
 // The main window: its menu tree, the tray and minimise rules, timExit, the help windows and
 // the call log list operations.
-#include "platform/AppFolder.h"
 #include "shell/cSysTray.h"
 #include "shell/frmMain.h"
+#include "support/MessageRecorder.h"
+#include "ui/HelpPage.h"
 #include "ui/UrlOpener.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -150,27 +154,63 @@ private Q_SLOTS:
         QCOMPARE(thanks, QStringLiteral("Special Thanks To ..."));
     }
 
-    void linksOpenThroughTheShell() {
+    // No link leads to an address that cannot receive anything: the about window's link and
+    // Online Help open the help page shipped with the program, wherever the data folder is.
+    void linksOpenTheShippedHelpPage() {
+        QTemporaryDir data;
+        qputenv("HUSHWIRE_APPFOLDER", data.path().toLocal8Bit());
         QList<QUrl> opened;
         const UrlOpenHandler previous = InstallUrlOpener([&](const QUrl& url) {
             opened << url;
             return true;
         });
         frmMain w;
-        whenDialogShows([](QDialog* d) {
-            QTest::mouseClick(d->findChild<QLabel*>(QStringLiteral("lblEmail")), Qt::LeftButton);
+        QStringList aboutTexts;
+        whenDialogShows([&](QDialog* d) {
+            QVERIFY(!d->findChild<QLabel*>(QStringLiteral("lblEmail")));
+            for (const QLabel* label : d->findChildren<QLabel*>())
+                aboutTexts << label->text();
             QTest::mouseClick(d->findChild<QLabel*>(QStringLiteral("lblWeb")), Qt::LeftButton);
         });
         w.findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
         w.findChild<QAction*>(QStringLiteral("mnuOnlineHelp"))->trigger();
         InstallUrlOpener(previous);
+        qunsetenv("HUSHWIRE_APPFOLDER");
 
-        QCOMPARE(opened.size(), 3);
-        QCOMPARE(opened.at(0).scheme(), QStringLiteral("mailto"));
-        QCOMPARE(opened.at(0).query(), QStringLiteral("subject=Help"));
-        QVERIFY(opened.at(1).scheme().startsWith(QStringLiteral("http")));
-        // The help page is the one shipped beside the program, not a web site.
-        QCOMPARE(opened.at(2), QUrl::fromLocalFile(AppFile(QStringLiteral("help.html"))));
+        const QUrl page = QUrl::fromLocalFile(
+            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help.html")));
+        QCOMPARE(opened, (QList<QUrl>{page, page}));
+        const QString about = aboutTexts.join(QLatin1Char('\n'));
+        QVERIFY(about.contains(QStringLiteral("GNU General Public License, version 3 or")));
+        QVERIFY(!about.contains(QStringLiteral("example.")) && !about.contains(u'@'));
+    }
+
+    // An installed program finds the page in its share folder; a missing page is reported,
+    // with the place it belongs, and nothing is handed to the desktop.
+    void helpPageOfAnInstalledProgram() {
+        QTemporaryDir root;
+        const QString bin = root.filePath(QStringLiteral("usr/bin"));
+        const QString installed = root.filePath(QStringLiteral("usr/share/hushwire/help.html"));
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(QFileInfo(installed).path()));
+        QFile page(installed);
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.close();
+        QCOMPARE(FindHelpPage(bin), installed);
+
+        QVERIFY(QFile::remove(installed));
+        QCOMPARE(FindHelpPage(bin), installed);
+        MessageRecorder messages;
+        bool handedOn = false;
+        const UrlOpenHandler previous = InstallUrlOpener([&](const QUrl&) {
+            handedOn = true;
+            return true;
+        });
+        QVERIFY(!OpenUrl(QUrl::fromLocalFile(FindHelpPage(bin))));
+        InstallUrlOpener(previous);
+        QVERIFY(!handedOn);
+        QCOMPARE(messages.messages().size(), 1);
+        QVERIFY(messages.texts().at(0).contains(installed));
+        QCOMPARE(messages.messages().at(0).icon, MessageIcon::Warning);
     }
 
     void callLogListOperations() {
