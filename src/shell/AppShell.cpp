@@ -5,6 +5,7 @@
 #include "calllog/ui/frmViewLog.h"
 #include "engine/CallScreener.h"
 #include "engine/Wave.h"
+#include "lists/ListStore.h"
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
@@ -33,7 +34,8 @@ AppShell::AppShell(ShellServices services, QObject* parent)
                        return ReadSetting(section, key, def);
                    }});
 
-    m_listWindows = std::make_unique<ListWindows>(*m_lists, m_services.clock);
+    m_listStore = std::make_unique<ListStore>(*m_lists);
+    m_listWindows = std::make_unique<ListWindows>(*m_listStore, m_services.clock);
     InstallAddFromLogMenu(m_main->lstWhite(), *m_listWindows);
 
     connect(m_main.get(), &frmMain::unloading, this, &AppShell::ShutDown);

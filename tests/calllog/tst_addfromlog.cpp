@@ -1,8 +1,9 @@
 #include "calllog/ui/AddFromLog.h"
-#include "lists/PhoneLists.h"
+#include "lists/ListFiles.h"
 #include "lists/ui/EntryDialog.h"
 #include "lists/ui/ListWindows.h"
-#include "platform/time/Clock.h"
+#include "lists/ui/PublicListWindow.h"
+#include "support/ListFolder.h"
 #include "support/MessageRecorder.h"
 
 #include <QAction>
@@ -15,14 +16,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-class FixedClock : public Clock {
-public:
-    QDateTime now() const override { return {}; }
-    qint64 tickMs() const override { return 1; }
-};
-} // namespace
-
 class TestAddFromLog : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -32,6 +25,7 @@ private Q_SLOTS:
     void numberCutFromLine();
     void menuItems();
     void itemsOpenTheirDialogWithTheNumber();
+    void addedCallerIsListedAtOnce();
     void linesWithoutCallerIdAreRefused_data();
     void linesWithoutCallerIdAreRefused();
     void rightClickKeepsSelectionAndPopsUp();
@@ -39,9 +33,7 @@ private Q_SLOTS:
 private:
     QAction* action(const char* name) { return m_menu->findChild<QAction*>(QLatin1String(name)); }
 
-    QTemporaryDir m_dir;
-    FixedClock m_clock;
-    std::unique_ptr<PhoneLists> m_lists;
+    std::unique_ptr<ListFolder> m_folder;
     std::unique_ptr<ListWindows> m_windows;
     std::unique_ptr<QListWidget> m_log;
     std::unique_ptr<MessageRecorder> m_messages;
@@ -49,9 +41,8 @@ private:
 };
 
 void TestAddFromLog::init() {
-    m_lists = std::make_unique<PhoneLists>(m_dir.path());
-    m_lists->LoadPhoneLists();
-    m_windows = std::make_unique<ListWindows>(*m_lists, m_clock);
+    m_folder = std::make_unique<ListFolder>();
+    m_windows = std::make_unique<ListWindows>(m_folder->store, m_folder->time);
     m_log = std::make_unique<QListWidget>();
     m_log->setObjectName(u"lstWhite"_s);
     m_menu = InstallAddFromLogMenu(m_log.get(), *m_windows);
@@ -62,7 +53,7 @@ void TestAddFromLog::cleanup() {
     m_messages.reset();
     m_log.reset();
     m_windows.reset();
-    m_lists.reset();
+    m_folder.reset();
 }
 
 void TestAddFromLog::numberCutFromLine_data() {
@@ -122,6 +113,28 @@ void TestAddFromLog::itemsOpenTheirDialogWithTheNumber() {
     QCOMPARE(d->numberField()->text(), u"UNKNOWN"_s);
     d->accept();
     QCOMPARE(m_messages->texts(), QStringList{u"The telephone number field must be numeric"_s});
+}
+
+void TestAddFromLog::addedCallerIsListedAtOnce() {
+    m_log->addItem(u"CallerID:5551234567 [JOHN DOE]  <3:04:05 PM>"_s);
+    m_log->setCurrentRow(0);
+    action("mnuAddPrivate")->trigger();
+    EntryDialog* p = m_windows->entryDialog(ListKind::Private);
+    p->nameField()->setText(u"JOHN DOE"_s);
+    p->accept();
+    QCOMPARE(m_folder->privateFile(),
+             EncodePrivateRecord(MakePrivateEntry(u"JOHN DOE"_s, u"5551234567"_s)));
+    QVERIFY(m_folder->lists.MatchesPrivate(u"5551234567"_s));
+    QVERIFY(!m_windows->existingPrivateWindow());
+
+    // An open list window shows the caller on top as soon as the dialog stores it.
+    QWidget owner;
+    PublicListWindow* w = m_windows->showPublicWindow(&owner);
+    action("mnuAddTele")->trigger();
+    m_windows->entryDialog(ListKind::Public)->accept();
+    QCOMPARE(m_folder->publicFile(), PublicBytes({5551234567.0}));
+    QVERIFY(m_folder->lists.MatchesPublic(u"5551234567"_s));
+    QCOMPARE(w->list()->item(0)->text(), u"5551234567"_s);
 }
 
 void TestAddFromLog::linesWithoutCallerIdAreRefused_data() {

@@ -118,7 +118,8 @@ private Q_SLOTS:
     void publicListRewrite() {
         const QString path = m_dir.filePath(QStringLiteral("pub/public.tel"));
         QDir().mkpath(QFileInfo(path).path());
-        // Large enough (about 400 KB) that many kills land inside the write.
+        // Large enough (about 400 KB) that many kills land inside the write. A delete or an
+        // import rewrites the file this way.
         const std::vector<double> a = publicValues(50000, 5550000000.0);
         const std::vector<double> b = publicValues(30001, 8880000000.0);
         const QByteArray bytesA = encodeAll(a), bytesB = encodeAll(b);

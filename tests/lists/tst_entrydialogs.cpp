@@ -1,10 +1,9 @@
 #include "lists/ListFiles.h"
-#include "lists/PhoneLists.h"
 #include "lists/ui/EntryDialog.h"
 #include "lists/ui/ListWindows.h"
 #include "lists/ui/PrivateListWindow.h"
 #include "lists/ui/PublicListWindow.h"
-#include "platform/time/Clock.h"
+#include "support/ListFolder.h"
 #include "support/MessageRecorder.h"
 
 #include <QDir>
@@ -18,21 +17,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-class FixedClock : public Clock {
-public:
-    QDateTime now() const override { return {}; }
-    qint64 tickMs() const override { return 1; }
-};
-
-QByteArray publicBytes(const std::vector<double>& values) {
-    QByteArray data;
-    for (double v : values)
-        data += EncodePublicRecord(v);
-    return data;
-}
-} // namespace
-
 class TestEntryDialogs : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -45,35 +29,28 @@ private Q_SLOTS:
     void publicStoresTheNumberTheTestRead();
     void privateStoresNumberAsTypedAndCutsFields();
     void enterKeys();
-    void addFromHiddenWindowAppendsAfterLastEntry();
+    void addWithoutWindowAppendsAfterLastEntry();
+    void fullListRefusesTheEntry_data();
+    void fullListRefusesTheEntry();
     void positionsAreNotLimitedTo16Bits();
     void oneDialogPerListAndNoFileHeldOpen();
     void failedWriteKeepsDialogAndList();
 
 private:
-    QByteArray readFile(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    void writeFile(const QString& path, const QByteArray& data) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
-    }
-    void load() {
+    // Writes the list files, loads them as at start-up and puts a fresh window registry over them.
+    void start(const std::vector<double>& publicValues,
+               const std::vector<PrivateEntry>& privateEntries = {}) {
         m_windows.reset();
-        m_lists->LoadPhoneLists();
-        m_windows = std::make_unique<ListWindows>(*m_lists, m_clock);
+        m_folder->start(publicValues, privateEntries);
+        m_windows = std::make_unique<ListWindows>(m_folder->store, m_folder->time);
     }
     EntryDialog* open(ListKind kind, const QString& number) {
         return m_windows->openEntryDialogFromLog(kind, number);
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<PhoneLists> m_lists;
+    std::unique_ptr<ListFolder> m_folder;
     std::unique_ptr<ListWindows> m_windows;
     std::unique_ptr<MessageRecorder> m_messages;
-    FixedClock m_clock;
     QWidget m_owner;
 };
 
@@ -82,17 +59,15 @@ void TestEntryDialogs::initTestCase() {
 }
 
 void TestEntryDialogs::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_lists = std::make_unique<PhoneLists>(m_dir->path());
+    m_folder = std::make_unique<ListFolder>();
     m_messages = std::make_unique<MessageRecorder>();
-    load();
+    start({});
 }
 
 void TestEntryDialogs::cleanup() {
     m_windows.reset();
     m_messages.reset();
-    m_lists.reset();
-    m_dir.reset();
+    m_folder.reset();
 }
 
 void TestEntryDialogs::refusesTextsThatAreNotOneNumber_data() {
@@ -120,8 +95,8 @@ void TestEntryDialogs::refusesTextsThatAreNotOneNumber() {
     QVERIFY(d->isVisible());
     QCOMPARE(d->numberField()->text(), text);
     QCOMPARE(d->focusWidget(), d->numberField());
-    QCOMPARE(QFileInfo(m_lists->publicPath()).size(), 0);
-    QCOMPARE(QFileInfo(m_lists->privatePath()).size(), 0);
+    QCOMPARE(QFileInfo(m_folder->lists.publicPath()).size(), 0);
+    QCOMPARE(QFileInfo(m_folder->lists.privatePath()).size(), 0);
 }
 
 void TestEntryDialogs::publicStoresTheNumberTheTestRead_data() {
@@ -139,8 +114,7 @@ void TestEntryDialogs::publicStoresTheNumberTheTestRead() {
     QFETCH(QString, text);
     QFETCH(double, stored);
     QFETCH(QString, shown);
-    writeFile(m_lists->publicPath(), publicBytes({111, 222}));
-    load();
+    start({111, 222});
     EntryDialog* d = open(ListKind::Public, text);
     QCOMPARE(d->objectName(), u"frmPBAdd"_s);
     QVERIFY(d->windowTitle().isEmpty());
@@ -148,9 +122,9 @@ void TestEntryDialogs::publicStoresTheNumberTheTestRead() {
     d->findChild<QPushButton*>(u"OKButton"_s)->click();
     QVERIFY(m_messages->messages().isEmpty());
     QTRY_VERIFY(!m_windows->entryDialog(ListKind::Public));
-    QCOMPARE(readFile(m_lists->publicPath()), publicBytes({111, 222, stored}));
-    QCOMPARE(m_lists->publicCount(), 3);
-    QCOMPARE(m_windows->publicWindow()->list()->item(0)->text(), shown);
+    QCOMPARE(m_folder->publicFile(), PublicBytes({111, 222, stored}));
+    QCOMPARE(m_folder->lists.publicCount(), 3);
+    QCOMPARE(m_windows->showPublicWindow(&m_owner)->list()->item(0)->text(), shown);
 }
 
 void TestEntryDialogs::privateStoresNumberAsTypedAndCutsFields() {
@@ -160,15 +134,15 @@ void TestEntryDialogs::privateStoresNumberAsTypedAndCutsFields() {
     d->nameField()->setText(QString(30, u'N') + u"0123456789"_s);
     d->findChild<QPushButton*>(u"OKButton"_s)->click();
     QByteArray expected = QByteArray(30, 'N') + "0123456789" + QByteArray(10, ' ');
-    QCOMPARE(readFile(m_lists->privatePath()), expected);
+    QCOMPARE(m_folder->privateFile(), expected);
 
     // A 25-character number is cut to 20.
     d = open(ListKind::Private, u"1234567890123456789012345"_s);
     d->findChild<QPushButton*>(u"OKButton"_s)->click();
     expected += QByteArray(30, ' ') + "12345678901234567890";
-    QCOMPARE(readFile(m_lists->privatePath()), expected);
-    QCOMPARE(m_lists->privateCount(), 2);
-    QListWidget* list = m_windows->privateWindow()->list();
+    QCOMPARE(m_folder->privateFile(), expected);
+    QCOMPARE(m_folder->lists.privateCount(), 2);
+    QListWidget* list = m_windows->showPrivateWindow(&m_owner)->list();
     QCOMPARE(list->count(), 2);
     QCOMPARE(list->item(1)->text(), u"12345678901234567890\t"_s + QString(30, u' '));
 }
@@ -177,11 +151,11 @@ void TestEntryDialogs::enterKeys() {
     EntryDialog* d = open(ListKind::Private, u"5551234"_s);
     QTest::keyClick(d->numberField(), Qt::Key_Return);
     QCOMPARE(d->focusWidget(), d->nameField());
-    QCOMPARE(QFileInfo(m_lists->privatePath()).size(), 0);
+    QCOMPARE(QFileInfo(m_folder->lists.privatePath()).size(), 0);
     d->nameField()->setText(u"JOHN"_s);
     QTest::keyClick(d->nameField(), Qt::Key_Enter);
     QTRY_VERIFY(!m_windows->entryDialog(ListKind::Private));
-    QCOMPARE(m_lists->privateCount(), 1);
+    QCOMPARE(m_folder->lists.privateCount(), 1);
 
     d = open(ListKind::Public, u"5551234"_s);
     // Escape reaches the field and does nothing else; Enter in the number field stores.
@@ -189,38 +163,82 @@ void TestEntryDialogs::enterKeys() {
     QVERIFY(d->isVisible());
     QTest::keyClick(d->numberField(), Qt::Key_Return);
     QTRY_VERIFY(!m_windows->entryDialog(ListKind::Public));
-    QCOMPARE(m_lists->publicCount(), 1);
+    QCOMPARE(m_folder->lists.publicCount(), 1);
 }
 
-void TestEntryDialogs::addFromHiddenWindowAppendsAfterLastEntry() {
-    writeFile(m_lists->publicPath(), publicBytes({111, -7}));
-    load();
-    QVERIFY(!m_windows->existingPublicWindow());
+void TestEntryDialogs::addWithoutWindowAppendsAfterLastEntry() {
+    start({111, -7});
     open(ListKind::Public, u"999"_s)->accept();
-    PublicListWindow* hidden = m_windows->existingPublicWindow();
-    QVERIFY(hidden && !hidden->isVisible());
-    QCOMPARE(readFile(m_lists->publicPath()), publicBytes({111, -7, 999}));
-    // Shown later, the window is the same one, with the new number on top.
-    QCOMPARE(m_windows->showPublicWindow(&m_owner), hidden);
-    QCOMPARE(hidden->list()->item(0)->text(), u"999"_s);
-    QCOMPARE(hidden->list()->count(), 3);
+    open(ListKind::Public, u"-42"_s)->accept();
+    QVERIFY(!m_windows->existingPublicWindow());
+    QCOMPARE(m_folder->publicFile(), PublicBytes({111, -7, 999, -42}));
+    QVERIFY(m_folder->lists.MatchesPublic(u"999"_s));
+    // Shown later, the window has the new numbers on top, as it would have had when open.
+    PublicListWindow* w = m_windows->showPublicWindow(&m_owner);
+    QCOMPARE(w->list()->item(0)->text(), u"-42"_s);
+    QCOMPARE(w->list()->item(1)->text(), u"999"_s);
+    QCOMPARE(w->list()->count(), 4);
+    // Opened again, it shows the file's order: taken-over numbers below the own ones.
+    w->close();
+    QTRY_VERIFY(!m_windows->existingPublicWindow());
+    w = m_windows->showPublicWindow(&m_owner);
+    QCOMPARE(w->list()->item(0)->text(), u"999"_s);
+    QCOMPARE(w->list()->item(3)->text(), u"-42"_s);
+}
+
+void TestEntryDialogs::fullListRefusesTheEntry_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("listName");
+    QTest::newRow("public") << int(ListKind::Public) << u"public telemarketer"_s;
+    QTest::newRow("private") << int(ListKind::Private) << u"private black"_s;
+}
+
+void TestEntryDialogs::fullListRefusesTheEntry() {
+    QFETCH(int, kind);
+    QFETCH(QString, listName);
+    std::vector<double> values;
+    std::vector<PrivateEntry> entries;
+    if (ListKind(kind) == ListKind::Public) {
+        for (int i = 1; i <= 50000; ++i)
+            values.push_back(i);
+    } else {
+        for (int i = 1; i <= 10000; ++i)
+            entries.push_back(MakePrivateEntry(QString(), QString::number(i)));
+    }
+    start(values, entries);
+    const QByteArray publicBefore = m_folder->publicFile();
+    const QByteArray privateBefore = m_folder->privateFile();
+    QWidget* w = ListKind(kind) == ListKind::Public
+                     ? static_cast<QWidget*>(m_windows->showPublicWindow(&m_owner))
+                     : static_cast<QWidget*>(m_windows->showPrivateWindow(&m_owner));
+    EntryDialog* d = open(ListKind(kind), u"5551234"_s);
+    d->accept();
+
+    QCOMPARE(m_messages->texts(),
+             QStringList{u"The entry could not be saved.\n\nThe "_s + listName +
+                         u" list holds at most %1 entries.\nAdded: 0. Did not fit: 1."_s.arg(
+                             ListKind(kind) == ListKind::Public ? 50000 : 10000)});
+    QVERIFY(d->isVisible());
+    QCOMPARE(m_folder->publicFile(), publicBefore);
+    QCOMPARE(m_folder->privateFile(), privateBefore);
+    QVERIFY(!m_folder->lists.MatchesPublic(u"5551234"_s));
+    QVERIFY(!m_folder->lists.MatchesPrivate(u"5551234"_s));
+    QCOMPARE(w->findChild<QListWidget*>(u"List1"_s)->count(), int(values.size() + entries.size()));
 }
 
 void TestEntryDialogs::positionsAreNotLimitedTo16Bits() {
     std::vector<double> values;
     for (int i = 1; i <= 40000; ++i)
         values.push_back(i);
-    writeFile(m_lists->publicPath(), publicBytes(values));
-    load();
+    start(values);
     open(ListKind::Public, u"5551234"_s)->accept();
     values.push_back(5551234);
-    QCOMPARE(readFile(m_lists->publicPath()), publicBytes(values));
-    QCOMPARE(m_lists->publicCount(), 40001);
+    QCOMPARE(m_folder->publicFile(), PublicBytes(values));
+    QCOMPARE(m_folder->lists.publicCount(), 40001);
 }
 
 void TestEntryDialogs::oneDialogPerListAndNoFileHeldOpen() {
-    writeFile(m_lists->publicPath(), publicBytes({111, 222}));
-    load();
+    start({111, 222});
     EntryDialog* fromLog = open(ListKind::Public, u"5551234"_s);
     QCOMPARE(fromLog->windowModality(), Qt::NonModal);
     QVERIFY(!fromLog->parentWidget());
@@ -229,7 +247,7 @@ void TestEntryDialogs::oneDialogPerListAndNoFileHeldOpen() {
     PublicListWindow* w = m_windows->showPublicWindow(&m_owner);
     w->list()->setCurrentRow(0);
     w->deleteSelected();
-    QCOMPARE(readFile(m_lists->publicPath()), publicBytes({111}));
+    QCOMPARE(m_folder->publicFile(), PublicBytes({111}));
 
     // Add in the window brings the same dialog over it, with what was typed.
     w->findChild<QPushButton*>(u"cmdAdd"_s)->click();
@@ -238,17 +256,16 @@ void TestEntryDialogs::oneDialogPerListAndNoFileHeldOpen() {
     QCOMPARE(fromLog->windowModality(), Qt::ApplicationModal);
     QCOMPARE(fromLog->numberField()->text(), u"5551234"_s);
     fromLog->accept();
-    QCOMPARE(readFile(m_lists->publicPath()), publicBytes({111, 5551234}));
+    QCOMPARE(m_folder->publicFile(), PublicBytes({111, 5551234}));
     QCOMPARE(w->list()->item(0)->text(), u"5551234"_s);
     QCOMPARE(w->list()->count(), 2);
 }
 
 void TestEntryDialogs::failedWriteKeepsDialogAndList() {
-    writeFile(m_lists->privatePath(), EncodePrivateRecord(MakePrivateEntry(u"A"_s, u"1"_s)));
-    load();
-    PrivateListWindow* w = m_windows->privateWindow();
-    QVERIFY(QFile::remove(m_lists->privatePath()));
-    QVERIFY(QDir().mkdir(m_lists->privatePath()));
+    start({}, {MakePrivateEntry(u"A"_s, u"1"_s)});
+    PrivateListWindow* w = m_windows->showPrivateWindow(&m_owner);
+    QVERIFY(QFile::remove(m_folder->lists.privatePath()));
+    QVERIFY(QDir().mkdir(m_folder->lists.privatePath()));
     EntryDialog* d = open(ListKind::Private, u"5551234"_s);
     d->accept();
     QCOMPARE(m_messages->messages().size(), 1);
