@@ -119,7 +119,8 @@ int main(int argc, char** argv) {
             return 1;
         const std::vector<double> records = ReadDatabaseRecords(f.readAll());
         const qint64 read = timer.nsecsElapsed();
-        const ImportResult result = ApplyImportRules(store.publicRows(), records, 0);
+        const ImportResult result =
+            ApplyImportRules(store.publicRows(), records, 0, ListStore::Capacity(ListKind::Public));
         const qint64 rules = timer.nsecsElapsed();
         qint64 added = 0;
         qint64 refused = 0;
@@ -128,8 +129,9 @@ int main(int argc, char** argv) {
         const qint64 done = timer.nsecsElapsed();
         std::fprintf(stderr,
                      "import stages: read %.1f ms, rules %.1f ms, rules+rewrite+load+list %.1f ms "
-                     "(%zu rows)\n",
-                     read / 1e6, (rules - read) / 1e6, (done - rules) / 1e6, result.rows.size());
+                     "(%zu rows, %lld records refused)\n",
+                     read / 1e6, (rules - read) / 1e6, (done - rules) / 1e6, result.rows.size(),
+                     static_cast<long long>(refused));
     }
 
     std::printf("import_ms %.1f ms\n", importMs);

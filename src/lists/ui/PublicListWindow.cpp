@@ -101,15 +101,17 @@ QString PublicListWindow::itemText(int row) const {
 
 void PublicListWindow::itemsShown(const QStringList& texts) {
     // Digits share one width in practically every font, so texts that differ only in their
-    // digits are equally wide, and one text of each form is measured.
+    // digits are equally wide, and one text of each form is measured. The form is built in one
+    // buffer, copied only when it is new.
     QSet<QString> forms{QString(11, QLatin1Char('0'))};
+    QString form;
     for (const QString& text : texts) {
-        QString form = text;
-        for (qsizetype i = 0; i < form.size(); ++i) {
-            if (form.at(i).isDigit() && form.at(i) != QLatin1Char('0'))
-                form[i] = QLatin1Char('0');
-        }
-        forms.insert(form);
+        form.resize(text.size());
+        QChar* out = form.data();
+        for (QChar c : text)
+            *out++ = c.isDigit() ? QLatin1Char('0') : c;
+        if (!forms.contains(form))
+            forms.insert(form);
     }
     // The room the list's own items take for each form, margins included.
     QStyleOptionViewItem item;
@@ -117,8 +119,8 @@ void PublicListWindow::itemsShown(const QStringList& texts) {
     item.font = m_list->font();
     item.features = QStyleOptionViewItem::HasDisplay;
     const int before = m_itemWidth;
-    for (const QString& form : std::as_const(forms)) {
-        item.text = form;
+    for (const QString& measured : std::as_const(forms)) {
+        item.text = measured;
         const QSize size =
             m_list->style()->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(), m_list);
         m_itemWidth = std::max(m_itemWidth, size.width());
