@@ -91,12 +91,17 @@ int ListStore::count(ListKind kind) const {
     return kind == ListKind::Public ? m_tables.publicCount() : m_tables.privateCount();
 }
 
+bool ListStore::hasRoom(ListKind kind, QString* error) const {
+    if (count(kind) < Capacity(kind))
+        return true;
+    if (error)
+        *error = CapacityText(kind, 0, 1);
+    return false;
+}
+
 bool ListStore::addPublic(double value, QString* error) {
-    if (count(ListKind::Public) >= Capacity(ListKind::Public)) {
-        if (error)
-            *error = CapacityText(ListKind::Public, 0, 1);
+    if (!hasRoom(ListKind::Public, error))
         return false;
-    }
     // The rows are taken from the table before it changes.
     std::vector<ListedValue>& shown = rows();
     if (!appendEntry(m_tables.publicPath(), publicValues(m_tables), value, error))
@@ -109,11 +114,8 @@ bool ListStore::addPublic(double value, QString* error) {
 
 bool ListStore::addPrivate(const PrivateEntry& entry, QString* error) {
     const int n = count(ListKind::Private);
-    if (n >= Capacity(ListKind::Private)) {
-        if (error)
-            *error = CapacityText(ListKind::Private, 0, 1);
+    if (!hasRoom(ListKind::Private, error))
         return false;
-    }
     if (!appendEntry(m_tables.privatePath(), privateEntries(m_tables), entry, error))
         return false;
     m_tables.LoadPrivateList();

@@ -64,7 +64,8 @@ Q_SIGNALS:
 
 private:
     std::vector<ListedValue>& rows();
-    bool appendRecord(ListKind kind, const QByteArray& record, QString* error);
+    // Whether one more entry fits; if not, *error says so.
+    bool hasRoom(ListKind kind, QString* error) const;
 
     PhoneLists& m_tables;
     mutable std::optional<std::vector<ListedValue>> m_publicRows;

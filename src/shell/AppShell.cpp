@@ -95,7 +95,7 @@ void AppShell::LoadMainWindow() {
         m_main->setWindowState(m_main->windowState() | Qt::WindowMinimized);
     }
 
-    m_lists->LoadPhoneLists();
+    m_listStore->load();
 
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
