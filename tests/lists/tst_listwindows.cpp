@@ -3,8 +3,7 @@
 #include "lists/ui/ListWindows.h"
 #include "lists/ui/PrivateListWindow.h"
 #include "lists/ui/PublicListWindow.h"
-#include "support/ListFolder.h"
-#include "support/MessageRecorder.h"
+#include "support/ListWindowsRig.h"
 #include "ui/LinkLabel.h"
 #include "ui/UrlOpener.h"
 
@@ -51,41 +50,28 @@ private Q_SLOTS:
     void exportWritesOwnEntriesUntilFirstTakenOver();
 
 private:
-    // Writes the list files, loads them as at start-up and puts a fresh window registry over them.
-    void start(const std::vector<double>& publicValues,
-               const std::vector<PrivateEntry>& privateEntries = {}) {
-        m_windows.reset();
-        m_folder->start(publicValues, privateEntries);
-        m_windows = std::make_unique<ListWindows>(m_folder->store, m_folder->time);
-    }
-    PublicListWindow* showPublic() { return m_windows->showPublicWindow(&m_owner); }
+    PublicListWindow* showPublic() { return m_rig->windows->showPublicWindow(&m_owner); }
     void selectRow(QListWidget* list, int row) {
         list->setCurrentRow(row);
         QVERIFY(list->item(row)->isSelected());
     }
 
-    std::unique_ptr<ListFolder> m_folder;
-    std::unique_ptr<ListWindows> m_windows;
-    std::unique_ptr<MessageRecorder> m_messages;
+    std::unique_ptr<ListWindowsRig> m_rig;
     QWidget m_owner;
 };
 
 void TestListWindows::init() {
-    m_folder = std::make_unique<ListFolder>();
-    m_messages = std::make_unique<MessageRecorder>();
-    start({});
+    m_rig = std::make_unique<ListWindowsRig>();
 }
 
 void TestListWindows::cleanup() {
-    m_windows.reset();
-    m_messages.reset();
-    m_folder.reset();
+    m_rig.reset();
     InstallOpenFileChooser({});
     InstallUrlOpener({});
 }
 
 void TestListWindows::ownEntriesNewestFirstAndDeleteKeepsFileOrder() {
-    start({111, 222, 333});
+    m_rig->start({111, 222, 333});
     PublicListWindow* w = showPublic();
     QCOMPARE(w->objectName(), QStringLiteral("frmBlackpub"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Public Telemarketing Black List Setup"));
@@ -98,44 +84,44 @@ void TestListWindows::ownEntriesNewestFirstAndDeleteKeepsFileOrder() {
     QCOMPARE(itemsOf(list), (QStringList{u"333"_s, u"111"_s}));
     QVERIFY(list->selectedItems().isEmpty());
     // The file keeps its own order, so the window shows the same order when it opens again.
-    QCOMPARE(m_folder->publicFile(), PublicBytes({111, 333}));
-    QCOMPARE(m_folder->lists.publicCount(), 2);
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes({111, 333}));
+    QCOMPARE(m_rig->folder.lists.publicCount(), 2);
     w->close();
-    QTRY_VERIFY(!m_windows->existingPublicWindow());
+    QTRY_VERIFY(!m_rig->windows->existingPublicWindow());
     list = showPublic()->findChild<QListWidget*>(QStringLiteral("List1"));
     QCOMPARE(itemsOf(list), (QStringList{u"333"_s, u"111"_s}));
-    QVERIFY(m_messages->messages().isEmpty());
+    QVERIFY(m_rig->messages.messages().isEmpty());
 }
 
 void TestListWindows::takenOverEntriesBelowOwnOnesInFileOrder() {
-    start({5, -1, 6, -2, 7});
+    m_rig->start({5, -1, 6, -2, 7});
     PublicListWindow* w = showPublic();
     auto* list = w->findChild<QListWidget*>(QStringLiteral("List1"));
     QCOMPARE(itemsOf(list), (QStringList{u"7"_s, u"6"_s, u"5"_s, u"-1"_s, u"-2"_s}));
     // Deleting the top entry writes the rest back interleaved as before.
     selectRow(list, 0);
     w->deleteSelected();
-    QCOMPARE(m_folder->publicFile(), PublicBytes({5, -1, 6, -2}));
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes({5, -1, 6, -2}));
 }
 
 void TestListWindows::deleteNeedsASelection() {
-    start({111});
+    m_rig->start({111});
     for (ListKind kind : {ListKind::Public, ListKind::Private}) {
-        m_messages->clear();
+        m_rig->messages.clear();
         QWidget* w = kind == ListKind::Public
-                         ? static_cast<QWidget*>(m_windows->showPublicWindow(&m_owner))
-                         : static_cast<QWidget*>(m_windows->showPrivateWindow(&m_owner));
+                         ? static_cast<QWidget*>(m_rig->windows->showPublicWindow(&m_owner))
+                         : static_cast<QWidget*>(m_rig->windows->showPrivateWindow(&m_owner));
         w->findChild<QPushButton*>(QStringLiteral("cmdDelete"))->click();
-        QCOMPARE(m_messages->messages().size(), 1);
-        QCOMPARE(m_messages->messages()[0].text, QStringLiteral("Please select an entry"));
-        QCOMPARE(m_messages->messages()[0].title, QStringLiteral("Delete Entry"));
-        QCOMPARE(m_messages->messages()[0].icon, MessageIcon::Critical);
+        QCOMPARE(m_rig->messages.messages().size(), 1);
+        QCOMPARE(m_rig->messages.messages()[0].text, QStringLiteral("Please select an entry"));
+        QCOMPARE(m_rig->messages.messages()[0].title, QStringLiteral("Delete Entry"));
+        QCOMPARE(m_rig->messages.messages()[0].icon, MessageIcon::Critical);
     }
-    QCOMPARE(m_folder->publicFile(), PublicBytes({111}));
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes({111}));
 }
 
 void TestListWindows::doubleClickDeletesAndTheLastDeleteLeavesAnEmptyFile() {
-    start({111});
+    m_rig->start({111});
     PublicListWindow* w = showPublic();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     auto* list = w->findChild<QListWidget*>(QStringLiteral("List1"));
@@ -144,32 +130,32 @@ void TestListWindows::doubleClickDeletesAndTheLastDeleteLeavesAnEmptyFile() {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(list->count(), 0);
-    QVERIFY(QFile::exists(m_folder->lists.publicPath()));
-    QCOMPARE(QFileInfo(m_folder->lists.publicPath()).size(), 0);
-    QCOMPARE(m_folder->lists.publicCount(), 0);
+    QVERIFY(QFile::exists(m_rig->folder.lists.publicPath()));
+    QCOMPARE(QFileInfo(m_rig->folder.lists.publicPath()).size(), 0);
+    QCOMPARE(m_rig->folder.lists.publicCount(), 0);
 }
 
 void TestListWindows::failedRewriteKeepsListAndFile() {
-    start({111, 222});
+    m_rig->start({111, 222});
     PublicListWindow* w = showPublic();
     auto* list = w->findChild<QListWidget*>(QStringLiteral("List1"));
     // A folder where the file should be makes every write of it fail.
-    QVERIFY(QFile::remove(m_folder->lists.publicPath()));
-    QVERIFY(QDir().mkdir(m_folder->lists.publicPath()));
+    QVERIFY(QFile::remove(m_rig->folder.lists.publicPath()));
+    QVERIFY(QDir().mkdir(m_rig->folder.lists.publicPath()));
     selectRow(list, 0);
     w->deleteSelected();
-    QCOMPARE(m_messages->messages().size(), 1);
-    QCOMPARE(m_messages->messages()[0].icon, MessageIcon::Critical);
+    QCOMPARE(m_rig->messages.messages().size(), 1);
+    QCOMPARE(m_rig->messages.messages()[0].icon, MessageIcon::Critical);
     QCOMPARE(itemsOf(list), (QStringList{u"222"_s, u"111"_s}));
-    QCOMPARE(m_folder->store.publicRows().size(), std::size_t(2));
+    QCOMPARE(m_rig->folder.store.publicRows().size(), std::size_t(2));
 }
 
 void TestListWindows::privateDeleteKeepsOtherRecordsByteForByte() {
     const PrivateEntry a = MakePrivateEntry(u"ALICE"_s, u"5551111"_s);
     const PrivateEntry b = MakePrivateEntry(u"BOB"_s, u"5552222"_s);
     const PrivateEntry c = MakePrivateEntry(QString(), u"5553333"_s);
-    start({}, {a, b, c});
-    PrivateListWindow* w = m_windows->showPrivateWindow(&m_owner);
+    m_rig->start({}, {a, b, c});
+    PrivateListWindow* w = m_rig->windows->showPrivateWindow(&m_owner);
     QCOMPARE(w->objectName(), QStringLiteral("frmBlackprv"));
     QCOMPARE(w->windowTitle(), QStringLiteral("Private Black List Setup"));
     auto* list = w->findChild<QListWidget*>(QStringLiteral("List1"));
@@ -178,8 +164,8 @@ void TestListWindows::privateDeleteKeepsOtherRecordsByteForByte() {
     QCOMPARE(list->item(2)->text(), u"5553333             \t"_s + QString(30, u' '));
     selectRow(list, 1);
     w->deleteSelected();
-    QCOMPARE(m_folder->privateFile(), EncodePrivateRecord(a) + EncodePrivateRecord(c));
-    QCOMPARE(m_folder->lists.privateCount(), 2);
+    QCOMPARE(m_rig->folder.privateFile(), EncodePrivateRecord(a) + EncodePrivateRecord(c));
+    QCOMPARE(m_rig->folder.lists.privateCount(), 2);
     QCOMPARE(list->item(1)->text(), PrivateListWindow::ItemText(c));
 }
 
@@ -223,8 +209,8 @@ void TestListWindows::linkCursorAndLink() {
 }
 
 void TestListWindows::importMergesChosenFileAndCountsAdded() {
-    start({111, -5, 222});
-    const QString database = m_folder->dir.filePath(u"new.pnd"_s);
+    m_rig->start({111, -5, 222});
+    const QString database = m_rig->folder.dir.filePath(u"new.pnd"_s);
     QVERIFY(WriteFileBytes(database, PublicBytes({-111, 5, -333, -333, 777, 0, -999})));
     QString askedTitle, askedFolder, askedFilter;
     InstallOpenFileChooser(
@@ -238,40 +224,40 @@ void TestListWindows::importMergesChosenFileAndCountsAdded() {
     w->findChild<QPushButton*>(QStringLiteral("cmdImport"))->click();
     QCOMPARE(askedTitle, u"Please select a file that downloaded from the database server"_s);
     QCOMPARE(askedFilter, u"Phone Number Database File (*.pnd)"_s);
-    QCOMPARE(QDir(askedFolder), QDir(m_folder->dir.path()));
+    QCOMPARE(QDir(askedFolder), QDir(m_rig->folder.dir.path()));
 
     auto* list = w->findChild<QListWidget*>(QStringLiteral("List1"));
     QCOMPARE(itemsOf(list), (QStringList{u"222"_s, u"-111"_s, u"-333"_s}));
-    QCOMPARE(m_folder->publicFile(), PublicBytes({222, -111, -333}));
-    QCOMPARE(m_folder->lists.publicCount(), 3);
-    QCOMPARE(m_messages->texts(), QStringList{u" 2 records have been imported"_s});
-    QCOMPARE(m_messages->messages()[0].title, u"Hushwire"_s);
-    QCOMPARE(m_messages->messages()[0].icon, MessageIcon::Information);
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes({222, -111, -333}));
+    QCOMPARE(m_rig->folder.lists.publicCount(), 3);
+    QCOMPARE(m_rig->messages.texts(), QStringList{u" 2 records have been imported"_s});
+    QCOMPARE(m_rig->messages.messages()[0].title, u"Hushwire"_s);
+    QCOMPARE(m_rig->messages.messages()[0].icon, MessageIcon::Information);
 }
 
 void TestListWindows::importCancelledOrMissingFile() {
-    start({111});
+    m_rig->start({111});
     InstallOpenFileChooser(
         [](QWidget*, const QString&, const QString&, const QString&) { return QString(); });
     PublicListWindow* w = showPublic();
     w->findChild<QPushButton*>(QStringLiteral("cmdImport"))->click();
-    QVERIFY(m_messages->messages().isEmpty());
+    QVERIFY(m_rig->messages.messages().isEmpty());
 
-    const QString missing = m_folder->dir.filePath(u"nothing.pnd"_s);
+    const QString missing = m_rig->folder.dir.filePath(u"nothing.pnd"_s);
     InstallOpenFileChooser(
         [&](QWidget*, const QString&, const QString&, const QString&) { return missing; });
     w->findChild<QPushButton*>(QStringLiteral("cmdImport"))->click();
-    QCOMPARE(m_messages->texts(), QStringList{u" 0 records have been imported"_s});
+    QCOMPARE(m_rig->messages.texts(), QStringList{u" 0 records have been imported"_s});
     QVERIFY(!QFile::exists(missing));
-    QCOMPARE(m_folder->publicFile(), PublicBytes({111}));
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes({111}));
 }
 
 void TestListWindows::importStopsAtTheListsCapacity() {
     std::vector<double> own;
     for (int i = 1; i <= 49998; ++i)
         own.push_back(i);
-    start(own);
-    const QString database = m_folder->dir.filePath(u"big.pnd"_s);
+    m_rig->start(own);
+    const QString database = m_rig->folder.dir.filePath(u"big.pnd"_s);
     // Two new numbers fill the list; replacing an own entry by its taken-over form keeps the
     // length and still goes through; the other new numbers do not fit.
     QVERIFY(WriteFileBytes(database, PublicBytes({-70001, -70002, -70003, -1, -70004})));
@@ -280,16 +266,16 @@ void TestListWindows::importStopsAtTheListsCapacity() {
     PublicListWindow* w = showPublic();
     w->findChild<QPushButton*>(QStringLiteral("cmdImport"))->click();
 
-    QCOMPARE(m_messages->texts(),
+    QCOMPARE(m_rig->messages.texts(),
              QStringList{u" 3 records have been imported\n\nThe public telemarketer list holds at "
                          u"most 50000 entries.\nAdded: 3. Did not fit: 2."_s});
-    QCOMPARE(m_messages->messages()[0].icon, MessageIcon::Warning);
+    QCOMPARE(m_rig->messages.messages()[0].icon, MessageIcon::Warning);
     std::vector<double> expected(own.begin() + 1, own.end());
     expected.insert(expected.end(), {-70001, -70002, -1});
-    QCOMPARE(m_folder->publicFile(), PublicBytes(expected));
-    QCOMPARE(m_folder->lists.publicCount(), 50000);
-    QVERIFY(m_folder->lists.MatchesPublic(u"70002"_s));
-    QVERIFY(!m_folder->lists.MatchesPublic(u"70003"_s));
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes(expected));
+    QCOMPARE(m_rig->folder.lists.publicCount(), 50000);
+    QVERIFY(m_rig->folder.lists.MatchesPublic(u"70002"_s));
+    QVERIFY(!m_rig->folder.lists.MatchesPublic(u"70003"_s));
     QCOMPARE(w->list()->count(), 50000);
     QCOMPARE(w->list()->item(49999)->text(), u"-1"_s);
 }
@@ -308,7 +294,7 @@ void TestListWindows::publicListShowsWholeNumbers() {
     for (int i = 0; i < 200; ++i)
         values.push_back(8553232601.0 + i);
     values.insert(values.end(), {123456789012.0, -88833344445.0});
-    start(values);
+    m_rig->start(values);
     PublicListWindow* w = showPublic();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     QListWidget* list = w->list();
@@ -318,13 +304,13 @@ void TestListWindows::publicListShowsWholeNumbers() {
 
     // An entry wider than any shown so far widens the list.
     QString error;
-    QVERIFY(m_folder->store.addPublic(123456789012345.0, &error));
+    QVERIFY(m_rig->folder.store.addPublic(123456789012345.0, &error));
     QCOMPARE(list->item(0)->text(), u"123456789012345"_s);
     QTRY_VERIFY(showsWhole(list, list->item(0)->text()));
     w->close();
 
     // A list of short numbers still leaves room for eleven digits.
-    start({5});
+    m_rig->start({5});
     list = showPublic()->list();
     QTRY_VERIFY(showsWhole(list, u"00000000000"_s));
 }
@@ -338,21 +324,21 @@ void TestListWindows::exportWritesOwnEntriesUntilFirstTakenOver() {
     PublicListWindow* w = showPublic();
     auto* exportButton = w->findChild<QPushButton*>(QStringLiteral("cmdExport"));
     exportButton->click();
-    QCOMPARE(m_messages->texts(), QStringList{u"There is no phone entry here"_s});
+    QCOMPARE(m_rig->messages.texts(), QStringList{u"There is no phone entry here"_s});
     QVERIFY(opened.isEmpty());
     w->close();
 
-    start({222, -555, 333});
-    m_messages->clear();
+    m_rig->start({222, -555, 333});
+    m_rig->messages.clear();
     // The tick count is taken as a signed 32-bit number: 2^31 + 5 wraps to -2147483643.
-    m_folder->time.advance((qint64(1) << 31) + 5);
+    m_rig->folder.time.advance((qint64(1) << 31) + 5);
     w = showPublic();
     w->findChild<QPushButton*>(QStringLiteral("cmdExport"))->click();
-    const QString share = QDir(m_folder->dir.path()).filePath(u"share-2147483643.txt"_s);
+    const QString share = QDir(m_rig->folder.dir.path()).filePath(u"share-2147483643.txt"_s);
     QCOMPARE(ReadFileBytes(share), QByteArray("333\r\n222\r\n"));
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(share)});
-    QCOMPARE(m_messages->messages().size(), 1);
-    const QString text = m_messages->messages()[0].text;
+    QCOMPARE(m_rig->messages.messages().size(), 1);
+    const QString text = m_rig->messages.messages()[0].text;
     QVERIFY(text.startsWith(u"Your Public Telemarketing phone number has been exported to "_s));
     QVERIFY(text.contains(QDir::toNativeSeparators(share)));
     QVERIFY(text.contains(u"Please send this file to "_s));
