@@ -23,18 +23,6 @@ QByteArray asRecords(const uint8_t* data, size_t size, bool compact) {
         out += EncodePublicRecord(double(int8_t(data[i])));
     return out;
 }
-
-// The window's rows for a public.tel holding these values: own entries newest first, then the
-// taken-over (negative) ones in file order.
-std::vector<ListedValue> windowRows(const std::vector<double>& file) {
-    std::vector<ListedValue> own, takenOver;
-    for (size_t i = 0; i < file.size(); ++i)
-        (file[i] < 0 ? takenOver : own).push_back({file[i], quint64(i)});
-    std::vector<ListedValue> rows(own.rbegin(), own.rend());
-    rows.insert(rows.end(), takenOver.begin(), takenOver.end());
-    return rows;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -53,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzzsupport::check(std::isfinite(x) && x != 0, "record that names no number");
 
     const std::vector<double> file = ReadDatabaseRecords(listBytes);
-    const std::vector<ListedValue> rows = windowRows(file);
+    const std::vector<ListedValue> rows = WindowOrder(file);
     const quint64 nextSeq = file.size();
     const ImportResult result = ApplyImportRules(rows, records, nextSeq);
 

@@ -81,7 +81,10 @@ private:
 } // namespace
 
 ImportResult ApplyImportRules(const std::vector<ListedValue>& rows,
-                              const std::vector<double>& records, quint64 nextSeq) {
+                              const std::vector<double>& records, quint64 nextSeq,
+                              std::size_t capacity) {
+    ImportResult result;
+    std::size_t length = rows.size();
     std::vector<ListedValue> all(rows);
     std::vector<bool> removed(rows.size(), false);
     all.reserve(rows.size() + records.size());
@@ -94,11 +97,13 @@ ImportResult ApplyImportRules(const std::vector<ListedValue>& rows,
     auto removeTop = [&](double v) {
         removed[index.top(v)] = true;
         index.popTop(v);
+        --length;
     };
     auto append = [&](double v) {
         index.push(v, all.size());
         all.push_back(ListedValue{v, nextSeq++});
         removed.push_back(false);
+        ++length;
     };
 
     for (const double x : records) {
@@ -114,12 +119,15 @@ ImportResult ApplyImportRules(const std::vector<ListedValue>& rows,
         const std::size_t same = index.top(x);
         if (same < own)
             continue;
-        if (own != ValueIndex::kNone)
+        if (own != ValueIndex::kNone) {
             removeTop(-x);
+        } else if (length >= capacity) {
+            ++result.refused;
+            continue;
+        }
         append(x);
     }
 
-    ImportResult result;
     result.rows.reserve(all.size());
     for (std::size_t i = 0; i < all.size(); ++i) {
         if (removed[i])
@@ -141,4 +149,18 @@ std::vector<double> FileOrder(const std::vector<ListedValue>& rows) {
     for (const ListedValue& r : sorted)
         values.push_back(r.value);
     return values;
+}
+
+std::vector<ListedValue> WindowOrder(const std::vector<double>& fileValues) {
+    std::vector<ListedValue> rows;
+    rows.reserve(fileValues.size());
+    for (std::size_t i = fileValues.size(); i-- > 0;) {
+        if (!(fileValues[i] < 0))
+            rows.push_back(ListedValue{fileValues[i], quint64(i)});
+    }
+    for (std::size_t i = 0; i < fileValues.size(); ++i) {
+        if (fileValues[i] < 0)
+            rows.push_back(ListedValue{fileValues[i], quint64(i)});
+    }
+    return rows;
 }

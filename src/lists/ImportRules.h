@@ -17,6 +17,7 @@ struct ListedValue {
 struct ImportResult {
     std::vector<ListedValue> rows; // the list after the import, in window order
     qint64 added = 0;              // entries the import added that are still listed at its end
+    qint64 refused = 0;            // records that would have made the list longer than it may be
 };
 
 // Most records a shared number database file contributes.
@@ -36,9 +37,16 @@ std::vector<double> ReadDatabaseRecords(const QByteArray& data);
 //    removed and x appended at the bottom, an equal taken-over entry keeps the list unchanged;
 //    with neither, x is appended at the bottom.
 // Appended rows get file keys from nextSeq upwards, so they follow every existing entry in the
-// file. Runs in time linear in the list and the records (a hash index per value).
+// file. A record that would lengthen a list already holding capacity rows is refused and changes
+// nothing (replacing an own entry by its taken-over form keeps the length and is never refused).
+// Runs in time linear in the list and the records (a hash index per value).
 ImportResult ApplyImportRules(const std::vector<ListedValue>& rows,
-                              const std::vector<double>& records, quint64 nextSeq);
+                              const std::vector<double>& records, quint64 nextSeq,
+                              std::size_t capacity = std::size_t(-1));
+
+// The rows of a list read from public.tel, in window order: the user's own (positive) entries
+// newest first, then the taken-over ones in file order; each keyed by its place in the file.
+std::vector<ListedValue> WindowOrder(const std::vector<double>& fileValues);
 
 // The values of the rows in file order (by fileSeq).
 std::vector<double> FileOrder(const std::vector<ListedValue>& rows);

@@ -12,8 +12,9 @@ namespace {
 QString fitted(const QString& text, int width) {
     return text.left(width).leftJustified(width, QLatin1Char(' '));
 }
+} // namespace
 
-bool writeAt(const QString& path, qint64 offset, const QByteArray& bytes, QString* error) {
+bool WriteBytesAt(const QString& path, qint64 offset, const QByteArray& bytes, QString* error) {
     auto fail = [&](const QString& cause) {
         if (error)
             *error =
@@ -32,7 +33,6 @@ bool writeAt(const QString& path, qint64 offset, const QByteArray& bytes, QStrin
         return fail(file.errorString());
     return true;
 }
-} // namespace
 
 QByteArray EncodePrivateRecord(const PrivateEntry& e) {
     QByteArray record = fitted(e.Name, listfile::kNameWidth).toLatin1();
@@ -61,11 +61,12 @@ PrivateEntry DecodePrivateRecord(const char* bytes) {
 }
 
 bool WritePublicRecord(const QString& path, qint64 index0, double value, QString* error) {
-    return writeAt(path, index0 * listfile::kPublicRecordSize, EncodePublicRecord(value), error);
+    return WriteBytesAt(path, index0 * listfile::kPublicRecordSize, EncodePublicRecord(value),
+                        error);
 }
 
 bool WritePrivateRecord(const QString& path, qint64 index0, const PrivateEntry& e, QString* error) {
-    return writeAt(path, index0 * listfile::kPrivateRecordSize, EncodePrivateRecord(e), error);
+    return WriteBytesAt(path, index0 * listfile::kPrivateRecordSize, EncodePrivateRecord(e), error);
 }
 
 bool RewritePublicFile(const QString& path, const std::vector<double>& values, QString* error) {

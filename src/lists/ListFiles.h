@@ -27,6 +27,10 @@ double DecodePublicRecord(const char* bytes);
 // Decodes 50 record bytes (Latin-1) into an entry, padding kept.
 PrivateEntry DecodePrivateRecord(const char* bytes);
 
+// Writes bytes at offset, creating the file when missing. On failure returns false with a text
+// naming the file in *error.
+bool WriteBytesAt(const QString& path, qint64 offset, const QByteArray& bytes, QString* error);
+
 // Write one record at its 0-based index (byte offset index0 * record size), creating the file when
 // missing. On failure return false with a text naming the file in *error.
 bool WritePublicRecord(const QString& path, qint64 index0, double value, QString* error);

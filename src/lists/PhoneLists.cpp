@@ -131,6 +131,14 @@ void PhoneLists::LoadPhoneLists() {
     d->loadPrivate();
 }
 
+void PhoneLists::LoadPublicList() {
+    d->loadPublic();
+}
+
+void PhoneLists::LoadPrivateList() {
+    d->loadPrivate();
+}
+
 const std::vector<double>& PhoneLists::PublicList() const {
     return d->publicList;
 }

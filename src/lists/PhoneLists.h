@@ -27,6 +27,9 @@ public:
     // Rebuilds both tables from the files; a missing file is created empty, a file that cannot
     // be opened or created gives an empty list.
     void LoadPhoneLists();
+    // Rebuilds one table from its file, after a change to that file alone.
+    void LoadPublicList();
+    void LoadPrivateList();
 
     const std::vector<double>& PublicList() const;
     const std::vector<PrivateEntry>& PrivateList() const;

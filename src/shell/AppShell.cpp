@@ -5,6 +5,7 @@
 #include "calllog/ui/frmViewLog.h"
 #include "engine/CallScreener.h"
 #include "engine/Wave.h"
+#include "lists/ListStore.h"
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
@@ -31,7 +32,8 @@ AppShell::AppShell(ShellServices services, QObject* parent)
         m_services.lineApi, m_main->timerFactory(), m_loop, *m_callLog, *m_lists, *m_wave,
         m_services.sound, m_services.appFolder, [this] { endProgram(); }, m_services.lineAccess});
 
-    m_listWindows = std::make_unique<ListWindows>(*m_lists, m_services.clock);
+    m_listStore = std::make_unique<ListStore>(*m_lists);
+    m_listWindows = std::make_unique<ListWindows>(*m_listStore, m_services.clock);
     InstallAddFromLogMenu(m_main->lstWhite(), *m_listWindows);
 
     connect(m_main.get(), &frmMain::unloading, this, &AppShell::ShutDown);
@@ -94,7 +96,7 @@ void AppShell::LoadMainWindow() {
         m_main->setWindowState(m_main->windowState() | Qt::WindowMinimized);
     }
 
-    m_lists->LoadPhoneLists();
+    m_listStore->load();
 
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();

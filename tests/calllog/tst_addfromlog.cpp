@@ -1,9 +1,8 @@
 #include "calllog/ui/AddFromLog.h"
-#include "lists/PhoneLists.h"
+#include "lists/ListFiles.h"
 #include "lists/ui/EntryDialog.h"
-#include "lists/ui/ListWindows.h"
-#include "platform/time/Clock.h"
-#include "support/MessageRecorder.h"
+#include "lists/ui/PublicListWindow.h"
+#include "support/ListWindowsRig.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -15,14 +14,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-class FixedClock : public Clock {
-public:
-    QDateTime now() const override { return {}; }
-    qint64 tickMs() const override { return 1; }
-};
-} // namespace
-
 class TestAddFromLog : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -32,6 +23,7 @@ private Q_SLOTS:
     void numberCutFromLine();
     void menuItems();
     void itemsOpenTheirDialogWithTheNumber();
+    void addedCallerIsListedAtOnce();
     void linesWithoutCallerIdAreRefused_data();
     void linesWithoutCallerIdAreRefused();
     void rightClickKeepsSelectionAndPopsUp();
@@ -39,30 +31,21 @@ private Q_SLOTS:
 private:
     QAction* action(const char* name) { return m_menu->findChild<QAction*>(QLatin1String(name)); }
 
-    QTemporaryDir m_dir;
-    FixedClock m_clock;
-    std::unique_ptr<PhoneLists> m_lists;
-    std::unique_ptr<ListWindows> m_windows;
+    std::unique_ptr<ListWindowsRig> m_rig;
     std::unique_ptr<QListWidget> m_log;
-    std::unique_ptr<MessageRecorder> m_messages;
     QMenu* m_menu = nullptr;
 };
 
 void TestAddFromLog::init() {
-    m_lists = std::make_unique<PhoneLists>(m_dir.path());
-    m_lists->LoadPhoneLists();
-    m_windows = std::make_unique<ListWindows>(*m_lists, m_clock);
+    m_rig = std::make_unique<ListWindowsRig>();
     m_log = std::make_unique<QListWidget>();
     m_log->setObjectName(u"lstWhite"_s);
-    m_menu = InstallAddFromLogMenu(m_log.get(), *m_windows);
-    m_messages = std::make_unique<MessageRecorder>();
+    m_menu = InstallAddFromLogMenu(m_log.get(), *m_rig->windows);
 }
 
 void TestAddFromLog::cleanup() {
-    m_messages.reset();
     m_log.reset();
-    m_windows.reset();
-    m_lists.reset();
+    m_rig.reset();
 }
 
 void TestAddFromLog::numberCutFromLine_data() {
@@ -99,7 +82,7 @@ void TestAddFromLog::itemsOpenTheirDialogWithTheNumber() {
         {u"Line0 Ring...  <3:04:00 PM>"_s, u"CallerID:5551234567 [JOHN DOE]  <3:04:05 PM>"_s});
     m_log->setCurrentRow(1);
     action("mnuAddTele")->trigger();
-    EntryDialog* d = m_windows->entryDialog(ListKind::Public);
+    EntryDialog* d = m_rig->windows->entryDialog(ListKind::Public);
     QVERIFY(d && d->isVisible());
     QCOMPARE(d->objectName(), u"frmPBAdd"_s);
     QCOMPARE(d->numberField()->text(), u"5551234567"_s);
@@ -108,12 +91,12 @@ void TestAddFromLog::itemsOpenTheirDialogWithTheNumber() {
     QCOMPARE(d->windowModality(), Qt::NonModal);
 
     action("mnuAddPrivate")->trigger();
-    EntryDialog* p = m_windows->entryDialog(ListKind::Private);
+    EntryDialog* p = m_rig->windows->entryDialog(ListKind::Private);
     QVERIFY(p && p->isVisible());
     QCOMPARE(p->objectName(), u"frmPBAddprv"_s);
     QCOMPARE(p->numberField()->text(), u"5551234567"_s);
     QVERIFY(p->nameField()->text().isEmpty());
-    QVERIFY(m_messages->messages().isEmpty());
+    QVERIFY(m_rig->messages.messages().isEmpty());
 
     // The UNKNOWN of a caller without number reaches the dialog, which refuses it at OK.
     m_log->addItem(u"CallerID:UNKNOWN  <3:05:00 PM>"_s);
@@ -121,7 +104,29 @@ void TestAddFromLog::itemsOpenTheirDialogWithTheNumber() {
     action("mnuAddTele")->trigger();
     QCOMPARE(d->numberField()->text(), u"UNKNOWN"_s);
     d->accept();
-    QCOMPARE(m_messages->texts(), QStringList{u"The telephone number field must be numeric"_s});
+    QCOMPARE(m_rig->messages.texts(), QStringList{u"The telephone number field must be numeric"_s});
+}
+
+void TestAddFromLog::addedCallerIsListedAtOnce() {
+    m_log->addItem(u"CallerID:5551234567 [JOHN DOE]  <3:04:05 PM>"_s);
+    m_log->setCurrentRow(0);
+    action("mnuAddPrivate")->trigger();
+    EntryDialog* p = m_rig->windows->entryDialog(ListKind::Private);
+    p->nameField()->setText(u"JOHN DOE"_s);
+    p->accept();
+    QCOMPARE(m_rig->folder.privateFile(),
+             EncodePrivateRecord(MakePrivateEntry(u"JOHN DOE"_s, u"5551234567"_s)));
+    QVERIFY(m_rig->folder.lists.MatchesPrivate(u"5551234567"_s));
+    QVERIFY(!m_rig->windows->existingPrivateWindow());
+
+    // An open list window shows the caller on top as soon as the dialog stores it.
+    QWidget owner;
+    PublicListWindow* w = m_rig->windows->showPublicWindow(&owner);
+    action("mnuAddTele")->trigger();
+    m_rig->windows->entryDialog(ListKind::Public)->accept();
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes({5551234567.0}));
+    QVERIFY(m_rig->folder.lists.MatchesPublic(u"5551234567"_s));
+    QCOMPARE(w->list()->item(0)->text(), u"5551234567"_s);
 }
 
 void TestAddFromLog::linesWithoutCallerIdAreRefused_data() {
@@ -140,14 +145,14 @@ void TestAddFromLog::linesWithoutCallerIdAreRefused() {
     m_log->addItems(lines);
     m_log->setCurrentRow(selected);
     for (const char* item : {"mnuAddTele", "mnuAddPrivate"}) {
-        m_messages->clear();
+        m_rig->messages.clear();
         action(item)->trigger();
-        QCOMPARE(m_messages->texts(), QStringList{u"Plese select a Caller ID entry"_s});
-        QCOMPARE(m_messages->messages()[0].title, u"Add Caller ID To Black List"_s);
-        QCOMPARE(m_messages->messages()[0].icon, MessageIcon::Information);
+        QCOMPARE(m_rig->messages.texts(), QStringList{u"Plese select a Caller ID entry"_s});
+        QCOMPARE(m_rig->messages.messages()[0].title, u"Add Caller ID To Black List"_s);
+        QCOMPARE(m_rig->messages.messages()[0].icon, MessageIcon::Information);
     }
-    QVERIFY(!m_windows->entryDialog(ListKind::Public));
-    QVERIFY(!m_windows->entryDialog(ListKind::Private));
+    QVERIFY(!m_rig->windows->entryDialog(ListKind::Public));
+    QVERIFY(!m_rig->windows->entryDialog(ListKind::Private));
 }
 
 void TestAddFromLog::rightClickKeepsSelectionAndPopsUp() {
@@ -163,7 +168,7 @@ void TestAddFromLog::rightClickKeepsSelectionAndPopsUp() {
     QVERIFY(!m_log->item(0)->isSelected());
     m_menu->hide();
     action("mnuAddTele")->trigger();
-    QCOMPARE(m_windows->entryDialog(ListKind::Public)->numberField()->text(), u"222"_s);
+    QCOMPARE(m_rig->windows->entryDialog(ListKind::Public)->numberField()->text(), u"222"_s);
 }
 
 QTEST_MAIN(TestAddFromLog)

@@ -7,6 +7,7 @@
 // the test is skipped).
 #include "calllog/CallLog.h"
 #include "lists/ListFiles.h"
+#include "lists/ListStore.h"
 #include "lists/PhoneLists.h"
 #include "lists/ui/FileChooser.h"
 #include "lists/ui/ListWindows.h"
@@ -173,10 +174,11 @@ private Q_SLOTS:
         }
 
         PhoneLists lists(folder);
-        lists.LoadPhoneLists();
+        ListStore store(lists);
+        store.load();
         VirtualTime time(QDateTime(QDate(2026, 12, 7), QTime(6, 0, 0)));
-        ListWindows windows(lists, time);
-        PublicListWindow* window = windows.publicWindow();
+        ListWindows windows(store, time);
+        PublicListWindow* window = windows.showPublicWindow(nullptr);
         QVERIFY(window);
         QCOMPARE(window->list()->count(), 1000);
         fill();

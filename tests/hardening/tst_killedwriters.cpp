@@ -6,6 +6,7 @@
 #include "lists/ImportRules.h"
 #include "lists/ListFiles.h"
 #include "settings/SettingsStore.h"
+#include "support/ListFolder.h"
 #include "support/MessageRecorder.h"
 
 #include <QDir>
@@ -24,11 +25,6 @@
 namespace {
 
 constexpr int kTrials = 200;
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 struct TrialCounts {
     int first = 0;  // trials that ended with the first content
@@ -86,13 +82,6 @@ std::vector<double> publicValues(int n, double base) {
     return v;
 }
 
-QByteArray encodeAll(const std::vector<double>& values) {
-    QByteArray out;
-    for (double v : values)
-        out += EncodePublicRecord(v);
-    return out;
-}
-
 // Leftover temporary files of killed writers (they never replace the real file).
 int strayFiles(const QDir& dir, const QString& keep) {
     int n = 0;
@@ -118,17 +107,18 @@ private Q_SLOTS:
     void publicListRewrite() {
         const QString path = m_dir.filePath(QStringLiteral("pub/public.tel"));
         QDir().mkpath(QFileInfo(path).path());
-        // Large enough (about 400 KB) that many kills land inside the write.
+        // Large enough (about 400 KB) that many kills land inside the write. A delete or an
+        // import rewrites the file this way.
         const std::vector<double> a = publicValues(50000, 5550000000.0);
         const std::vector<double> b = publicValues(30001, 8880000000.0);
-        const QByteArray bytesA = encodeAll(a), bytesB = encodeAll(b);
+        const QByteArray bytesA = PublicBytes(a), bytesB = PublicBytes(b);
         QString error;
         QVERIFY2(RewritePublicFile(path, a, &error), qPrintable(error));
         TrialCounts counts;
         QVERIFY(
             killTrials([&](int which) { return RewritePublicFile(path, which ? b : a, nullptr); },
                        [&] {
-                           const QByteArray now = readAll(path);
+                           const QByteArray now = ReadFileBytes(path);
                            return now == bytesA ? 0 : now == bytesB ? 1 : -1;
                        },
                        &counts));
@@ -147,18 +137,14 @@ private Q_SLOTS:
                 b.push_back(MakePrivateEntry(QStringLiteral("Other %1").arg(i),
                                              QStringLiteral("777%1").arg(i)));
         }
-        QByteArray bytesA, bytesB;
-        for (const PrivateEntry& e : a)
-            bytesA += EncodePrivateRecord(e);
-        for (const PrivateEntry& e : b)
-            bytesB += EncodePrivateRecord(e);
+        const QByteArray bytesA = PrivateBytes(a), bytesB = PrivateBytes(b);
         QString error;
         QVERIFY2(RewritePrivateFile(path, a, &error), qPrintable(error));
         TrialCounts counts;
         QVERIFY(
             killTrials([&](int which) { return RewritePrivateFile(path, which ? b : a, nullptr); },
                        [&] {
-                           const QByteArray now = readAll(path);
+                           const QByteArray now = ReadFileBytes(path);
                            return now == bytesA ? 0 : now == bytesB ? 1 : -1;
                        },
                        &counts));
@@ -178,7 +164,7 @@ private Q_SLOTS:
         {
             QFile f(pnd);
             QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(encodeAll(database));
+            f.write(PublicBytes(database));
         }
         std::vector<ListedValue> rows;
         for (size_t i = 0; i < before.size(); ++i)
@@ -186,7 +172,7 @@ private Q_SLOTS:
         const std::vector<double> after =
             FileOrder(ApplyImportRules(rows, database, before.size()).rows);
         QVERIFY(after != before);
-        const QByteArray bytesBefore = encodeAll(before), bytesAfter = encodeAll(after);
+        const QByteArray bytesBefore = PublicBytes(before), bytesAfter = PublicBytes(after);
         QVERIFY(RewritePublicFile(path, before, nullptr));
 
         auto importOnce = [&] {
@@ -203,7 +189,7 @@ private Q_SLOTS:
                 return which ? importOnce() : RewritePublicFile(path, before, nullptr);
             },
             [&] {
-                const QByteArray now = readAll(path);
+                const QByteArray now = ReadFileBytes(path);
                 return now == bytesBefore ? 0 : now == bytesAfter ? 1 : -1;
             },
             &counts));

@@ -1,11 +1,9 @@
 #include "lists/ListFiles.h"
-#include "lists/PhoneLists.h"
 #include "lists/ui/EntryDialog.h"
 #include "lists/ui/ListWindows.h"
 #include "lists/ui/PrivateListWindow.h"
 #include "lists/ui/PublicListWindow.h"
-#include "platform/time/Clock.h"
-#include "support/MessageRecorder.h"
+#include "support/ListWindowsRig.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,21 +15,6 @@
 #include <memory>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-class FixedClock : public Clock {
-public:
-    QDateTime now() const override { return {}; }
-    qint64 tickMs() const override { return 1; }
-};
-
-QByteArray publicBytes(const std::vector<double>& values) {
-    QByteArray data;
-    for (double v : values)
-        data += EncodePublicRecord(v);
-    return data;
-}
-} // namespace
 
 class TestEntryDialogs : public QObject {
     Q_OBJECT
@@ -45,35 +28,19 @@ private Q_SLOTS:
     void publicStoresTheNumberTheTestRead();
     void privateStoresNumberAsTypedAndCutsFields();
     void enterKeys();
-    void addFromHiddenWindowAppendsAfterLastEntry();
+    void addWithoutWindowAppendsAfterLastEntry();
+    void fullListRefusesTheEntry_data();
+    void fullListRefusesTheEntry();
     void positionsAreNotLimitedTo16Bits();
     void oneDialogPerListAndNoFileHeldOpen();
     void failedWriteKeepsDialogAndList();
 
 private:
-    QByteArray readFile(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    void writeFile(const QString& path, const QByteArray& data) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(data);
-    }
-    void load() {
-        m_windows.reset();
-        m_lists->LoadPhoneLists();
-        m_windows = std::make_unique<ListWindows>(*m_lists, m_clock);
-    }
     EntryDialog* open(ListKind kind, const QString& number) {
-        return m_windows->openEntryDialogFromLog(kind, number);
+        return m_rig->windows->openEntryDialogFromLog(kind, number);
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<PhoneLists> m_lists;
-    std::unique_ptr<ListWindows> m_windows;
-    std::unique_ptr<MessageRecorder> m_messages;
-    FixedClock m_clock;
+    std::unique_ptr<ListWindowsRig> m_rig;
     QWidget m_owner;
 };
 
@@ -82,17 +49,11 @@ void TestEntryDialogs::initTestCase() {
 }
 
 void TestEntryDialogs::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_lists = std::make_unique<PhoneLists>(m_dir->path());
-    m_messages = std::make_unique<MessageRecorder>();
-    load();
+    m_rig = std::make_unique<ListWindowsRig>();
 }
 
 void TestEntryDialogs::cleanup() {
-    m_windows.reset();
-    m_messages.reset();
-    m_lists.reset();
-    m_dir.reset();
+    m_rig.reset();
 }
 
 void TestEntryDialogs::refusesTextsThatAreNotOneNumber_data() {
@@ -112,16 +73,16 @@ void TestEntryDialogs::refusesTextsThatAreNotOneNumber() {
     QFETCH(QString, text);
     EntryDialog* d = open(ListKind(kind), text);
     d->findChild<QPushButton*>(u"OKButton"_s)->click();
-    QCOMPARE(m_messages->texts(), QStringList{u"The telephone number field must be numeric"_s});
-    QCOMPARE(m_messages->messages()[0].title, ListKind(kind) == ListKind::Public
-                                                  ? u"Public Telemarketing List"_s
-                                                  : u"Private Black List"_s);
-    QCOMPARE(m_messages->messages()[0].icon, MessageIcon::Critical);
+    QCOMPARE(m_rig->messages.texts(), QStringList{u"The telephone number field must be numeric"_s});
+    QCOMPARE(m_rig->messages.messages()[0].title, ListKind(kind) == ListKind::Public
+                                                      ? u"Public Telemarketing List"_s
+                                                      : u"Private Black List"_s);
+    QCOMPARE(m_rig->messages.messages()[0].icon, MessageIcon::Critical);
     QVERIFY(d->isVisible());
     QCOMPARE(d->numberField()->text(), text);
     QCOMPARE(d->focusWidget(), d->numberField());
-    QCOMPARE(QFileInfo(m_lists->publicPath()).size(), 0);
-    QCOMPARE(QFileInfo(m_lists->privatePath()).size(), 0);
+    QCOMPARE(QFileInfo(m_rig->folder.lists.publicPath()).size(), 0);
+    QCOMPARE(QFileInfo(m_rig->folder.lists.privatePath()).size(), 0);
 }
 
 void TestEntryDialogs::publicStoresTheNumberTheTestRead_data() {
@@ -139,18 +100,17 @@ void TestEntryDialogs::publicStoresTheNumberTheTestRead() {
     QFETCH(QString, text);
     QFETCH(double, stored);
     QFETCH(QString, shown);
-    writeFile(m_lists->publicPath(), publicBytes({111, 222}));
-    load();
+    m_rig->start({111, 222});
     EntryDialog* d = open(ListKind::Public, text);
     QCOMPARE(d->objectName(), u"frmPBAdd"_s);
     QVERIFY(d->windowTitle().isEmpty());
     QVERIFY(!d->nameField()->isVisible());
     d->findChild<QPushButton*>(u"OKButton"_s)->click();
-    QVERIFY(m_messages->messages().isEmpty());
-    QTRY_VERIFY(!m_windows->entryDialog(ListKind::Public));
-    QCOMPARE(readFile(m_lists->publicPath()), publicBytes({111, 222, stored}));
-    QCOMPARE(m_lists->publicCount(), 3);
-    QCOMPARE(m_windows->publicWindow()->list()->item(0)->text(), shown);
+    QVERIFY(m_rig->messages.messages().isEmpty());
+    QTRY_VERIFY(!m_rig->windows->entryDialog(ListKind::Public));
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes({111, 222, stored}));
+    QCOMPARE(m_rig->folder.lists.publicCount(), 3);
+    QCOMPARE(m_rig->windows->showPublicWindow(&m_owner)->list()->item(0)->text(), shown);
 }
 
 void TestEntryDialogs::privateStoresNumberAsTypedAndCutsFields() {
@@ -160,15 +120,15 @@ void TestEntryDialogs::privateStoresNumberAsTypedAndCutsFields() {
     d->nameField()->setText(QString(30, u'N') + u"0123456789"_s);
     d->findChild<QPushButton*>(u"OKButton"_s)->click();
     QByteArray expected = QByteArray(30, 'N') + "0123456789" + QByteArray(10, ' ');
-    QCOMPARE(readFile(m_lists->privatePath()), expected);
+    QCOMPARE(m_rig->folder.privateFile(), expected);
 
     // A 25-character number is cut to 20.
     d = open(ListKind::Private, u"1234567890123456789012345"_s);
     d->findChild<QPushButton*>(u"OKButton"_s)->click();
     expected += QByteArray(30, ' ') + "12345678901234567890";
-    QCOMPARE(readFile(m_lists->privatePath()), expected);
-    QCOMPARE(m_lists->privateCount(), 2);
-    QListWidget* list = m_windows->privateWindow()->list();
+    QCOMPARE(m_rig->folder.privateFile(), expected);
+    QCOMPARE(m_rig->folder.lists.privateCount(), 2);
+    QListWidget* list = m_rig->windows->showPrivateWindow(&m_owner)->list();
     QCOMPARE(list->count(), 2);
     QCOMPARE(list->item(1)->text(), u"12345678901234567890\t"_s + QString(30, u' '));
 }
@@ -177,82 +137,125 @@ void TestEntryDialogs::enterKeys() {
     EntryDialog* d = open(ListKind::Private, u"5551234"_s);
     QTest::keyClick(d->numberField(), Qt::Key_Return);
     QCOMPARE(d->focusWidget(), d->nameField());
-    QCOMPARE(QFileInfo(m_lists->privatePath()).size(), 0);
+    QCOMPARE(QFileInfo(m_rig->folder.lists.privatePath()).size(), 0);
     d->nameField()->setText(u"JOHN"_s);
     QTest::keyClick(d->nameField(), Qt::Key_Enter);
-    QTRY_VERIFY(!m_windows->entryDialog(ListKind::Private));
-    QCOMPARE(m_lists->privateCount(), 1);
+    QTRY_VERIFY(!m_rig->windows->entryDialog(ListKind::Private));
+    QCOMPARE(m_rig->folder.lists.privateCount(), 1);
 
     d = open(ListKind::Public, u"5551234"_s);
     // Escape reaches the field and does nothing else; Enter in the number field stores.
     QTest::keyClick(d->numberField(), Qt::Key_Escape);
     QVERIFY(d->isVisible());
     QTest::keyClick(d->numberField(), Qt::Key_Return);
-    QTRY_VERIFY(!m_windows->entryDialog(ListKind::Public));
-    QCOMPARE(m_lists->publicCount(), 1);
+    QTRY_VERIFY(!m_rig->windows->entryDialog(ListKind::Public));
+    QCOMPARE(m_rig->folder.lists.publicCount(), 1);
 }
 
-void TestEntryDialogs::addFromHiddenWindowAppendsAfterLastEntry() {
-    writeFile(m_lists->publicPath(), publicBytes({111, -7}));
-    load();
-    QVERIFY(!m_windows->existingPublicWindow());
+void TestEntryDialogs::addWithoutWindowAppendsAfterLastEntry() {
+    m_rig->start({111, -7});
     open(ListKind::Public, u"999"_s)->accept();
-    PublicListWindow* hidden = m_windows->existingPublicWindow();
-    QVERIFY(hidden && !hidden->isVisible());
-    QCOMPARE(readFile(m_lists->publicPath()), publicBytes({111, -7, 999}));
-    // Shown later, the window is the same one, with the new number on top.
-    QCOMPARE(m_windows->showPublicWindow(&m_owner), hidden);
-    QCOMPARE(hidden->list()->item(0)->text(), u"999"_s);
-    QCOMPARE(hidden->list()->count(), 3);
+    open(ListKind::Public, u"-42"_s)->accept();
+    QVERIFY(!m_rig->windows->existingPublicWindow());
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes({111, -7, 999, -42}));
+    QVERIFY(m_rig->folder.lists.MatchesPublic(u"999"_s));
+    // Shown later, the window has the new numbers on top, as it would have had when open.
+    PublicListWindow* w = m_rig->windows->showPublicWindow(&m_owner);
+    QCOMPARE(w->list()->item(0)->text(), u"-42"_s);
+    QCOMPARE(w->list()->item(1)->text(), u"999"_s);
+    QCOMPARE(w->list()->count(), 4);
+    // Opened again, it shows the file's order: taken-over numbers below the own ones.
+    w->close();
+    QTRY_VERIFY(!m_rig->windows->existingPublicWindow());
+    w = m_rig->windows->showPublicWindow(&m_owner);
+    QCOMPARE(w->list()->item(0)->text(), u"999"_s);
+    QCOMPARE(w->list()->item(3)->text(), u"-42"_s);
+}
+
+void TestEntryDialogs::fullListRefusesTheEntry_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("listName");
+    QTest::newRow("public") << int(ListKind::Public) << u"public telemarketer"_s;
+    QTest::newRow("private") << int(ListKind::Private) << u"private black"_s;
+}
+
+void TestEntryDialogs::fullListRefusesTheEntry() {
+    QFETCH(int, kind);
+    QFETCH(QString, listName);
+    std::vector<double> values;
+    std::vector<PrivateEntry> entries;
+    if (ListKind(kind) == ListKind::Public) {
+        for (int i = 1; i <= 50000; ++i)
+            values.push_back(i);
+    } else {
+        for (int i = 1; i <= 10000; ++i)
+            entries.push_back(MakePrivateEntry(QString(), QString::number(i)));
+    }
+    m_rig->start(values, entries);
+    const QByteArray publicBefore = m_rig->folder.publicFile();
+    const QByteArray privateBefore = m_rig->folder.privateFile();
+    QWidget* w = ListKind(kind) == ListKind::Public
+                     ? static_cast<QWidget*>(m_rig->windows->showPublicWindow(&m_owner))
+                     : static_cast<QWidget*>(m_rig->windows->showPrivateWindow(&m_owner));
+    EntryDialog* d = open(ListKind(kind), u"5551234"_s);
+    d->accept();
+
+    QCOMPARE(m_rig->messages.texts(),
+             QStringList{u"The entry could not be saved.\n\nThe "_s + listName +
+                         u" list holds at most %1 entries.\nAdded: 0. Did not fit: 1."_s.arg(
+                             ListKind(kind) == ListKind::Public ? 50000 : 10000)});
+    QVERIFY(d->isVisible());
+    QCOMPARE(m_rig->folder.publicFile(), publicBefore);
+    QCOMPARE(m_rig->folder.privateFile(), privateBefore);
+    QVERIFY(!m_rig->folder.lists.MatchesPublic(u"5551234"_s));
+    QVERIFY(!m_rig->folder.lists.MatchesPrivate(u"5551234"_s));
+    QCOMPARE(w->findChild<QListWidget*>(u"List1"_s)->count(), int(values.size() + entries.size()));
 }
 
 void TestEntryDialogs::positionsAreNotLimitedTo16Bits() {
     std::vector<double> values;
     for (int i = 1; i <= 40000; ++i)
         values.push_back(i);
-    writeFile(m_lists->publicPath(), publicBytes(values));
-    load();
+    m_rig->start(values);
     open(ListKind::Public, u"5551234"_s)->accept();
     values.push_back(5551234);
-    QCOMPARE(readFile(m_lists->publicPath()), publicBytes(values));
-    QCOMPARE(m_lists->publicCount(), 40001);
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes(values));
+    QCOMPARE(m_rig->folder.lists.publicCount(), 40001);
 }
 
 void TestEntryDialogs::oneDialogPerListAndNoFileHeldOpen() {
-    writeFile(m_lists->publicPath(), publicBytes({111, 222}));
-    load();
+    m_rig->start({111, 222});
     EntryDialog* fromLog = open(ListKind::Public, u"5551234"_s);
     QCOMPARE(fromLog->windowModality(), Qt::NonModal);
     QVERIFY(!fromLog->parentWidget());
 
     // While the dialog waits, the list window deletes an entry: nothing holds the file.
-    PublicListWindow* w = m_windows->showPublicWindow(&m_owner);
+    PublicListWindow* w = m_rig->windows->showPublicWindow(&m_owner);
     w->list()->setCurrentRow(0);
     w->deleteSelected();
-    QCOMPARE(readFile(m_lists->publicPath()), publicBytes({111}));
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes({111}));
 
     // Add in the window brings the same dialog over it, with what was typed.
     w->findChild<QPushButton*>(u"cmdAdd"_s)->click();
-    QCOMPARE(m_windows->entryDialog(ListKind::Public), fromLog);
+    QCOMPARE(m_rig->windows->entryDialog(ListKind::Public), fromLog);
     QCOMPARE(fromLog->parentWidget(), w);
     QCOMPARE(fromLog->windowModality(), Qt::ApplicationModal);
     QCOMPARE(fromLog->numberField()->text(), u"5551234"_s);
     fromLog->accept();
-    QCOMPARE(readFile(m_lists->publicPath()), publicBytes({111, 5551234}));
+    QCOMPARE(m_rig->folder.publicFile(), PublicBytes({111, 5551234}));
     QCOMPARE(w->list()->item(0)->text(), u"5551234"_s);
     QCOMPARE(w->list()->count(), 2);
 }
 
 void TestEntryDialogs::failedWriteKeepsDialogAndList() {
-    writeFile(m_lists->privatePath(), EncodePrivateRecord(MakePrivateEntry(u"A"_s, u"1"_s)));
-    load();
-    PrivateListWindow* w = m_windows->privateWindow();
-    QVERIFY(QFile::remove(m_lists->privatePath()));
-    QVERIFY(QDir().mkdir(m_lists->privatePath()));
+    m_rig->start({}, {MakePrivateEntry(u"A"_s, u"1"_s)});
+    PrivateListWindow* w = m_rig->windows->showPrivateWindow(&m_owner);
+    QVERIFY(QFile::remove(m_rig->folder.lists.privatePath()));
+    QVERIFY(QDir().mkdir(m_rig->folder.lists.privatePath()));
     EntryDialog* d = open(ListKind::Private, u"5551234"_s);
     d->accept();
-    QCOMPARE(m_messages->messages().size(), 1);
-    QCOMPARE(m_messages->messages()[0].icon, MessageIcon::Critical);
+    QCOMPARE(m_rig->messages.messages().size(), 1);
+    QCOMPARE(m_rig->messages.messages()[0].icon, MessageIcon::Critical);
     QVERIFY(d->isVisible());
     QCOMPARE(w->list()->count(), 1);
 }

@@ -30,6 +30,7 @@ private Q_SLOTS:
     void reapplyingAFileAddsNothing();
     void readingStopsAtZeroAndAtTheRecordLimit();
     void appendedRowsFollowEveryEntryInFileOrder();
+    void onlyWhatWouldLengthenAFullListIsRefused();
     void matchesTheReferenceWalkOnRandomLists();
 };
 
@@ -109,6 +110,16 @@ void TestImportRules::appendedRowsFollowEveryEntryInFileOrder() {
     const ImportResult result = ApplyImportRules(rows, {-222, -5}, 3);
     QCOMPARE(valuesOf(result.rows), (std::vector<double>{333, -9, -222, -5}));
     QCOMPARE(FileOrder(result.rows), (std::vector<double>{-9, 333, -222, -5}));
+}
+
+void TestImportRules::onlyWhatWouldLengthenAFullListIsRefused() {
+    // A full list of two: a new number is refused, an own entry still becomes taken over, and a
+    // withdrawal makes room for the next new number.
+    const std::vector<ListedValue> rows{{1, 0}, {-5, 1}};
+    const ImportResult result = ApplyImportRules(rows, {-3, -1, 5, -4, -6}, 2, 2);
+    QCOMPARE(valuesOf(result.rows), (std::vector<double>{-1, -4}));
+    QCOMPARE(result.added, qint64(2));
+    QCOMPARE(result.refused, qint64(2));
 }
 
 void TestImportRules::matchesTheReferenceWalkOnRandomLists() {

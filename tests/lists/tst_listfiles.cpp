@@ -3,6 +3,7 @@
 #include "lists/PhoneLists.h"
 #include "lists/PublicText.h"
 #include "platform/SafeWrite.h"
+#include "support/ListFolder.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -18,10 +19,6 @@ class TestListFiles : public QObject {
 
 private:
     QTemporaryDir m_dir;
-    static QByteArray readAll(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
 private Q_SLOTS:
     void publicRecordBytes() {
@@ -67,10 +64,10 @@ private Q_SLOTS:
         QVERIFY(WritePublicRecord(pub, 0, 111, &error));
         QVERIFY(WritePublicRecord(pub, 1, -222, &error));
         QVERIFY(WritePublicRecord(pub, 0, 333, &error)); // overwrites in place
-        QCOMPARE(readAll(pub), EncodePublicRecord(333) + EncodePublicRecord(-222));
+        QCOMPARE(ReadFileBytes(pub), EncodePublicRecord(333) + EncodePublicRecord(-222));
         QVERIFY(WritePrivateRecord(prv, 0, MakePrivateEntry(u"A"_qs, u"1"_qs), &error));
         QVERIFY(WritePrivateRecord(prv, 1, MakePrivateEntry(u"B"_qs, u"2"_qs), &error));
-        QCOMPARE(readAll(prv).size(), 100);
+        QCOMPARE(ReadFileBytes(prv).size(), 100);
 
         PhoneLists lists(m_dir.path());
         lists.LoadPhoneLists();
@@ -86,10 +83,10 @@ private Q_SLOTS:
         QString error;
         QVERIFY(RewritePublicFile(pub, {1, 2, 3, 4}, &error));
         QVERIFY(RewritePublicFile(pub, {5}, &error));
-        QCOMPARE(readAll(pub), EncodePublicRecord(5));
+        QCOMPARE(ReadFileBytes(pub), EncodePublicRecord(5));
         QVERIFY(RewritePrivateFile(prv, {MakePrivateEntry(u"X"_qs, u"9"_qs)}, &error));
         QVERIFY(RewritePrivateFile(prv, {}, &error));
-        QCOMPARE(readAll(prv).size(), 0);
+        QCOMPARE(ReadFileBytes(prv).size(), 0);
         QVERIFY(QFile::exists(prv));
     }
 

@@ -2,6 +2,7 @@
 #include "lists/ListFiles.h"
 #include "lists/PhoneLists.h"
 #include "lists/PublicText.h"
+#include "support/ListFolder.h"
 #include "support/ReferenceLists.h"
 
 #include <QFile>
@@ -12,13 +13,6 @@
 #include <limits>
 
 namespace {
-QByteArray publicBytes(const std::vector<double>& values) {
-    QByteArray data;
-    for (double v : values)
-        data += EncodePublicRecord(v);
-    return data;
-}
-
 QByteArray privateBytes(const QList<QPair<QString, QString>>& entries) {
     QByteArray data;
     for (const auto& [name, number] : entries)
@@ -26,11 +20,6 @@ QByteArray privateBytes(const QList<QPair<QString, QString>>& entries) {
     return data;
 }
 
-void writeFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(data), data.size());
-}
 } // namespace
 
 class TestPhoneLists : public QObject {
@@ -64,21 +53,21 @@ private Q_SLOTS:
     void publicFileLimits_data() {
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<int>("expected");
-        QTest::newRow("zero ends the list") << publicBytes({5551234, 0, 777, 888}) << 1;
-        QTest::newRow("truncated last record") << publicBytes({1, 2, 3}) + QByteArray(5, 'x') << 3;
+        QTest::newRow("zero ends the list") << PublicBytes({5551234, 0, 777, 888}) << 1;
+        QTest::newRow("truncated last record") << PublicBytes({1, 2, 3}) + QByteArray(5, 'x') << 3;
         QTest::newRow("shorter than one record") << QByteArray(7, '\x01') << 0;
-        QTest::newRow("negative zero ends the list") << publicBytes({4, -0.0, 5}) << 1;
+        QTest::newRow("negative zero ends the list") << PublicBytes({4, -0.0, 5}) << 1;
         std::vector<double> full(50000);
         for (size_t i = 0; i < full.size(); ++i)
             full[i] = double(1000000 + i);
-        QTest::newRow("exactly full") << publicBytes(full) << 50000;
+        QTest::newRow("exactly full") << PublicBytes(full) << 50000;
         full.resize(50003, 42.0);
-        QTest::newRow("over capacity") << publicBytes(full) << 50000;
+        QTest::newRow("over capacity") << PublicBytes(full) << 50000;
     }
     void publicFileLimits() {
         QFETCH(QByteArray, data);
         QFETCH(int, expected);
-        writeFile(pub(), data);
+        QVERIFY(WriteFileBytes(pub(), data));
         PhoneLists lists(m_dir.path());
         lists.LoadPhoneLists();
         QCOMPARE(lists.publicCount(), expected);
@@ -91,7 +80,7 @@ private Q_SLOTS:
         QList<QPair<QString, QString>> entries;
         for (int i = 0; i < 10005; ++i)
             entries.append({QStringLiteral("Name %1").arg(i), QString::number(5550000 + i)});
-        writeFile(prv(), privateBytes(entries) + QByteArray(20, 'z'));
+        QVERIFY(WriteFileBytes(prv(), privateBytes(entries) + QByteArray(20, 'z')));
         PhoneLists lists(m_dir.path());
         lists.LoadPhoneLists();
         QCOMPARE(lists.privateCount(), 10000);
@@ -113,7 +102,7 @@ private Q_SLOTS:
         data += withNul;
         data += QByteArray(30, 'N') + QByteArray(20, '\0');
         data += privateBytes({{QStringLiteral("After"), QStringLiteral("999")}});
-        writeFile(prv(), data);
+        QVERIFY(WriteFileBytes(prv(), data));
         PhoneLists lists(m_dir.path());
         lists.LoadPhoneLists();
         QCOMPARE(lists.privateCount(), 3);
@@ -125,11 +114,11 @@ private Q_SLOTS:
     }
 
     void reloadAfterShrinking() {
-        writeFile(pub(), publicBytes({1, 2, 3, 4, 5}));
+        QVERIFY(WriteFileBytes(pub(), PublicBytes({1, 2, 3, 4, 5})));
         PhoneLists lists(m_dir.path());
         lists.LoadPhoneLists();
         QCOMPARE(lists.publicCount(), 5);
-        writeFile(pub(), publicBytes({1, 2}));
+        QVERIFY(WriteFileBytes(pub(), PublicBytes({1, 2})));
         lists.LoadPhoneLists();
         QCOMPARE(lists.publicCount(), 2);
         QCOMPARE(lists.PublicList().at(2), 0.0);
@@ -153,7 +142,7 @@ private Q_SLOTS:
     }
 
     void readOnlyFileStillLoads() {
-        writeFile(pub(), publicBytes({8005551212.0}));
+        QVERIFY(WriteFileBytes(pub(), PublicBytes({8005551212.0})));
         QFile::setPermissions(pub(), QFile::ReadOwner);
         PhoneLists lists(m_dir.path());
         lists.LoadPhoneLists();
@@ -188,8 +177,9 @@ private Q_SLOTS:
         QFETCH(double, entry);
         QFETCH(QString, caller);
         QFETCH(bool, matches);
-        writeFile(pub(), publicBytes({entry}));
-        writeFile(prv(), privateBytes({{QStringLiteral("Joe"), QStringLiteral("  5551234  ")}}));
+        QVERIFY(WriteFileBytes(pub(), PublicBytes({entry})));
+        QVERIFY(WriteFileBytes(
+            prv(), privateBytes({{QStringLiteral("Joe"), QStringLiteral("  5551234  ")}})));
         PhoneLists lists(m_dir.path());
         lists.LoadPhoneLists();
         QCOMPARE(lists.publicCount(), 1);
@@ -243,7 +233,7 @@ private Q_SLOTS:
             // Entries after an early terminator must not match.
             if (round % 3 == 0)
                 values.insert(values.begin() + 150, 0.0);
-            writeFile(pub(), publicBytes(values));
+            QVERIFY(WriteFileBytes(pub(), PublicBytes(values)));
 
             QList<QPair<QString, QString>> privateEntries;
             for (int i = 0; i < 60; ++i) {
@@ -254,7 +244,7 @@ private Q_SLOTS:
                 privateEntries.append({QStringLiteral("N%1").arg(i), padded});
                 candidates << number << padded << padded.trimmed() << u"00"_qs + number;
             }
-            writeFile(prv(), privateBytes(privateEntries));
+            QVERIFY(WriteFileBytes(prv(), privateBytes(privateEntries)));
 
             PhoneLists lists(m_dir.path());
             lists.LoadPhoneLists();

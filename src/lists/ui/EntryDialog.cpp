@@ -1,11 +1,9 @@
 #include "lists/ui/EntryDialog.h"
 
 #include "lists/ListFiles.h"
-#include "lists/PhoneLists.h"
+#include "lists/ListStore.h"
 #include "lists/ui/ListWindows.h"
 #include "lists/ui/NumberField.h"
-#include "lists/ui/PrivateListWindow.h"
-#include "lists/ui/PublicListWindow.h"
 #include "platform/MessageSeam.h"
 
 #include <QCloseEvent>
@@ -105,10 +103,8 @@ void EntryDialog::refuseNumber() {
 
 void EntryDialog::accept() {
     const bool stored = m_kind == ListKind::Public ? storePublic() : storePrivate();
-    if (!stored)
-        return;
-    m_registry.lists().LoadPhoneLists();
-    close();
+    if (stored)
+        close();
 }
 
 bool EntryDialog::storePublic() {
@@ -119,12 +115,7 @@ bool EntryDialog::storePublic() {
         return false;
     }
     QString error;
-    if (!m_registry.publicWindow()->addValue(value, &error)) {
-        ShowMessage(QStringLiteral("The entry could not be saved.\n\n") + error, listTitle(),
-                    MessageIcon::Critical);
-        return false;
-    }
-    return true;
+    return m_registry.store().addPublic(value, &error) || refuseStore(error);
 }
 
 bool EntryDialog::storePrivate() {
@@ -135,10 +126,11 @@ bool EntryDialog::storePrivate() {
     // The number is kept exactly as typed (leading zeros, separators), cut to the field width.
     const PrivateEntry entry = MakePrivateEntry(m_name->text(), m_number->text());
     QString error;
-    if (!m_registry.privateWindow()->addEntry(entry, &error)) {
-        ShowMessage(QStringLiteral("The entry could not be saved.\n\n") + error, listTitle(),
-                    MessageIcon::Critical);
-        return false;
-    }
-    return true;
+    return m_registry.store().addPrivate(entry, &error) || refuseStore(error);
+}
+
+bool EntryDialog::refuseStore(const QString& error) {
+    ShowMessage(QStringLiteral("The entry could not be saved.\n\n") + error, listTitle(),
+                MessageIcon::Critical);
+    return false;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/ui/ListKind.h"
+#include "lists/ListKind.h"
 
 #include <QWidget>
 
@@ -11,9 +11,10 @@ class QPushButton;
 
 // The add dialog of a phone list: frmPBAdd adds a number to the public list, frmPBAddprv a number
 // with a name to the private list. The dialog holds nothing but what the user typed: at OK it
-// checks the number, has its list window write the entry to the list file and show it, reloads
-// the in-memory tables and closes. Enter in the number field moves on (private) or stores
-// (public); Enter in the name field stores; the buttons themselves ignore Enter and Escape.
+// checks the number, hands the entry to the list store (which writes the list file, updates the
+// in-memory table and any open list window) and closes. Enter in the number field moves on
+// (private) or stores (public); Enter in the name field stores; the buttons themselves ignore Enter
+// and Escape.
 class EntryDialog : public QWidget {
     Q_OBJECT
 public:
@@ -37,6 +38,8 @@ private:
     bool storePrivate();
     QString listTitle() const;
     void refuseNumber();
+    // Says why the store did not take the entry; returns false.
+    bool refuseStore(const QString& error);
 
     ListWindows& m_registry;
     ListKind m_kind;

@@ -1,6 +1,6 @@
 #include "lists/ui/ListWindow.h"
 
-#include "lists/PhoneLists.h"
+#include "lists/ListStore.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
 
@@ -8,11 +8,12 @@
 #include <QListWidget>
 #include <QPushButton>
 
-ListWindow::ListWindow(ListWindows& registry, const QString& objectName, const QString& title)
-    : QWidget(nullptr, Qt::Window), m_registry(registry) {
+ListWindow::ListWindow(ListWindows& registry, ListKind kind, const QString& objectName,
+                       const QString& title)
+    : QWidget(nullptr, Qt::Window), m_registry(registry), m_kind(kind) {
     setObjectName(objectName);
     setWindowTitle(title);
-    // Closing destroys the window; the next use creates it afresh from the in-memory table.
+    // Closing destroys the window; the next use creates it afresh from the store.
     setAttribute(Qt::WA_DeleteOnClose);
 
     m_list = new QListWidget(this);
@@ -31,6 +32,39 @@ ListWindow::ListWindow(ListWindows& registry, const QString& objectName, const Q
 
     connect(m_add, &QPushButton::clicked, this, &ListWindow::openAddDialog);
     connect(m_delete, &QPushButton::clicked, this, &ListWindow::deleteSelected);
+    connect(&store(), &ListStore::rowInserted, this, &ListWindow::insertRow);
+    connect(&store(), &ListStore::rowRemoved, this, &ListWindow::removeRow);
+}
+
+ListStore& ListWindow::store() const {
+    return m_registry.store();
+}
+
+void ListWindow::fillList() {
+    QStringList texts;
+    const int n = store().count(m_kind);
+    texts.reserve(n);
+    for (int row = 0; row < n; ++row)
+        texts.append(itemText(row));
+    m_list->addItems(texts);
+    itemsShown(texts);
+}
+
+void ListWindow::insertRow(ListKind kind, int row) {
+    if (kind != m_kind)
+        return;
+    const QString text = itemText(row);
+    m_list->insertItem(row, text);
+    itemsShown({text});
+}
+
+void ListWindow::removeRow(ListKind kind, int row) {
+    if (kind != m_kind)
+        return;
+    delete m_list->takeItem(row);
+    m_list->clearSelection();
+    m_list->setCurrentItem(nullptr);
+    m_list->update();
 }
 
 void ListWindow::deleteSelected() {
@@ -40,26 +74,14 @@ void ListWindow::deleteSelected() {
                     MessageIcon::Critical);
         return;
     }
-    const int row = m_list->row(selected.first());
     QString error;
-    if (!removeEntry(row, &error)) {
-        reportWriteFailure(QStringLiteral("Delete Entry"), error);
-        return;
-    }
-    delete m_list->takeItem(row);
-    m_list->clearSelection();
-    m_list->setCurrentItem(nullptr);
-    m_list->update();
-    m_registry.lists().LoadPhoneLists();
+    if (!store().remove(m_kind, m_list->row(selected.first()), &error))
+        ShowMessage(QStringLiteral("The list could not be saved; it is unchanged.\n\n") + error,
+                    QStringLiteral("Delete Entry"), MessageIcon::Critical);
 }
 
 void ListWindow::openAddDialog() {
-    m_registry.openEntryDialog(kind(), this);
-}
-
-void ListWindow::reportWriteFailure(const QString& title, const QString& error) {
-    ShowMessage(QStringLiteral("The list could not be saved; it is unchanged.\n\n") + error, title,
-                MessageIcon::Critical);
+    m_registry.openEntryDialog(m_kind, this);
 }
 
 void ListWindow::closeEvent(QCloseEvent* event) {

@@ -1,15 +1,14 @@
 #include "lists/ui/ListWindows.h"
 
-#include "lists/PhoneLists.h"
+#include "lists/ListStore.h"
 #include "lists/ui/EntryDialog.h"
 #include "lists/ui/PrivateListWindow.h"
 #include "lists/ui/PublicListWindow.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
 
-ListWindows::ListWindows(PhoneLists& lists, const Clock& clock, QObject* parent)
-    : QObject(parent), m_lists(lists), m_clock(clock) {}
+ListWindows::ListWindows(ListStore& store, const Clock& clock, QObject* parent)
+    : QObject(parent), m_store(store), m_clock(clock) {}
 
 ListWindows::~ListWindows() {
     // Dialogs first: a modal dialog may be a child of a list window.
@@ -20,7 +19,7 @@ ListWindows::~ListWindows() {
 }
 
 QString ListWindows::folder() const {
-    return QFileInfo(m_lists.publicPath()).absolutePath();
+    return m_store.folder();
 }
 
 PublicListWindow* ListWindows::existingPublicWindow() const {
@@ -31,25 +30,13 @@ PrivateListWindow* ListWindows::existingPrivateWindow() const {
     return m_private.data();
 }
 
-PublicListWindow* ListWindows::publicWindow() {
-    if (!m_public)
-        m_public = new PublicListWindow(*this);
-    return m_public;
-}
-
-PrivateListWindow* ListWindows::privateWindow() {
-    if (!m_private)
-        m_private = new PrivateListWindow(*this);
-    return m_private;
-}
-
-template <typename W> W* ListWindows::showWindow(W* window, QWidget* owner) {
-    if (!window->isVisible()) {
-        // A hidden window (created by an add dialog) keeps its list, including what the dialog
-        // added, and is now handed to its owner.
-        window->setParent(owner, window->windowFlags() | Qt::Window);
-        window->setWindowModality(Qt::ApplicationModal);
+template <typename W> W* ListWindows::showWindow(QPointer<W>& slot, QWidget* owner) {
+    if (!slot) {
+        slot = new W(*this);
+        slot->setParent(owner, slot->windowFlags() | Qt::Window);
+        slot->setWindowModality(Qt::ApplicationModal);
     }
+    W* window = slot;
     window->show();
     window->raise();
     window->activateWindow();
@@ -57,16 +44,19 @@ template <typename W> W* ListWindows::showWindow(W* window, QWidget* owner) {
 }
 
 PublicListWindow* ListWindows::showPublicWindow(QWidget* owner) {
-    return showWindow(publicWindow(), owner);
+    return showWindow(m_public, owner);
 }
 
 PrivateListWindow* ListWindows::showPrivateWindow(QWidget* owner) {
-    return showWindow(privateWindow(), owner);
+    return showWindow(m_private, owner);
 }
 
 void ListWindows::forget(const QObject* closing) {
-    if (m_public == closing)
+    if (m_public == closing) {
         m_public = nullptr;
+        // The next window shows the public list in its file's order again.
+        m_store.restartPublicOrder();
+    }
     if (m_private == closing)
         m_private = nullptr;
     if (m_publicDialog == closing)

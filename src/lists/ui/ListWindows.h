@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/ui/ListKind.h"
+#include "lists/ListKind.h"
 
 #include <QObject>
 #include <QPointer>
@@ -8,37 +8,32 @@
 
 class Clock;
 class EntryDialog;
-class PhoneLists;
+class ListStore;
 class PrivateListWindow;
 class PublicListWindow;
 class QWidget;
 
 // Owns the phone-list windows and their add dialogs, so that every path to a list (the main
 // window's menus, a list window's Add button, the call log's popup menu) meets the same objects:
-// at any time there is at most one window and at most one add dialog per list, and they are the
-// only writers of that list's file. A dialog asks for its list window when it stores an entry;
-// when that window does not exist it is created hidden, filled from the in-memory table, and kept
-// until it is shown and closed, or until this registry goes away.
+// at any time there is at most one window and at most one add dialog per list. Windows and
+// dialogs send their edits to the list store, which writes the files.
 class ListWindows : public QObject {
     Q_OBJECT
 public:
-    ListWindows(PhoneLists& lists, const Clock& clock, QObject* parent = nullptr);
+    ListWindows(ListStore& store, const Clock& clock, QObject* parent = nullptr);
     ~ListWindows() override;
 
-    PhoneLists& lists() const { return m_lists; }
+    ListStore& store() const { return m_store; }
     const Clock& clock() const { return m_clock; }
     // The folder of the list files; share files are written there and imports start there.
     QString folder() const;
 
-    // The list window, created hidden when it does not exist yet.
-    PublicListWindow* publicWindow();
-    PrivateListWindow* privateWindow();
     // The list window if it exists, else nullptr.
     PublicListWindow* existingPublicWindow() const;
     PrivateListWindow* existingPrivateWindow() const;
 
     // Shows the list window modal, owned by owner (the main window). Returns at once; closing the
-    // window destroys it, and the next show creates it afresh from the in-memory table.
+    // window destroys it, and the next show creates it afresh from the store.
     PublicListWindow* showPublicWindow(QWidget* owner);
     PrivateListWindow* showPrivateWindow(QWidget* owner);
 
@@ -57,10 +52,10 @@ public:
     void forget(const QObject* closing);
 
 private:
-    template <typename W> W* showWindow(W* window, QWidget* owner);
+    template <typename W> W* showWindow(QPointer<W>& slot, QWidget* owner);
     EntryDialog* dialogFor(ListKind kind, QWidget* owner);
 
-    PhoneLists& m_lists;
+    ListStore& m_store;
     const Clock& m_clock;
     QPointer<PublicListWindow> m_public;
     QPointer<PrivateListWindow> m_private;

@@ -1,7 +1,6 @@
 #include "lists/ui/PublicListWindow.h"
 
-#include "lists/ListFiles.h"
-#include "lists/PhoneLists.h"
+#include "lists/ListStore.h"
 #include "lists/PublicText.h"
 #include "lists/ui/ListWindows.h"
 #include "lists/ui/PublicShareActions.h"
@@ -9,29 +8,20 @@
 #include "ui/HandCursor.h"
 #include "ui/LinkLabel.h"
 
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSet>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QVBoxLayout>
 #include <algorithm>
 
-namespace {
-QStringList displayTexts(std::vector<ListedValue>::const_iterator first,
-                         std::vector<ListedValue>::const_iterator last) {
-    QStringList texts;
-    texts.reserve(static_cast<qsizetype>(last - first));
-    for (auto it = first; it != last; ++it)
-        texts.append(PublicDisplayText(it->value));
-    return texts;
-}
-} // namespace
-
 PublicListWindow::PublicListWindow(ListWindows& registry)
-    : ListWindow(registry, QStringLiteral("frmBlackpub"),
+    : ListWindow(registry, ListKind::Public, QStringLiteral("frmBlackpub"),
                  QStringLiteral("Public Telemarketing Black List Setup")) {
     m_list->setToolTip(QStringLiteral("Double click to delete"));
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { deleteSelected(); });
@@ -64,7 +54,8 @@ PublicListWindow::PublicListWindow(ListWindows& registry)
     grid->setColumnStretch(0, 1);
     resize(620, 360);
 
-    fillFromTable();
+    connect(&store(), &ListStore::publicReplaced, this, &PublicListWindow::replaceItems);
+    fillList();
 }
 
 QWidget* PublicListWindow::buildSharingPanel() {
@@ -104,69 +95,55 @@ QWidget* PublicListWindow::buildSharingPanel() {
     return panel;
 }
 
-void PublicListWindow::fillFromTable() {
-    const PhoneLists& lists = registry().lists();
-    const std::vector<double>& table = lists.PublicList();
-    const int n = lists.publicCount();
-    std::vector<ListedValue> own;
-    std::vector<ListedValue> takenOver;
-    for (int i = 0; i < n; ++i) {
-        const ListedValue row{table[static_cast<std::size_t>(i)], static_cast<quint64>(i)};
-        (row.value < 0 ? takenOver : own).push_back(row);
+QString PublicListWindow::itemText(int row) const {
+    return PublicDisplayText(store().publicRows()[std::size_t(row)].value);
+}
+
+void PublicListWindow::itemsShown(const QStringList& texts) {
+    // Digits share one width in practically every font, so texts that differ only in their
+    // digits are equally wide, and one text of each form is measured. The form is built in one
+    // buffer, copied only when it is new.
+    QSet<QString> forms{QString(11, QLatin1Char('0'))};
+    QString form;
+    for (const QString& text : texts) {
+        form.resize(text.size());
+        QChar* out = form.data();
+        for (QChar c : text)
+            *out++ = c.isDigit() ? QLatin1Char('0') : c;
+        if (!forms.contains(form))
+            forms.insert(form);
     }
-    // Own entries newest first (the last of the file on top), taken-over ones in file order.
-    m_rows.assign(own.rbegin(), own.rend());
-    m_rows.insert(m_rows.end(), takenOver.begin(), takenOver.end());
-    m_nextSeq = static_cast<quint64>(n);
-    m_list->addItems(displayTexts(m_rows.cbegin(), m_rows.cend()));
-}
-
-bool PublicListWindow::addValue(double value, QString* error) {
-    const QString path = registry().lists().publicPath();
-    const qint64 k = static_cast<qint64>(m_rows.size());
-    const ListedValue row{value, m_nextSeq};
-    // Normally the new record goes right after the last one. When the file holds more than the
-    // list (records behind a 0 record, left by another program), writing one record would bring
-    // those back to life; the file is then rewritten from the list instead.
-    const QFileInfo info(path);
-    const qint64 size = info.exists() ? info.size() : 0;
-    bool ok = false;
-    if (size == k * listfile::kPublicRecordSize) {
-        ok = WritePublicRecord(path, k, value, error);
-    } else {
-        std::vector<double> values = FileOrder(m_rows);
-        values.push_back(value);
-        ok = RewritePublicFile(path, values, error);
+    // The room the list's own items take for each form, margins included.
+    QStyleOptionViewItem item;
+    item.initFrom(m_list);
+    item.font = m_list->font();
+    item.features = QStyleOptionViewItem::HasDisplay;
+    const int before = m_itemWidth;
+    for (const QString& measured : std::as_const(forms)) {
+        item.text = measured;
+        const QSize size =
+            m_list->style()->sizeFromContents(QStyle::CT_ItemViewItem, &item, QSize(), m_list);
+        m_itemWidth = std::max(m_itemWidth, size.width());
     }
-    if (!ok)
-        return false;
-    ++m_nextSeq;
-    m_rows.insert(m_rows.begin(), row);
-    m_list->insertItem(0, PublicDisplayText(value));
-    return true;
+    if (m_itemWidth == before)
+        return;
+    // The vertical scroll bar of a long list stands beside the items.
+    const int scrollBar = m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_list);
+    m_list->setMinimumWidth(m_itemWidth + 2 * m_list->spacing() + scrollBar +
+                            2 * m_list->frameWidth());
 }
 
-bool PublicListWindow::removeEntry(int row, QString* error) {
-    std::vector<ListedValue> remaining(m_rows);
-    remaining.erase(remaining.begin() + row);
-    if (!RewritePublicFile(registry().lists().publicPath(), FileOrder(remaining), error))
-        return false;
-    m_rows = std::move(remaining);
-    return true;
-}
-
-bool PublicListWindow::replaceRows(std::vector<ListedValue> rows, quint64 nextSeq, QString* error) {
-    if (!RewritePublicFile(registry().lists().publicPath(), FileOrder(rows), error))
-        return false;
+void PublicListWindow::replaceItems(const std::vector<ListedValue>& before) {
+    const std::vector<ListedValue>& rows = store().publicRows();
     // Kept entries keep their texts; only rows whose text changed are touched, so an import
     // into a long list neither formats nor allocates every item again.
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(rows.size()));
     std::size_t old = 0;
     for (const ListedValue& r : rows) {
-        while (old < m_rows.size() && m_rows[old].fileSeq != r.fileSeq)
+        while (old < before.size() && before[old].fileSeq != r.fileSeq)
             ++old;
-        if (old < m_rows.size())
+        if (old < before.size())
             texts.append(m_list->item(static_cast<int>(old++))->text());
         else
             texts.append(PublicDisplayText(r.value));
@@ -183,7 +160,5 @@ bool PublicListWindow::replaceRows(std::vector<ListedValue> rows, quint64 nextSe
         delete m_list->takeItem(m_list->count() - 1);
     m_list->addItems(texts.mid(common));
     m_list->setUpdatesEnabled(true);
-    m_rows = std::move(rows);
-    m_nextSeq = nextSeq;
-    return true;
+    itemsShown(texts);
 }

@@ -2,7 +2,7 @@
 
 #include "lists/ImportRules.h"
 #include "lists/ListFiles.h"
-#include "lists/PhoneLists.h"
+#include "lists/ListStore.h"
 #include "lists/ui/FileChooser.h"
 #include "lists/ui/ListWindows.h"
 #include "lists/ui/PublicListWindow.h"
@@ -40,20 +40,20 @@ void ImportDatabaseFile(PublicListWindow& window) {
         file.close();
     }
 
-    const std::vector<double> records = ReadDatabaseRecords(data);
-    const quint64 firstSeq = window.nextFileSeq();
-    ImportResult result = ApplyImportRules(window.rows(), records, firstSeq);
+    qint64 added = 0;
+    qint64 refused = 0;
     QString error;
-    if (!window.replaceRows(std::move(result.rows), firstSeq + records.size(), &error)) {
+    if (!window.store().importPublic(ReadDatabaseRecords(data), &added, &refused, &error)) {
         ShowMessage(QStringLiteral("Nothing was imported: the list could not be saved.\n\n") +
                         error,
                     AppTitle(), MessageIcon::Critical);
         return;
     }
-    registry.lists().LoadPhoneLists();
-    ShowMessage(QLatin1Char(' ') + QString::number(result.added) +
-                    QStringLiteral(" records have been imported"),
-                AppTitle(), MessageIcon::Information);
+    QString text =
+        QLatin1Char(' ') + QString::number(added) + QStringLiteral(" records have been imported");
+    if (refused > 0)
+        text += QStringLiteral("\n\n") + ListStore::CapacityText(ListKind::Public, added, refused);
+    ShowMessage(text, AppTitle(), refused > 0 ? MessageIcon::Warning : MessageIcon::Information);
 }
 
 namespace {
