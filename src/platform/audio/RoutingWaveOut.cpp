@@ -2,6 +2,11 @@
 
 RoutingWaveOut::RoutingWaveOut(WaveOut& pc, WaveOut* modem) : m_pc(pc), m_modem(modem) {}
 
+void RoutingWaveOut::setSipOutput(WaveOut* sip, int32_t firstDevice) {
+    m_sip = sip;
+    m_sipFirst = firstDevice;
+}
+
 const RoutingWaveOut::Route* RoutingWaveOut::find(WaveOutHandle handle) const {
     auto it = m_routes.find(handle);
     return it == m_routes.end() ? nullptr : &it->second;
@@ -11,6 +16,10 @@ uint32_t RoutingWaveOut::waveOutOpen(WaveOutHandle* handle, int32_t deviceId,
                                      const WaveFormatEx* format, WaveOutCallback callback,
                                      uintptr_t instance, uint32_t flags) {
     WaveOut* target = deviceId == wave::WAVE_MAPPER ? &m_pc : m_modem;
+    if (m_sip && deviceId != wave::WAVE_MAPPER && deviceId >= m_sipFirst) {
+        target = m_sip;
+        deviceId -= m_sipFirst;
+    }
     if (!target)
         return wave::MMSYSERR_BADDEVICEID;
     if (!handle)
