@@ -2,6 +2,7 @@
 // and the address filter of a listening endpoint.
 #include "platform/telephony/sip/AddressFilter.h"
 #include "platform/telephony/sip/SipCallerId.h"
+#include "platform/telephony/sip/SipIdentityFromMsg.h"
 #include "platform/telephony/sip/SipLineConfig.h"
 
 #include <QFile>
@@ -96,6 +97,36 @@ private Q_SLOTS:
         QTEST(id.kind, "kind");
         QTEST(id.number, "number");
         QTEST(id.name, "name");
+    }
+
+    // Whole requests as they come off the wire, through libre's decoder (the fuzz seeds).
+    void fromRawRequest_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("from") << "from_number" << Kind::Number << "+15551234567"
+                              << "Alice";
+        QTest::newRow("pai twice") << "pai_twice" << Kind::Number << "+15551234567"
+                                   << "";
+        QTest::newRow("anonymous") << "anonymous" << Kind::Private << ""
+                                   << "";
+        QTest::newRow("rpid private") << "rpid_private" << Kind::Private << ""
+                                      << "";
+        QTest::newRow("compact from, utf-8") << "compact_utf8" << Kind::Number << "+3491234"
+                                             << QString::fromUtf8("Jos\u00e9 \"Pep\"");
+    }
+    void fromRawRequest() {
+        QFETCH(QString, file);
+        QFile f(QStringLiteral(HW_SOURCE_DIR "/fuzz/corpus/sip_callerid/") + file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        SipIdentity identity;
+        QVERIFY(SipIdentityFromText(f.readAll(), &identity));
+        const SipCallerId id = ExtractCallerId(identity, {});
+        QTEST(id.kind, "kind");
+        QTEST(id.number, "number");
+        QTEST(id.name, "name");
+        QVERIFY(!SipIdentityFromText("not a SIP message", &identity));
     }
 
     void readsGroupsInOrderWithDefaults() {

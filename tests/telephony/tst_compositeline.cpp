@@ -1,8 +1,10 @@
 // Two line services behind one: device numbers, handles, notices and wave devices translated.
+#include "platform/audio/RoutingWaveOut.h"
 #include "platform/telephony/CompositeLineApi.h"
 #include "platform/telephony/LineStructs.h"
 #include "platform/time/VirtualTime.h"
 #include "support/FakeLineApi.h"
+#include "support/FakeWaveOut.h"
 
 #include <QTest>
 
@@ -99,6 +101,20 @@ private Q_SLOTS:
         QVERIFY(lines.waveDeviceOf(wave, &service, &localWave));
         QCOMPARE(std::tie(service, localWave), std::make_tuple(size_t(1), 0));
         QVERIFY(!lines.waveDeviceOf(3, &service, &localWave));
+        FakeWaveOut pcOut, modemOut, sipOut;
+        RoutingWaveOut router(pcOut, &modemOut);
+        router.setDeviceRoute([&](int32_t device, int32_t* local) -> WaveOut* {
+            size_t s = 0;
+            if (!lines.waveDeviceOf(device, &s, local))
+                return nullptr;
+            return s == 0 ? static_cast<WaveOut*>(&modemOut) : &sipOut;
+        });
+        WaveFormatEx format{1, 1, 8000, 8000, 1, 8, 0};
+        WaveOutHandle handle = 0;
+        QCOMPARE(router.waveOutOpen(&handle, wave, &format, {}, 0, 0), wave::MMSYSERR_NOERROR);
+        QCOMPARE(sipOut.lastDeviceId, 0);
+        QCOMPARE(modemOut.openCount(), 0);
+        QCOMPARE(router.waveOutOpen(&handle, 3, &format, {}, 0, 0), wave::MMSYSERR_BADDEVICEID);
 
         // A deallocated call's handle is gone; shutdown reaches every service.
         QVERIFY(lines.lineDrop(sipCall, "", 0) > 0);

@@ -15,7 +15,8 @@
 // Wave-out devices: each service numbers the wave-out device of a call by its own line device
 // (wave device k plays on device k). lineGetID shifts that number by the same offset as the
 // line devices, so wave device n plays on line device n; waveDeviceOf() gives the service and
-// its own number back, for the wave output that routes sound to the service.
+// its own number back, for the wave output that routes sound to the service (RoutingWaveOut's
+// device route).
 //
 // A service whose lineInitialize fails offers no devices and the others go on (the modem
 // service comes first, so a SIP service that cannot start moves no modem line); lineInitialize

@@ -3,6 +3,7 @@
 #include "platform/telephony/sip/AddressFilter.h"
 #include "platform/telephony/sip/LibreApi.h"
 #include "platform/telephony/sip/SipAccount.h"
+#include "platform/telephony/sip/SipIdentityFromMsg.h"
 #include "platform/telephony/sip/SipLeg.h"
 
 #include <QHostAddress>
@@ -51,22 +52,6 @@ sip_transp transportOf(const QString& name) {
     if (name.compare(QLatin1String("tls"), Qt::CaseInsensitive) == 0)
         return SIP_TRANSP_TLS;
     return SIP_TRANSP_UDP;
-}
-
-bool appendHeader(const sip_hdr* hdr, const sip_msg*, void* arg) {
-    static_cast<QStringList*>(arg)->append(toQString(hdr->val));
-    return false; // all of them
-}
-
-SipIdentity identityOf(const sip_msg* msg) {
-    SipIdentity id;
-    sip_msg_hdr_apply(msg, true, SIP_HDR_P_ASSERTED_IDENTITY, appendHeader, &id.pAssertedIdentity);
-    if (const sip_hdr* rpid = sip_msg_xhdr(msg, "Remote-Party-ID"))
-        id.remotePartyId = toQString(rpid->val);
-    id.from = toQString(msg->from.val);
-    if (const sip_hdr* privacy = sip_msg_hdr(msg, SIP_HDR_PRIVACY))
-        id.privacy = toQString(privacy->val);
-    return id;
 }
 
 } // namespace
@@ -473,7 +458,7 @@ void SipStack::Thread::onInvite(const sip_msg* msg, void* arg) {
     ev.kind = SipEvent::Kind::Incoming;
     ev.line = line->index;
     ev.call = id;
-    ev.identity = identityOf(msg);
+    ev.identity = SipIdentityFromMsg(msg);
     self->sink(ev);
 }
 
