@@ -5,9 +5,10 @@
 #include "support/EngineHarness.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QNetworkDatagram>
-#include <QTest>
+#include <QTimer>
 #include <QtEndian>
 
 SipRig::SipRig(QList<SipLineConfig> lines) {
@@ -34,13 +35,16 @@ SipRig::SipRig(QList<SipLineConfig> lines) {
     lists = std::make_unique<PhoneLists>(dir.path());
     service = std::make_unique<SipLineService>(lines);
     wave = std::make_unique<Wave>(mmio, service->sipWaveOut());
-    engine = std::make_unique<CallScreener>(
-        EngineDeps{*service, timers, loop, log, *lists, *wave, sound, dir.path(), [] {},
-                   [](const QString& section, const QString& key, const QString& def) {
-                       return section == QLatin1String("Config") && key == QLatin1String("Line0")
-                                  ? QStringLiteral("1")
-                                  : def;
-                   }});
+    // Every SIP line is chosen: Line0 .. Line<n-1>.
+    const int count = int(lines.size());
+    engine = std::make_unique<CallScreener>(EngineDeps{
+        *service, timers, loop, log, *lists, *wave, sound, dir.path(), [] {},
+        [count](const QString& section, const QString& key, const QString& def) {
+            const int line = key.startsWith(QLatin1String("Line")) ? key.mid(4).toInt() : -1;
+            return section == QLatin1String("Config") && line >= 0 && line < count
+                       ? QStringLiteral("1")
+                       : def;
+        }});
 }
 
 SipRig::~SipRig() {
@@ -76,7 +80,6 @@ void SipRig::prepare(int messageMs, double listedNumber) {
 void SipRig::start() {
     engine->ResetLines();
     engine->InitTelephony();
-    engine->slot(0).mediaMode = tapi::LINEMEDIAMODE_AUTOMATEDVOICE;
     engine->OpenLines();
 }
 
@@ -96,7 +99,8 @@ QByteArray SipRig::expectedAudio(ModemVoiceFormat codec) {
 
 QProcess* SipRig::sipp(const QString& name, QMap<QString, QString> vars, QStringList extra,
                        bool towardLine) {
-    vars.insert(QStringLiteral("RTPPORT"), QString::number(rtp.localPort()));
+    if (!vars.contains(QStringLiteral("RTPPORT")))
+        vars.insert(QStringLiteral("RTPPORT"), QString::number(rtp.localPort()));
     QFile source(QStringLiteral(HW_SOURCE_DIR "/tests/sip/scenarios/%1.xml").arg(name));
     QString xml =
         source.open(QIODevice::ReadOnly) ? QString::fromUtf8(source.readAll()) : QString();
@@ -148,9 +152,14 @@ bool report(QProcess* process, bool finished) {
 } // namespace
 
 bool SipRig::passed(QProcess* process, int timeoutMs) {
-    const bool finished =
-        QTest::qWaitFor([process] { return process->state() == QProcess::NotRunning; }, timeoutMs);
-    return report(process, finished);
+    // A plain event loop: events are handled the moment they come, as in the program.
+    if (process->state() != QProcess::NotRunning) {
+        QEventLoop wait;
+        QObject::connect(process, &QProcess::finished, &wait, &QEventLoop::quit);
+        QTimer::singleShot(timeoutMs, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    return report(process, process->state() == QProcess::NotRunning);
 }
 
 bool SipRig::passedWhileBusy(QProcess* process, int timeoutMs) {

@@ -37,12 +37,12 @@ public:
     static int FreePort();
     // Writes the message (a 16-bit 22050 Hz WAV of ms) and lists number in the public list.
     void prepare(int messageMs, double listedNumber);
-    // Opens line 0 through the engine, as start-up does.
+    // Opens every line through the engine, as start-up does.
     void start();
 
-    // Runs SIPp with tests/sip/scenarios/<name>.xml, %KEY% replaced by vars (RTPPORT and
-    // MEDIAPORT are always known). A caller scenario calls the line; a server one (extra args
-    // without a target) waits for requests. Returns the process, already started.
+    // Runs SIPp with tests/sip/scenarios/<name>.xml, %KEY% replaced by vars (RTPPORT is the
+    // rig's socket unless given), for one call unless extra sets -m. towardLine: it calls the
+    // line; otherwise it waits for requests. Returns the process, already started.
     QProcess* sipp(const QString& name, QMap<QString, QString> vars = {}, QStringList extra = {},
                    bool towardLine = true);
     // Waits, running the event loop, until SIPp ends; true when its scenario passed. Its output
