@@ -114,7 +114,7 @@ void TestSipLine::listedCallerHearsWholeMessageThenBye() {
     QFETCH(int, codec);
     SipRig rig;
     rig.prepare(1500, 5551234567.0);
-    rig.engine->BlockUnknown = blockUnknown;
+    rig.setOption(&EngineOptions::blockUnknown, blockUnknown);
     rig.start();
     QVERIFY(rig.passed(rig.sipp(QStringLiteral("caller"), vars)));
     QVERIFY(rig.log.lines.filter(QStringLiteral("Blocked")).size() == 1);
@@ -150,7 +150,7 @@ void TestSipLine::pinKeyedDuringMessageHoldsCall() {
     QFETCH(QString, keys);
     SipRig rig;
     rig.prepare(4000, 5551234567.0);
-    rig.engine->PIN = QStringLiteral("123");
+    rig.setOption(&EngineOptions::pin, QStringLiteral("123"));
     rig.start();
     // The caller keys, hears the message out and stays 3 s more: a BYE then fails the scenario.
     QProcess* caller = rig.sipp(
@@ -167,7 +167,7 @@ void TestSipLine::unlistedCallerOnlyRingsUntilCancelled() {
     SipRig rig;
     rig.prepare(1000, 5551234567.0);
     rig.service->setRingIntervalMs(500);
-    rig.engine->Mode = 2;
+    rig.setOption(&EngineOptions::mode, 2);
     rig.start();
     QProcess* caller = rig.sipp(QStringLiteral("caller_cancel"),
                                 {{QStringLiteral("FROM"), kFriend},

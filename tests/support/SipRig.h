@@ -37,6 +37,12 @@ public:
     static int FreePort();
     // Writes the message (a 16-bit 22050 Hz WAV of ms) and lists number in the public list.
     void prepare(int messageMs, double listedNumber);
+    // Changes one of the engine's options (before start).
+    template <typename T, typename V> void setOption(T EngineOptions::*option, V value) {
+        EngineOptions options = engine->options();
+        options.*option = value;
+        engine->setOptions(options);
+    }
     // Opens every line through the engine, as start-up does.
     void start();
 
