@@ -3,12 +3,11 @@
 #include "platform/audio/PcmConvert.h"
 #include "platform/audio/WaveFile.h"
 #include "support/EngineHarness.h"
+#include "support/Sipp.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QNetworkDatagram>
-#include <QTimer>
 #include <QtEndian>
 
 SipRig::SipRig(QList<SipLineConfig> lines) {
@@ -37,14 +36,12 @@ SipRig::SipRig(QList<SipLineConfig> lines) {
     wave = std::make_unique<Wave>(mmio, service->sipWaveOut());
     // Every SIP line is chosen: Line0 .. Line<n-1>.
     const int count = int(lines.size());
-    engine = std::make_unique<CallScreener>(EngineDeps{
-        *service, timers, loop, log, *lists, *wave, sound, dir.path(), [] {},
-        [count](const QString& section, const QString& key, const QString& def) {
-            const int line = key.startsWith(QLatin1String("Line")) ? key.mid(4).toInt() : -1;
-            return section == QLatin1String("Config") && line >= 0 && line < count
-                       ? QStringLiteral("1")
-                       : def;
-        }});
+    engine = std::make_unique<CallScreener>(
+        EngineDeps{*service, timers, loop, log, *lists, *wave, sound, dir.path(), [] {}});
+    EngineOptions options;
+    for (int i = 0; i < count && i < EngineOptions::kLines; ++i)
+        options.lines[size_t(i)].choice = QStringLiteral("1");
+    engine->setOptions(options);
 }
 
 SipRig::~SipRig() {
@@ -101,24 +98,9 @@ QProcess* SipRig::sipp(const QString& name, QMap<QString, QString> vars, QString
                        bool towardLine) {
     if (!vars.contains(QStringLiteral("RTPPORT")))
         vars.insert(QStringLiteral("RTPPORT"), QString::number(rtp.localPort()));
-    QFile source(QStringLiteral(HW_SOURCE_DIR "/tests/sip/scenarios/%1.xml").arg(name));
-    QString xml =
-        source.open(QIODevice::ReadOnly) ? QString::fromUtf8(source.readAll()) : QString();
-    for (int pass = 0; pass < 2; ++pass) { // values may hold other keys
-        for (auto it = vars.cbegin(); it != vars.cend(); ++it)
-            xml.replace(QLatin1Char('%') + it.key() + QLatin1Char('%'), it.value());
-    }
-    const QString path = dir.filePath(QStringLiteral("%1-%2.xml").arg(name).arg(processes.size()));
-    QFile out(path);
-    if (out.open(QIODevice::WriteOnly))
-        out.write(xml.toUtf8());
-    out.close();
     if (sippPort == 0)
         sippPort = FreePort();
-    QStringList args{QStringLiteral("-sf"),      path,
-                     QStringLiteral("-m"),       QStringLiteral("1"),
-                     QStringLiteral("-nostdin"), QStringLiteral("-timeout"),
-                     QStringLiteral("30s"),      QStringLiteral("-timeout_error")};
+    QStringList args;
     if (!extra.contains(QStringLiteral("-i")))
         args << QStringLiteral("-i") << QStringLiteral("127.0.0.1");
     if (!extra.contains(QStringLiteral("-p")))
@@ -129,39 +111,14 @@ QProcess* SipRig::sipp(const QString& name, QMap<QString, QString> vars, QString
     if (qEnvironmentVariableIsSet("HW_SIPP_TRACE")) // for a look at the messages while debugging
         args << QStringLiteral("-trace_msg") << QStringLiteral("-message_file")
              << qEnvironmentVariable("HW_SIPP_TRACE") + QString::number(processes.size());
-    auto process = std::make_unique<QProcess>();
-    process->setWorkingDirectory(dir.path());
-    process->setProcessChannelMode(QProcess::MergedChannels);
-    process->start(QStringLiteral("sipp"), args);
-    process->waitForStarted(5000);
-    processes.push_back(std::move(process));
+    processes.push_back(sipp::start(dir.path(), name, vars, args));
     return processes.back().get();
 }
 
-namespace {
-bool report(QProcess* process, bool finished) {
-    const bool ok =
-        finished && process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
-    if (!ok) {
-        const QByteArray output = process->readAll();
-        qWarning("SIPp %s (exit %d):\n%s", finished ? "failed" : "did not finish",
-                 process->exitCode(), output.right(3000).constData());
-    }
-    return ok;
-}
-} // namespace
-
 bool SipRig::passed(QProcess* process, int timeoutMs) {
-    // A plain event loop: events are handled the moment they come, as in the program.
-    if (process->state() != QProcess::NotRunning) {
-        QEventLoop wait;
-        QObject::connect(process, &QProcess::finished, &wait, &QEventLoop::quit);
-        QTimer::singleShot(timeoutMs, &wait, &QEventLoop::quit);
-        wait.exec();
-    }
-    return report(process, process->state() == QProcess::NotRunning);
+    return sipp::passed(process, timeoutMs);
 }
 
 bool SipRig::passedWhileBusy(QProcess* process, int timeoutMs) {
-    return report(process, process->waitForFinished(timeoutMs));
+    return sipp::passed(process, timeoutMs, false);
 }
