@@ -231,7 +231,7 @@ void IdleCpu() {
         if (!rig.passed(r))
             return;
     }
-    if (!rig.service->lineProblem(0).isEmpty() || !rig.service->lineProblem(1).isEmpty()) {
+    if (!rig.service->lastError(0).isEmpty() || !rig.service->lastError(1).isEmpty()) {
         std::fprintf(stderr, "bench_sip: an account did not register\n");
         return;
     }

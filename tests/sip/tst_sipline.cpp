@@ -81,6 +81,8 @@ private Q_SLOTS:
     void registrationWithDigest_data();
     void registrationWithDigest();
     void registrarDownThenUp();
+    void tlsServerMustBeTrusted_data();
+    void tlsServerMustBeTrusted();
 };
 
 // Whoever is blocked hears the whole message in the negotiated codec, re-INVITE or not.
@@ -255,7 +257,7 @@ void TestSipLine::registrationWithDigest() {
     rig.start();
     QVERIFY(rig.passed(registrar));
     QTest::qWait(200);
-    const QString problem = rig.service->lineProblem(0);
+    const QString problem = rig.service->lastError(0);
     if (accepted)
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     else
@@ -270,15 +272,66 @@ void TestSipLine::registrarDownThenUp() {
     SipRig rig({Account(port, QStringLiteral("secret"), QStringLiteral("tcp"))});
     rig.service->setTimings(SipTimings{300, 1000, 25000, 600});
     rig.start();
-    QVERIFY(QTest::qWaitFor([&] { return !rig.service->lineProblem(0).isEmpty(); }, 5000));
-    QCOMPARE(rig.service->lineProblem(0),
+    QVERIFY(QTest::qWaitFor([&] { return !rig.service->lastError(0).isEmpty(); }, 5000));
+    QCOMPARE(rig.service->lastError(0),
              QStringLiteral("The SIP server for alice@127.0.0.1:%1 did not answer.").arg(port));
     QProcess* registrar = rig.sipp(
         QStringLiteral("registrar"), {{QStringLiteral("PASSWORD"), QStringLiteral("secret")}},
         {QStringLiteral("-p"), QString::number(port), QStringLiteral("-t"), QStringLiteral("t1")},
         false);
     QVERIFY(rig.passed(registrar));
-    QVERIFY(QTest::qWaitFor([&] { return rig.service->lineProblem(0).isEmpty(); }, 3000));
+    QVERIFY(QTest::qWaitFor([&] { return rig.service->lastError(0).isEmpty(); }, 3000));
+}
+
+// Over TLS the REGISTER goes only to a server whose certificate the system trusts for the
+// account's host.
+void TestSipLine::tlsServerMustBeTrusted_data() {
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("trusted") << true;
+    QTest::newRow("self-signed, not trusted") << false;
+}
+
+void TestSipLine::tlsServerMustBeTrusted() {
+    QFETCH(bool, trusted);
+    QTemporaryDir certs;
+    const QString cert = certs.filePath(QStringLiteral("cert.pem"));
+    const QString key = certs.filePath(QStringLiteral("key.pem"));
+    QCOMPARE(QProcess::execute(
+                 QStringLiteral("openssl"),
+                 {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                  QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                  QStringLiteral("1"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                  QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
+                  QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert}),
+             0);
+    if (trusted)
+        qputenv("SSL_CERT_FILE", cert.toUtf8());
+    const int port = SipRig::FreePort();
+    QProcess server;
+    server.setProcessChannelMode(QProcess::MergedChannels);
+    server.start(QStringLiteral("openssl"),
+                 {QStringLiteral("s_server"), QStringLiteral("-quiet"), QStringLiteral("-accept"),
+                  QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-cert"), cert,
+                  QStringLiteral("-key"), key});
+    QVERIFY(server.waitForStarted());
+    QTest::qWait(500);
+    {
+        SipRig rig({Account(port, QStringLiteral("secret"), QStringLiteral("tls"))});
+        rig.start();
+        QByteArray received;
+        const bool registered = QTest::qWaitFor(
+            [&] {
+                received += server.readAll();
+                return received.contains("REGISTER sip:127.0.0.1");
+            },
+            4000);
+        QCOMPARE(registered, trusted);
+        if (!trusted)
+            QVERIFY(rig.service->lastError(0).contains(QLatin1String("certificate")));
+    }
+    qunsetenv("SSL_CERT_FILE");
+    server.kill();
+    server.waitForFinished();
 }
 
 QTEST_MAIN(TestSipLine)

@@ -40,7 +40,7 @@ SipLineService::~SipLineService() {
     m_stack.reset(); // ends every call and registration
 }
 
-QString SipLineService::lineProblem(uint32_t deviceId) const {
+QString SipLineService::lastError(uint32_t deviceId) const {
     auto it = m_problems.find(deviceId);
     return it == m_problems.end() ? QString() : it->second;
 }
@@ -92,13 +92,13 @@ void SipLineService::postNotice(uint32_t device, uint32_t message, uint32_t p1, 
 void SipLineService::onEvent(const SipEvent& event) {
     if (event.kind == SipEvent::Kind::Status) {
         const uint32_t device = uint32_t(event.line);
-        if (lineProblem(device) == event.text)
+        if (lastError(device) == event.text)
             return;
         if (event.text.isEmpty())
             m_problems.erase(device);
         else
             m_problems[device] = event.text;
-        Q_EMIT lineProblemChanged(device, event.text);
+        Q_EMIT lastErrorChanged(device, event.text);
         return;
     }
     if (event.kind == SipEvent::Kind::Incoming) {

@@ -32,9 +32,13 @@ public:
     WaveOut& sipWaveOut() { return m_waveOut; }
     // What keeps a line from taking calls, in words for the user ("" when nothing does): a
     // refused password, a server that does not answer, an address that cannot be used.
-    QString lineProblem(uint32_t deviceId) const;
+    QString lastError(uint32_t deviceId) const;
     // "SIP alice@sip.example.net" for an account, "SIP 0.0.0.0:5060" for a listening endpoint.
     QString lineName(uint32_t deviceId) const;
+    // The line as the user knows it, for messages: its name.
+    QString devicePath(uint32_t deviceId) const { return lineName(deviceId); }
+    // No local permission guards a SIP line.
+    bool isPermissionDenied(uint32_t) const { return false; }
 
     int32_t lineInitialize(uint32_t* lineApp, LineCallback callback, const QString& appName,
                            uint32_t* numDevs) override;
@@ -61,8 +65,8 @@ public:
     static constexpr uint32_t kApiVersion = 0x20001;
 
 Q_SIGNALS:
-    // A line's problem text changed (it is empty again once the line works).
-    void lineProblemChanged(uint32_t deviceId, const QString& text);
+    // A line's error text changed (it is empty again once the line works).
+    void lastErrorChanged(uint32_t deviceId, const QString& text);
 
 private:
     struct Call {

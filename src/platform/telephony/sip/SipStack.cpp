@@ -275,8 +275,9 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
             SSL_CTX_set_default_verify_paths(ctx);
             SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
             const QByteArray host = line.account.host.toUtf8();
-            if (!host.isEmpty())
-                X509_VERIFY_PARAM_set1_host(SSL_CTX_get0_param(ctx), host.constData(), 0);
+            X509_VERIFY_PARAM* param = SSL_CTX_get0_param(ctx);
+            if (!host.isEmpty() && X509_VERIFY_PARAM_set1_ip_asc(param, host.constData()) != 1)
+                X509_VERIFY_PARAM_set1_host(param, host.constData(), 0);
             err = sip_transp_add(line.stack, SIP_TRANSP_TLS, &line.local, line.tlsContext);
         }
     } else {
@@ -304,6 +305,10 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
         setStatus(
             line,
             QStringLiteral("The SIP account %1 is not a sip: or sips: address.").arg(c.account));
+    else if (line.filter.isEmpty())
+        setStatus(line, QStringLiteral("The SIP line on %1 takes calls from nobody: its Allow "
+                                       "setting names no address.")
+                            .arg(listen));
 }
 
 void SipStack::Thread::startRegistration(SipLineState& line) {
@@ -489,7 +494,11 @@ void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
         return;
     line->registered = false;
     QString text;
-    if (err || !msg) {
+    if (err == EPROTO && line->transport == SIP_TRANSP_TLS) {
+        text = QStringLiteral("The SIP server for %1 did not show a certificate that this "
+                              "computer trusts.")
+                   .arg(who);
+    } else if (err || !msg) {
         text = QStringLiteral("The SIP server for %1 did not answer.").arg(who);
     } else if (msg->scode == 401 || msg->scode == 403 || msg->scode == 407) {
         text = QStringLiteral("The SIP server refused the password for %1.").arg(who);
