@@ -13,8 +13,8 @@ class LineServices::SipAccess final : public LineAccess {
 public:
     explicit SipAccess(const SipLineService& sip) : m_sip(sip) {}
     bool isPermissionDenied(uint32_t) const override { return false; }
-    QString devicePath(uint32_t deviceId) const override { return m_sip.lineName(deviceId); }
-    QString lastError(uint32_t deviceId) const override { return m_sip.lineProblem(deviceId); }
+    QString devicePath(uint32_t deviceId) const override { return m_sip.devicePath(deviceId); }
+    QString lastError(uint32_t deviceId) const override { return m_sip.lastError(deviceId); }
 
 private:
     const SipLineService& m_sip;
@@ -54,7 +54,7 @@ void LineServices::routeWaves(RoutingWaveOut& waveOut) {
 void LineServices::reportProblemsTo(LogSink& log) {
     if (!m_sip)
         return;
-    connect(m_sip.get(), &SipLineService::lineProblemChanged, this,
+    connect(m_sip.get(), &SipLineService::lastErrorChanged, this,
             [this, &log](uint32_t device, const QString& text) {
                 const uint32_t line = m_lines.firstDevice(1) + device;
                 log.AddLogLine(
