@@ -110,8 +110,12 @@ void SipLineService::onEvent(const SipEvent& event) {
         return;
     }
     Call* call = callByLeg(event.call);
-    if (!call)
+    if (!call) {
+        // A call still waiting to be offered may end before it ever was.
+        if (event.kind == SipEvent::Kind::Ended)
+            std::erase_if(m_waiting, [&](const auto& w) { return w.second.call == event.call; });
         return; // a call the program has already let go
+    }
     ModemCall& r = call->record;
     switch (event.kind) {
     case SipEvent::Kind::Connected:
@@ -147,6 +151,16 @@ void SipLineService::offer(const SipEvent& event) {
     if (!m_lines.count(device) || !validDevice(device)) {
         m_stack->drop(event.call); // nobody watches the line: let it ring on
         return;
+    }
+    // The program still holds the line's last call (its drop is on the way): the new call is
+    // offered once that one has gone idle, as a modem line rings again only once it is back on
+    // hook. Offered now, it would take the place of the old call, and the old call's drop would
+    // hang up on it.
+    for (const auto& [handle, held] : m_calls) {
+        if (held.record.deviceId == device && held.record.state != ModemCall::State::Idle) {
+            m_waiting[device] = event;
+            return;
+        }
     }
     const uint32_t handle = ++m_nextCall;
     Call& call = m_calls[handle];
@@ -194,6 +208,11 @@ void SipLineService::endCall(Call& call) {
         return;
     call.record.state = ModemCall::State::Idle;
     postNotice(call.record.handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_IDLE, 0, 0);
+    if (auto waiting = m_waiting.find(call.record.deviceId); waiting != m_waiting.end()) {
+        const SipEvent next = waiting->second;
+        m_waiting.erase(waiting);
+        offer(next);
+    }
 }
 
 bool SipLineService::connectedCall(uint32_t line, uint32_t* leg, SipCodec* codec) const {
@@ -404,6 +423,7 @@ int32_t SipLineService::lineClose(uint32_t line) {
             call.leg = 0;
         }
     }
+    m_waiting.erase(device);
     m_stack->closeLine(int(device));
     m_lines.erase(device);
     return 0;
@@ -416,6 +436,7 @@ int32_t SipLineService::lineShutdown(uint32_t lineApp) {
         m_waveOut.stopLine(device);
     m_lines.clear();
     m_calls.clear();
+    m_waiting.clear();
     m_callback = nullptr;
     m_stack.reset();
     return 0;

@@ -105,8 +105,9 @@ private:
     int m_generation = 0; // events of a stack already shut down are let go
     LineCallback m_callback;
     SipWaveOut m_waveOut{*this};
-    std::map<uint32_t, OpenLine> m_lines; // by device
-    std::map<uint32_t, Call> m_calls;     // by handle
+    std::map<uint32_t, OpenLine> m_lines;   // by device
+    std::map<uint32_t, Call> m_calls;       // by handle
+    std::map<uint32_t, SipEvent> m_waiting; // by device: a call offered once the last one is idle
     std::map<uint32_t, QString> m_problems;
     uint32_t m_nextCall = 0x3000;
     int32_t m_nextRequest = 1;
