@@ -233,7 +233,9 @@ void IdleCpu() {
     QList<QProcess*> registrars;
     for (int port : {port1, port2})
         registrars.append(rig.sipp(QStringLiteral("registrar"),
-                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")}},
+                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+                                    {QStringLiteral("EXPIRES"), QStringLiteral("60")},
+                                    {QStringLiteral("REFRESH"), QString()}},
                                    {QStringLiteral("-p"), QString::number(port)}, false));
     QThread::msleep(300);
     rig.start();
