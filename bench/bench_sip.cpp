@@ -262,7 +262,10 @@ void IdleCpu() {
     std::printf("sip_idle_cpu_percent %.3f %%\n", 100.0 * cpu / (double(wall.elapsed()) / 1000.0));
 }
 
-// INVITEs from 127.0.0.2, a stranger to the line, as fast as the line answers them.
+// INVITEs from 127.0.0.2, a stranger to the line, kFloodRate a second (a scanner's pace on a
+// fast link), or as fast as the line answers them when that is slower.
+constexpr double kFloodRate = 5000;
+
 void Flood(int target, std::atomic<bool>& stop, std::atomic<long>& refused, double* seconds) {
     sockaddr_in local{};
     const int fd = UdpSocket("127.0.0.2", &local);
@@ -280,7 +283,8 @@ void Flood(int target, std::atomic<bool>& stop, std::atomic<long>& refused, doub
     const auto start = Clock::now();
     char buf[2048];
     while (!stop) {
-        while (sent - answered < 64) {
+        const double due = std::chrono::duration<double>(Clock::now() - start).count() * kFloodRate;
+        while (sent - answered < 64 && double(sent) < due) {
             const QByteArray invite =
                 QStringLiteral("INVITE sip:hushwire@127.0.0.1:%1 SIP/2.0\r\n"
                                "Via: SIP/2.0/UDP 127.0.0.2:%2;branch=z9hG4bKscan%3\r\n"
