@@ -8,18 +8,6 @@
 
 #include <QEventLoop>
 
-// The SIP service's reasons for a line that cannot take calls, as LineAccess tells them.
-class LineServices::SipAccess final : public LineAccess {
-public:
-    explicit SipAccess(const SipLineService& sip) : m_sip(sip) {}
-    bool isPermissionDenied(uint32_t) const override { return false; }
-    QString devicePath(uint32_t deviceId) const override { return m_sip.devicePath(deviceId); }
-    QString lastError(uint32_t deviceId) const override { return m_sip.lastError(deviceId); }
-
-private:
-    const SipLineService& m_sip;
-};
-
 namespace {
 
 std::vector<LineApi*> servicesOf(ModemLineService& modems, SipLineService* sip) {
@@ -34,9 +22,7 @@ std::vector<LineApi*> servicesOf(ModemLineService& modems, SipLineService* sip) 
 LineServices::LineServices(QStringList modemPaths, QList<SipLineConfig> sipLines, QObject* parent)
     : QObject(parent), m_modems(std::move(modemPaths)),
       m_sip(sipLines.isEmpty() ? nullptr : std::make_unique<SipLineService>(sipLines)),
-      m_sipAccess(m_sip ? std::make_unique<SipAccess>(*m_sip) : nullptr),
-      m_lines(servicesOf(m_modems, m_sip.get())),
-      m_access(m_lines, {&m_modems, m_sipAccess.get()}) {}
+      m_lines(servicesOf(m_modems, m_sip.get())), m_access(m_lines, {&m_modems, m_sip.get()}) {}
 
 LineServices::~LineServices() = default;
 

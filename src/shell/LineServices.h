@@ -37,11 +37,8 @@ public:
     void reportProblemsTo(LogSink& log);
 
 private:
-    class SipAccess;
-
     ModemLineService m_modems;
     std::unique_ptr<SipLineService> m_sip;
-    std::unique_ptr<SipAccess> m_sipAccess;
     CompositeLineApi m_lines;
     CompositeLineAccess m_access;
 };

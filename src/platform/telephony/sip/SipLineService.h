@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/telephony/LineAccess.h"
 #include "platform/telephony/LineApi.h"
 #include "platform/telephony/modem/ModemCall.h"
 #include "platform/telephony/sip/SipLineConfig.h"
@@ -17,8 +18,9 @@
 // registered account or a listening endpoint. An INVITE is an offered call that rings every
 // 6 s, as an analogue line does, with its caller ID at once; answering sends 200 OK, dropping
 // an answered call sends BYE, and dropping one never answered sends nothing, so it rings on
-// elsewhere. Every notice reaches the callback later through the Qt event loop.
-class SipLineService : public QObject, public LineApi, private SipVoiceHost {
+// elsewhere. Every notice reaches the callback later through the Qt event loop. As LineAccess
+// it says why a line cannot take calls (a refused password, a server that does not answer).
+class SipLineService : public QObject, public LineApi, public LineAccess, private SipVoiceHost {
     Q_OBJECT
 public:
     explicit SipLineService(QList<SipLineConfig> lines, QObject* parent = nullptr);
@@ -32,13 +34,13 @@ public:
     WaveOut& sipWaveOut() { return m_waveOut; }
     // What keeps a line from taking calls, in words for the user ("" when nothing does): a
     // refused password, a server that does not answer, an address that cannot be used.
-    QString lastError(uint32_t deviceId) const;
+    QString lastError(uint32_t deviceId) const override;
     // "SIP alice@sip.example.net" for an account, "SIP 0.0.0.0:5060" for a listening endpoint.
     QString lineName(uint32_t deviceId) const;
     // The line as the user knows it, for messages: its name.
-    QString devicePath(uint32_t deviceId) const { return lineName(deviceId); }
+    QString devicePath(uint32_t deviceId) const override { return lineName(deviceId); }
     // No local permission guards a SIP line.
-    bool isPermissionDenied(uint32_t) const { return false; }
+    bool isPermissionDenied(uint32_t) const override { return false; }
 
     int32_t lineInitialize(uint32_t* lineApp, LineCallback callback, const QString& appName,
                            uint32_t* numDevs) override;
