@@ -6,6 +6,7 @@
 #include "platform/telephony/sip/SipLineService.h"
 #include "platform/telephony/sip/SipSecrets.h"
 #include "settings/DeviceDescription.h"
+#include "settings/ui/frmSetup.h"
 #include "shell/LineServices.h"
 #include "support/MessageRecorder.h"
 
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void initTestCase() {
         // A session bus that is not there: no secret store answers.
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/hushwire-test-bus");
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
     }
 
     // An account's password is asked for once and kept for the run, which the question says;
@@ -70,7 +72,8 @@ private Q_SLOTS:
     }
 
     // SIP lines follow the modems; a server that does not answer is written to the log under
-    // the line's number, and shown beside the line's description, which stays as it was.
+    // the line's number, and shown in Setup beside the line's description, which stays as it
+    // is stored.
     void registrarDownReportedUnderTheLinesNumber() {
         QUdpSocket probe;
         probe.bind(QHostAddress::LocalHost, 0);
@@ -107,6 +110,10 @@ private Q_SLOTS:
         QVERIFY2(described[1].text.startsWith(QLatin1String("SIP alice@127.0.0.1")) &&
                      !described[1].text.contains(problem),
                  qPrintable(described[1].text));
+        MessageRecorder messages;
+        frmSetup setup(LineDevices{lines.api(), &lines.access(), app, 0x20000, 2}, {});
+        QCOMPARE(setup.lineDescription(1),
+                 described[1].text + QStringLiteral("  [") + problem + QLatin1Char(']'));
         lines.api().lineShutdown(app);
     }
 };
