@@ -82,11 +82,10 @@ void SipRig::start() {
 
 QByteArray SipRig::expectedAudio(ModemVoiceFormat codec) {
     WaveFormatEx format;
-    QByteArray pcm;
-    if (!ReadWaveFile(mmio, engine->messagePath(), &format, &pcm))
+    std::vector<uint8_t> pcm;
+    if (ReadWaveFile(mmio, engine->messagePath(), &format, &pcm) != WaveFileError::None)
         return {};
-    QByteArray audio = ConvertForModem(format, reinterpret_cast<const uint8_t*>(pcm.constData()),
-                                       size_t(pcm.size()), codec);
+    QByteArray audio = ConvertForModem(format, pcm.data(), pcm.size(), codec);
     // The last packet is filled up with silence.
     const char silence = codec == ModemVoiceFormat::ALaw ? char(0xD5) : char(0xFF);
     while (audio.size() % 160)
