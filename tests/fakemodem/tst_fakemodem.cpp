@@ -1,4 +1,6 @@
 // The modem emulator driven the way the line service drives a modem: through a serial port.
+#include "support/WavWriter.h"
+
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -95,18 +97,6 @@ public:
     QString device;
     QByteArray buffer;
 };
-
-QByteArray WavChunk(const QByteArray& wav, const char* id) {
-    qsizetype pos = 12;
-    while (pos + 8 <= wav.size()) {
-        const quint32 size = quint8(wav[pos + 4]) | quint8(wav[pos + 5]) << 8 |
-                             quint8(wav[pos + 6]) << 16 | quint32(quint8(wav[pos + 7])) << 24;
-        if (wav.mid(pos, 4) == id)
-            return wav.mid(pos + 8, qsizetype(size));
-        pos += 8 + qsizetype(size) + qsizetype(size % 2);
-    }
-    return {};
-}
 
 } // namespace
 
@@ -303,7 +293,7 @@ void TestFakeModem::playbackIsRecordedAndTakesRealTime() {
     QVERIFY(wav.open(QIODevice::ReadOnly));
     const QByteArray file = wav.readAll();
     QCOMPARE(file.left(4), QByteArray("RIFF"));
-    const QByteArray fmt = WavChunk(file, "fmt ");
+    const QByteArray fmt = wavwriter::ChunkOf(file, "fmt ");
     QVERIFY(fmt.size() >= 16);
     QCOMPARE(int(quint8(fmt[0])), formatTag);
     QCOMPARE(int(quint8(fmt[2])), 1);                          // mono
@@ -314,7 +304,7 @@ void TestFakeModem::playbackIsRecordedAndTakesRealTime() {
         for (char& c : expected)
             c = char(quint8(c) ^ 0x80);
     }
-    QCOMPARE(WavChunk(file, "data"), expected);
+    QCOMPARE(wavwriter::ChunkOf(file, "data"), expected);
 
     // Back in command mode.
     QCOMPARE(modem.command("ATH0"), QByteArray("\r\nOK\r\n"));
@@ -337,7 +327,7 @@ void TestFakeModem::cancelEndsPlaybackAtOnce() {
     QCOMPARE(modem.command("AT"), QByteArray("\r\nOK\r\n"));
     QFile wav(wavPath);
     QVERIFY(wav.open(QIODevice::ReadOnly));
-    QCOMPARE(WavChunk(wav.readAll(), "data").size(), 80000);
+    QCOMPARE(wavwriter::ChunkOf(wav.readAll(), "data").size(), 80000);
 }
 
 void TestFakeModem::unplugClosesThePort() {

@@ -12,17 +12,6 @@
 
 namespace {
 
-WaveFormatEx Pcm16Mono8k() {
-    WaveFormatEx f;
-    f.wFormatTag = wave::WAVE_FORMAT_PCM;
-    f.nChannels = 1;
-    f.nSamplesPerSec = 8000;
-    f.wBitsPerSample = 16;
-    f.nBlockAlign = 2;
-    f.nAvgBytesPerSec = 16000;
-    return f;
-}
-
 struct Recorder {
     QList<uint32_t> messages;
     QList<WaveOutHandle> handles;
@@ -45,7 +34,7 @@ private Q_SLOTS:
     void pcOutputCompletesWithOrWithoutADevice() {
         PcWaveOut out;
         Recorder rec;
-        const WaveFormatEx f = Pcm16Mono8k();
+        const WaveFormatEx f = wavwriter::Format(1, 8000, 16);
         WaveOutHandle h = 0;
         QCOMPARE(out.waveOutOpen(&h, 0, &f, rec.callback(), 0, 0), wave::MMSYSERR_BADDEVICEID);
         WaveFormatEx bad = f;
@@ -81,7 +70,7 @@ private Q_SLOTS:
     void resetEndsPlaybackAtOnce() {
         PcWaveOut out;
         Recorder rec;
-        const WaveFormatEx f = Pcm16Mono8k();
+        const WaveFormatEx f = wavwriter::Format(1, 8000, 16);
         WaveOutHandle h = 0;
         QCOMPARE(out.waveOutOpen(&h, -1, &f, rec.callback(), 0, 0), 0u);
         const QByteArray samples(16000 * 30, '\0'); // 30 s
@@ -125,7 +114,7 @@ private Q_SLOTS:
         FakeWaveOut modem;
         RoutingWaveOut r(pc, &modem);
         Recorder rec;
-        const WaveFormatEx f = Pcm16Mono8k();
+        const WaveFormatEx f = wavwriter::Format(1, 8000, 16);
         WaveOutHandle a = 0;
         WaveOutHandle b = 0;
         QCOMPARE(r.waveOutOpen(&a, -1, &f, rec.callback(), 0, 0), 0u);

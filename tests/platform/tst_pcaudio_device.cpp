@@ -63,12 +63,7 @@ private Q_SLOTS:
         qputenv("PULSE_SERVER", QByteArray("unix:") + socket.toLocal8Bit());
         QVERIFY(!QMediaDevices::defaultAudioOutput().isNull());
 
-        m_format.wFormatTag = wave::WAVE_FORMAT_PCM;
-        m_format.nChannels = 1;
-        m_format.nSamplesPerSec = 8000;
-        m_format.wBitsPerSample = 16;
-        m_format.nBlockAlign = 2;
-        m_format.nAvgBytesPerSec = 16000;
+        m_format = wavwriter::Format(1, 8000, 16);
         m_samples = wavwriter::Sine(1, 8000, 16, 4000, 440); // 500 ms
     }
 

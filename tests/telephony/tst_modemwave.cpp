@@ -1,17 +1,15 @@
 // Messages played down the line through the modem's voice channel, as the emulator hears them.
 
-#include "FakeModem.h"
+#include "support/ModemLineRig.h"
 #include "support/WavWriter.h"
 
 #include "platform/audio/PcmConvert.h"
-#include "platform/telephony/modem/ModemLineService.h"
 #include "platform/telephony/modem/ModemWaveOut.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
 
 #include <cmath>
-#include <memory>
 
 namespace {
 
@@ -26,37 +24,11 @@ QByteArray Sweep16(int samples) {
     return pcm;
 }
 
-WaveFormatEx Format16(uint32_t rate) {
-    WaveFormatEx f;
-    f.wFormatTag = wave::WAVE_FORMAT_PCM;
-    f.nChannels = 1;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = 16;
-    f.nBlockAlign = 2;
-    f.nAvgBytesPerSec = rate * 2;
-    return f;
-}
-
-struct Line {
-    FakeModem modem;
-    std::unique_ptr<ModemLineService> service;
-    NoticeRecorder rec;
-    uint32_t app = 0, line = 0, call = 0;
-
+// A line on an emulated modem of this chipset, with a call answered.
+struct Line : ModemLineRig {
+    uint32_t call = 0;
     bool answer(const QString& chipset) {
-        if (!modem.start({QStringLiteral("--chipset"), chipset}))
-            return false;
-        service = std::make_unique<ModemLineService>(QStringList{modem.device});
-        uint32_t count = 0;
-        service->lineInitialize(&app, rec.callback(), QStringLiteral("Hushwire"), &count);
-        if (service->lineOpen(app, 0, &line, ModemLineService::kApiVersion, 0, 0, 6, 8, nullptr))
-            return false;
-        modem.script("ring");
-        if (!rec.waitForCallState(tapi::LINECALLSTATE_OFFERING))
-            return false;
-        call = rec.offeredCall();
-        return service->lineAnswer(call, "", 0) > 0 &&
-               rec.waitForCallState(tapi::LINECALLSTATE_CONNECTED);
+        return open({QStringLiteral("--chipset"), chipset}) && (call = answeredCall()) != 0;
     }
 };
 
@@ -98,7 +70,7 @@ void TestModemWave::playedAudioMatchesConversion() {
     QFETCH(QString, vsm);
     Line l;
     QVERIFY(l.answer(chipset));
-    const WaveFormatEx format = Format16(22050);
+    const WaveFormatEx format = wavwriter::Format(1, 22050, 16);
     const QByteArray pcm = Sweep16(22050 * 6 / 10); // 0.6 s
     WaveOut& out = l.service->modemWaveOut();
     WaveOutHandle h = 0;
@@ -139,7 +111,7 @@ void TestModemWave::playedAudioMatchesConversion() {
 void TestModemWave::resetStopsAtOnce() {
     Line l;
     QVERIFY(l.answer(QStringLiteral("v253")));
-    const WaveFormatEx format = Format16(8000);
+    const WaveFormatEx format = wavwriter::Format(1, 8000, 16);
     const QByteArray pcm = Sweep16(8000 * 5); // 5 s
     WaveOut& out = l.service->modemWaveOut();
     WaveOutHandle h = 0;
@@ -175,7 +147,7 @@ void TestModemWave::noVoiceChannelWithoutAnsweredCall() {
     service.lineInitialize(&app, rec.callback(), QStringLiteral("Hushwire"), &count);
     QCOMPARE(service.lineOpen(app, 0, &line, ModemLineService::kApiVersion, 0, 0, 6, 8, nullptr),
              0);
-    const WaveFormatEx format = Format16(8000);
+    const WaveFormatEx format = wavwriter::Format(1, 8000, 16);
     WaveOutHandle h = 0;
     Completion done;
     WaveOut& out = service.modemWaveOut();

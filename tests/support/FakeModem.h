@@ -1,7 +1,7 @@
 #pragma once
 
-// Test helpers for the modem line service: the project's modem emulator run as a child process
-// on a pseudo-terminal, and a recorder of line notices.
+// The project's modem emulator run as a child process on a pseudo-terminal, a recorder of line
+// notices, and the processor time this process has used (to show that nothing spins).
 
 #include "platform/telephony/LineApi.h"
 
@@ -10,7 +10,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
 #include <vector>
+
+// User and system time of this process so far, in milliseconds.
+inline long CpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return long(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000 +
+           long(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
+}
 
 class FakeModem {
 public:
@@ -118,12 +127,20 @@ public:
             },
             timeoutMs);
     }
-    // The call handle of the first offered call (0 when none).
-    uint32_t offeredCall() const {
-        for (const Notice& x : notices)
-            if (x.message == tapi::LINE_CALLSTATE && x.p1 == tapi::LINECALLSTATE_OFFERING)
-                return x.device;
+    // The call handle of the first call offered after the first `from` notices (0 when none).
+    uint32_t offeredCall(size_t from = 0) const {
+        for (size_t i = from; i < notices.size(); ++i)
+            if (notices[i].message == tapi::LINE_CALLSTATE &&
+                notices[i].p1 == tapi::LINECALLSTATE_OFFERING)
+                return notices[i].device;
         return 0;
+    }
+    // How often this call entered the state.
+    int statesOf(uint32_t call, uint32_t state) const {
+        int n = 0;
+        for (const Notice& x : notices)
+            n += x.message == tapi::LINE_CALLSTATE && x.device == call && x.p1 == state;
+        return n;
     }
     // Index of the first notice matching message/p1, or -1.
     int indexOf(uint32_t message, uint32_t p1) const {
