@@ -10,6 +10,7 @@
 #include "support/FakeLineApi.h"
 #include "support/FakeSoundPlayer.h"
 #include "support/FakeWaveOut.h"
+#include "support/TestFolders.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -76,8 +77,7 @@ void prepare(const QString& root) {
 int main(int argc, char** argv) {
     QTemporaryDir dir;
     // The settings file is resolved once per process: the folders are set before Qt starts.
-    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("HUSHWIRE_APPFOLDER", (dir.path() + QStringLiteral("/app")).toLocal8Bit());
+    UseFoldersUnder(dir.path());
     QApplication qapp(argc, argv);
     prepare(dir.path());
     QtEventLoop loop;
