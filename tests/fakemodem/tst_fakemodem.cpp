@@ -1,4 +1,5 @@
 // The modem emulator driven the way the line service drives a modem: through a serial port.
+#include "support/FakeModem.h"
 #include "support/WavWriter.h"
 
 #include <QDeadlineTimer>
@@ -14,34 +15,15 @@ namespace {
 constexpr char kDle = 0x10;
 
 // One emulator process and the serial port a client holds on it.
-class Emulator {
+class Emulator : public FakeModem {
 public:
-    ~Emulator() {
-        port.close();
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(3000);
-        }
-    }
+    ~Emulator() { port.close(); }
 
-    bool start(const QStringList& args) {
-        process.start(QStringLiteral(HW_BUILD_DIR "/hushwire-fakemodem"), args);
-        if (!process.waitForStarted(5000))
+    bool start(const QStringList& args = {}) {
+        if (!FakeModem::start(args))
             return false;
-        QDeadlineTimer deadline(5000);
-        while (!process.canReadLine() && !deadline.hasExpired())
-            process.waitForReadyRead(100);
-        const QByteArray first = process.readLine().trimmed();
-        if (!first.startsWith("DEVICE "))
-            return false;
-        device = QString::fromLocal8Bit(first.mid(7));
         port.setPortName(device);
         return port.open(QIODevice::ReadWrite);
-    }
-
-    void script(const QByteArray& lines) {
-        process.write(lines + '\n');
-        process.waitForBytesWritten(3000);
     }
 
     // Reads until `text` has arrived; returns everything read so far and keeps the rest.
@@ -92,9 +74,7 @@ public:
         return std::exchange(buffer, {});
     }
 
-    QProcess process;
     QSerialPort port;
-    QString device;
     QByteArray buffer;
 };
 
@@ -204,7 +184,7 @@ void TestFakeModem::callerIdVariants() {
     QFETCH(QByteArrayList, expected);
 
     Emulator modem;
-    QVERIFY(modem.start({}));
+    QVERIFY(modem.start());
     modem.script(line + "\nsend END");
     QByteArrayList got = modem.readUntil("END\r\n").split('\n');
     for (QByteArray& l : got)
@@ -256,11 +236,9 @@ void TestFakeModem::playbackIsRecordedAndTakesRealTime() {
     QFETCH(int, formatTag);
     QFETCH(bool, signedSamples);
 
-    const QString wavPath = m_dir.filePath(QStringLiteral("play.wav"));
-    QFile::remove(wavPath);
     Emulator modem;
-    QVERIFY(
-        modem.start({QStringLiteral("--chipset"), chipset, QStringLiteral("--record"), wavPath}));
+    QVERIFY(modem.start({QStringLiteral("--chipset"), chipset}));
+    const QString& wavPath = modem.recordPath;
     modem.command("AT+FCLASS=8");
     modem.command("AT+VLS=1");
     QCOMPARE(modem.command("AT+VSM=" + format), QByteArray("\r\nOK\r\n"));
@@ -311,9 +289,9 @@ void TestFakeModem::playbackIsRecordedAndTakesRealTime() {
 }
 
 void TestFakeModem::cancelEndsPlaybackAtOnce() {
-    const QString wavPath = m_dir.filePath(QStringLiteral("cancel.wav"));
     Emulator modem;
-    QVERIFY(modem.start({QStringLiteral("--record"), wavPath}));
+    QVERIFY(modem.start());
+    const QString& wavPath = modem.recordPath;
     modem.command("AT+FCLASS=8");
     modem.command("AT+VLS=1");
     QCOMPARE(modem.command("AT+VTX"), QByteArray("\r\nCONNECT\r\n"));
@@ -331,9 +309,8 @@ void TestFakeModem::cancelEndsPlaybackAtOnce() {
 }
 
 void TestFakeModem::unplugClosesThePort() {
-    const QString logPath = m_dir.filePath(QStringLiteral("unplug.log"));
     Emulator modem;
-    QVERIFY(modem.start({QStringLiteral("--log"), logPath}));
+    QVERIFY(modem.start());
     QCOMPARE(modem.command("ATZ"), QByteArray("\r\nOK\r\n"));
     modem.script("unplug");
     QVERIFY(modem.process.waitForFinished(3000));
@@ -343,7 +320,7 @@ void TestFakeModem::unplugClosesThePort() {
     modem.port.waitForReadyRead(200);
     QVERIFY(modem.port.error() != QSerialPort::NoError || !QFile::exists(modem.device));
 
-    QFile log(logPath);
+    QFile log(modem.logPath);
     QVERIFY(log.open(QIODevice::ReadOnly));
     const QByteArrayList lines = log.readAll().split('\n');
     QVERIFY(lines.size() > 3);
