@@ -4,8 +4,7 @@
 // hanging, and the service goes on serving.
 #include "support/ModemLineRig.h"
 #include "support/WavWriter.h"
-
-#include "platform/audio/WaveOut.h"
+#include "support/WavePlayback.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -13,41 +12,10 @@
 
 namespace {
 
-// Plays 5 seconds of a tone on the call's voice channel; the completion count goes to *done.
-struct Playback {
-    WaveOut& out;
-    WaveOutHandle handle = 0;
-    WaveHdr header;
-    QByteArray pcm;
-    int done = 0;
-    bool open = false;
-
-    explicit Playback(WaveOut& o) : out(o) {}
-    bool start(int32_t device) {
-        pcm = QByteArray(40000, '\0');
-        for (qsizetype i = 0; i < pcm.size(); ++i)
-            pcm[i] = char(128 + ((i / 8) % 2 ? 60 : -60));
-        const WaveFormatEx f = wavwriter::Format(1, 8000, 8);
-        if (out.waveOutOpen(
-                &handle, device, &f,
-                [this](WaveOutHandle, uint32_t msg, uintptr_t, uintptr_t, uintptr_t) {
-                    done += msg == wave::WOM_DONE;
-                },
-                0, wave::CALLBACK_FUNCTION) != 0)
-            return false;
-        open = true;
-        header.lpData = reinterpret_cast<const uint8_t*>(pcm.constData());
-        header.dwBufferLength = uint32_t(pcm.size());
-        return out.waveOutPrepareHeader(handle, &header, wave::kHeaderSize) == 0 &&
-               out.waveOutWrite(handle, &header, wave::kHeaderSize) == 0;
-    }
-    // What the engine does when a call ends under a playing message.
-    bool stop() {
-        out.waveOutReset(handle);
-        out.waveOutUnprepareHeader(handle, &header, wave::kHeaderSize);
-        return out.waveOutClose(handle) == 0;
-    }
-};
+// Five seconds of a square tone, 8 kHz 8-bit mono.
+QByteArray Tone5s() {
+    return wavwriter::ChunkOf(wavwriter::ToneWav(5000), "data");
+}
 
 } // namespace
 
@@ -65,8 +33,8 @@ void TestModemFaults::vanishesMidMessage() {
     QVERIFY(rig.open({}, FastTimings(800)));
     const uint32_t call = rig.answeredCall();
     QVERIFY(call != 0);
-    Playback play(rig.service->modemWaveOut());
-    QVERIFY(play.start(0));
+    WavePlayback play(rig.service->modemWaveOut());
+    QCOMPARE(play.start(0, wavwriter::Format(1, 8000, 8), Tone5s()), 0u);
     QVERIFY(QTest::qWaitFor([&] { return rig.modem.receivedContains(QStringLiteral("AT+VTX")); },
                             3000));
     QTest::qWait(300); // audio is streaming now
@@ -79,7 +47,7 @@ void TestModemFaults::vanishesMidMessage() {
     t.start();
     QVERIFY(play.stop());
     QVERIFY(t.elapsed() < 1000);
-    QVERIFY(play.done <= 1);
+    QVERIFY(play.rec.done() <= 1);
     rig.endCall(call);
     // Nothing spins on the dead port.
     const long before = CpuMs();
@@ -156,8 +124,8 @@ void TestModemFaults::floodOfRandomBytes() {
     QVERIFY(rig.open({}, FastTimings(800)));
     const uint32_t call = rig.answeredCall();
     QVERIFY(call != 0);
-    Playback play(rig.service->modemWaveOut());
-    QVERIFY(play.start(0));
+    WavePlayback play(rig.service->modemWaveOut());
+    QCOMPARE(play.start(0, wavwriter::Format(1, 8000, 8), Tone5s()), 0u);
 
     // 48 KiB of random bytes, DLE codes and line ends included, in 96 bursts.
     QRandomGenerator rng(4242);

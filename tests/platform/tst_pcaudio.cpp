@@ -5,25 +5,11 @@
 
 #include "support/FakeWaveOut.h"
 #include "support/WavWriter.h"
+#include "support/WavePlayback.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-struct Recorder {
-    QList<uint32_t> messages;
-    QList<WaveOutHandle> handles;
-    WaveOutCallback callback() {
-        return [this](WaveOutHandle h, uint32_t msg, uintptr_t, uintptr_t, uintptr_t) {
-            handles.append(h);
-            messages.append(msg);
-        };
-    }
-};
-
-} // namespace
 
 // Runs with whatever audio the machine has; headless machines have none, and every path must
 // still end on its own.
@@ -33,7 +19,7 @@ class TestPcAudio : public QObject {
 private Q_SLOTS:
     void pcOutputCompletesWithOrWithoutADevice() {
         PcWaveOut out;
-        Recorder rec;
+        WaveOutRecorder rec;
         const WaveFormatEx f = wavwriter::Format(1, 8000, 16);
         WaveOutHandle h = 0;
         QCOMPARE(out.waveOutOpen(&h, 0, &f, rec.callback(), 0, 0), wave::MMSYSERR_BADDEVICEID);
@@ -69,7 +55,7 @@ private Q_SLOTS:
 
     void resetEndsPlaybackAtOnce() {
         PcWaveOut out;
-        Recorder rec;
+        WaveOutRecorder rec;
         const WaveFormatEx f = wavwriter::Format(1, 8000, 16);
         WaveOutHandle h = 0;
         QCOMPARE(out.waveOutOpen(&h, -1, &f, rec.callback(), 0, 0), 0u);
@@ -113,7 +99,7 @@ private Q_SLOTS:
         FakeWaveOut pc;
         FakeWaveOut modem;
         RoutingWaveOut r(pc, &modem);
-        Recorder rec;
+        WaveOutRecorder rec;
         const WaveFormatEx f = wavwriter::Format(1, 8000, 16);
         WaveOutHandle a = 0;
         WaveOutHandle b = 0;
