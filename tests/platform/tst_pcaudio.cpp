@@ -4,6 +4,7 @@
 #include "platform/audio/pc/QtSoundPlayer.h"
 
 #include "support/FakeWaveOut.h"
+#include "support/Files.h"
 #include "support/WavWriter.h"
 #include "support/WavePlayback.h"
 
@@ -77,7 +78,7 @@ private Q_SLOTS:
     void messageOnTheWaveMapperEnds() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("m.wav"));
-        QVERIFY(wavwriter::WriteFile(
+        QVERIFY(WriteFileBytes(
             path, wavwriter::PcmWav(2, 22050, 16, wavwriter::Sine(2, 22050, 16, 2205, 440))));
         FileMmio mmio;
         PcWaveOut pc;

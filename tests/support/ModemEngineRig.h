@@ -23,9 +23,7 @@ struct ModemEngineRig {
                             &service}) {}
 
     // The message blocked callers hear.
-    bool writeMessage(const QByteArray& wav) {
-        return wavwriter::WriteFile(engine.messagePath(), wav);
-    }
+    bool writeMessage(const QByteArray& wav) { return WriteFileBytes(engine.messagePath(), wav); }
 
     // Loads the lists and opens line 0 for voice calls, as start-up does; false when the line did
     // not open.

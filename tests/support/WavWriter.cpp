@@ -93,12 +93,6 @@ QByteArray Sine(uint16_t channels, uint32_t rate, uint16_t bits, int frames, dou
     return b;
 }
 
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() &&
-           f.flush();
-}
-
 QByteArray ChunkOf(const QByteArray& wav, const char* id) {
     qsizetype pos = 12;
     while (pos + 8 <= wav.size()) {

@@ -35,8 +35,6 @@ QByteArray ToneWav(int ms, int channels = 1, int bits = 8, int rate = 8000);
 QByteArray Sine(uint16_t channels, uint32_t rate, uint16_t bits, int frames, double hz,
                 double amplitude = 0.5);
 
-bool WriteFile(const QString& path, const QByteArray& bytes);
-
 // The body of the first chunk with this identifier, read as stored; empty when there is none.
 QByteArray ChunkOf(const QByteArray& wav, const char* id);
 
