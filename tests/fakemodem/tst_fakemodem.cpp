@@ -19,11 +19,22 @@ class Emulator : public FakeModem {
 public:
     ~Emulator() { port.close(); }
 
+    // Starts the emulator and opens its port. The system may hand out a terminal number whose
+    // lock another test's line service still holds (its emulator went away under it); that lock
+    // goes when the other test closes its line, so the open is tried again for a while.
     bool start(const QStringList& args = {}) {
         if (!FakeModem::start(args))
             return false;
         port.setPortName(device);
-        return port.open(QIODevice::ReadWrite);
+        QDeadlineTimer deadline(5000);
+        while (!port.open(QIODevice::ReadWrite)) {
+            if (port.error() != QSerialPort::PermissionError || deadline.hasExpired()) {
+                qWarning("cannot open %s: %s", qPrintable(device), qPrintable(port.errorString()));
+                return false;
+            }
+            QTest::qWait(50);
+        }
+        return true;
     }
 
     // Reads until `text` has arrived; returns everything read so far and keeps the rest.

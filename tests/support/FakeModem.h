@@ -23,7 +23,7 @@ inline long CpuMs() {
 
 class FakeModem {
 public:
-    // Starts the emulator; false (with a test failure message) when it did not come up.
+    // Starts the emulator; false (with a warning saying why) when it did not come up.
     bool start(const QStringList& extraArgs = {}) {
         logPath = dir.filePath(QStringLiteral("modem.log"));
         recordPath = dir.filePath(QStringLiteral("heard.wav"));
@@ -39,8 +39,11 @@ public:
         while (!out.contains('\n') && process.waitForReadyRead(5000))
             out += process.readAllStandardOutput();
         const QByteArray first = out.left(out.indexOf('\n')).trimmed();
-        if (!first.startsWith("DEVICE "))
+        if (!first.startsWith("DEVICE ")) {
+            qWarning("the modem emulator did not come up: %s %s", out.constData(),
+                     process.readAllStandardError().constData());
             return false;
+        }
         device = QString::fromLatin1(first.mid(7));
         return true;
     }
