@@ -361,6 +361,7 @@ void TestFakeModem::terminateRemovesLink() {
     modem.process.terminate();
     QVERIFY(modem.process.waitForFinished(3000));
     QCOMPARE(modem.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(modem.process.exitCode(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
 }
 
