@@ -4,33 +4,20 @@
 //                      line service and the real call screening engine (median of the calls)
 //   idle_cpu_percent   CPU used by the process with one open, idle line over 10 s
 
-#include "calllog/LogSink.h"
-#include "engine/CallScreener.h"
-#include "engine/Wave.h"
-#include "lists/PhoneLists.h"
-#include "platform/audio/Mmio.h"
-#include "platform/telephony/modem/ModemLineService.h"
-#include "platform/time/QtTime.h"
-#include "support/FakeSoundPlayer.h"
+#include "support/FakeModem.h"
+#include "support/ModemEngineRig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
-struct NullLog : LogSink {
-    void AddLogLine(const QString&) override {}
-};
-
+// The event loop runs all the time here, without the pauses of QTest::qWait, so that the line
+// service reacts as fast as in the program.
 void Spin(int ms) {
     QElapsedTimer t;
     t.start();
@@ -71,63 +58,21 @@ QList<LogLine> ReadLog(const QString& path) {
     return out;
 }
 
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    const QString logPath = dir.filePath(QStringLiteral("modem.log"));
-
-    QProcess modem;
-    modem.start(
-        QStringLiteral(HW_BUILD_DIR "/hushwire-fakemodem"),
-        {QStringLiteral("--chipset"), QStringLiteral("usr"), QStringLiteral("--log"), logPath});
-    QByteArray first;
-    while (!first.contains('\n') && modem.waitForReadyRead(5000))
-        first += modem.readAllStandardOutput();
-    if (!first.startsWith("DEVICE ")) {
+    FakeModem modem;
+    if (!modem.start({QStringLiteral("--chipset"), QStringLiteral("usr")})) {
         std::fprintf(stderr, "bench_modem: the modem emulator did not start\n");
         return 1;
     }
-    const QString device = QString::fromLatin1(first.mid(7, first.indexOf('\n') - 7).trimmed());
-
-    // One listed number in the public list.
-    {
-        QFile f(dir.filePath(QStringLiteral("public.tel")));
-        f.open(QIODevice::WriteOnly);
-        char rec[8];
-        qToLittleEndian(5551234567.0, rec);
-        f.write(rec, 8);
-    }
-    PhoneLists lists(dir.path());
-    lists.LoadPhoneLists();
-
-    ModemLineService service({device});
-    QObject timerOwner;
-    QtTimerFactory timers(&timerOwner);
-    QtEventLoop loop;
-    NullLog log;
-    FileMmio mmio;
-    Wave wave(mmio, service.modemWaveOut());
-    FakeSoundPlayer sound;
-    CallScreener engine(
-        EngineDeps{service, timers, loop, log, lists, wave, sound, dir.path(), [] {}, &service});
-    EngineOptions options;
-    options.lines[0] = {QStringLiteral("1"), 0x8};
-    engine.setOptions(options);
-    engine.ResetLines();
-    engine.InitTelephony();
-    engine.OpenLines();
-    if (engine.slot(0).lineHandle == 0) {
+    const QString& logPath = modem.logPath;
+    // One listed number in the public list and no message.
+    ModemEngineRig rig(modem.device);
+    if (!rig.open()) {
         std::fprintf(stderr, "bench_modem: line 0 did not open: %s\n",
-                     qPrintable(service.lastError(0)));
+                     qPrintable(rig.service.lastError(0)));
         return 1;
     }
     auto cidOnCount = [&] {
@@ -144,7 +89,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < calls; ++i) {
         const int armed = cidOnCount();
         const qsizetype logStart = ReadLog(logPath).size();
-        modem.write("ring\nwait 300\ncid NMBR=5551234567 NAME=TELEMARKETER\n");
+        modem.script("ring\nwait 300\ncid NMBR=5551234567 NAME=TELEMARKETER");
         if (!SpinUntil([&] { return cidOnCount() > armed; }, 15000)) {
             std::fprintf(stderr, "bench_modem: call %d was not completed\n", i);
             break;
@@ -179,17 +124,15 @@ int main(int argc, char** argv) {
 
     // One open line with nothing happening.
     Spin(500);
-    const double cpuBefore = CpuSeconds();
+    const long cpuBefore = CpuMs();
     QElapsedTimer wall;
     wall.start();
     QEventLoop idle;
     QTimer::singleShot(10000, &idle, &QEventLoop::quit);
     idle.exec();
-    const double cpu = CpuSeconds() - cpuBefore;
-    std::printf("idle_cpu_percent %.3f %%\n", 100.0 * cpu / (double(wall.elapsed()) / 1000.0));
+    const long cpuMs = CpuMs() - cpuBefore;
+    std::printf("idle_cpu_percent %.3f %%\n", 100.0 * double(cpuMs) / double(wall.elapsed()));
 
-    engine.CloseTelephony();
-    modem.write("quit\n");
-    modem.waitForFinished(2000);
+    rig.engine.CloseTelephony();
     return 0;
 }

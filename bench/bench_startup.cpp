@@ -10,23 +10,21 @@
 #include "support/FakeLineApi.h"
 #include "support/FakeSoundPlayer.h"
 #include "support/FakeWaveOut.h"
+#include "support/ListFolder.h"
+#include "support/TestFolders.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDate>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 void writeFile(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size()) {
+    if (!WriteFileBytes(path, data)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         std::exit(1);
     }
@@ -45,9 +43,7 @@ double residentMb() {
 
 void prepare(const QString& root) {
     const QString app = root + QStringLiteral("/app");
-    QDir().mkpath(app + QStringLiteral("/LogFiles"));
     // Settings are kept under the executable's name.
-    QDir().mkpath(QFileInfo(SettingsFilePath()).path());
     writeFile(SettingsFilePath(), "[Config]\nLine0=1\n\n[Modem]\nLine0=Voice Modem  [28]\n");
 
     QByteArray log;
@@ -59,12 +55,10 @@ void prepare(const QString& root) {
                   QStringLiteral(".txt"),
               log);
 
-    QByteArray publicList(50000 * 8, '\0');
-    for (int i = 0; i < 50000; ++i) {
-        const double v = 8005000000.0 + i;
-        std::memcpy(publicList.data() + i * 8, &v, 8);
-    }
-    writeFile(app + QStringLiteral("/public.tel"), publicList);
+    std::vector<double> publicList;
+    for (int i = 0; i < 50000; ++i)
+        publicList.push_back(8005000000.0 + i);
+    writeFile(app + QStringLiteral("/public.tel"), PublicBytes(publicList));
     QByteArray privateList;
     for (int i = 0; i < 10000; ++i)
         privateList += QByteArray("Name " + QByteArray::number(i)).leftJustified(30, ' ') +
@@ -76,8 +70,7 @@ void prepare(const QString& root) {
 int main(int argc, char** argv) {
     QTemporaryDir dir;
     // The settings file is resolved once per process: the folders are set before Qt starts.
-    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("HUSHWIRE_APPFOLDER", (dir.path() + QStringLiteral("/app")).toLocal8Bit());
+    UseFoldersUnder(dir.path());
     QApplication qapp(argc, argv);
     prepare(dir.path());
     QtEventLoop loop;

@@ -2,6 +2,7 @@
 // lines at start-up, and running on without a file when the file cannot be written.
 #include "calllog/CallLog.h"
 #include "platform/time/VirtualTime.h"
+#include "support/Files.h"
 #include "support/ListStub.h"
 #include "support/MessageRecorder.h"
 
@@ -13,18 +14,6 @@
 
 class TestCallLog : public QObject {
     Q_OBJECT
-
-private:
-    static QByteArray readAll(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static void writeFile(const QString& path, const QByteArray& data) {
-        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(data);
-    }
 
 private Q_SLOTS:
     void initTestCase() { std::setlocale(LC_TIME, "C"); }
@@ -58,8 +47,8 @@ private Q_SLOTS:
                                           u"CallerID:5551234567 [JOHN DOE]  <15:04:05>"_qs}));
         QCOMPARE(list.currentIndex(), 1);
         // Flushed line by line: readable while the log still holds the file open.
-        QCOMPARE(readAll(path), QByteArray("Line0 is ready  <15:04:05>\r\n"
-                                           "CallerID:5551234567 [JOHN DOE]  <15:04:05>\r\n"));
+        QCOMPARE(ReadFileBytes(path), QByteArray("Line0 is ready  <15:04:05>\r\n"
+                                                 "CallerID:5551234567 [JOHN DOE]  <15:04:05>\r\n"));
         QVERIFY(messages.messages().isEmpty());
     }
 
@@ -72,7 +61,7 @@ private Q_SLOTS:
             QByteArray("Line0 Ring...  <09:00:00>\r\n") + binary + "lf only\n" + "lone cr\r";
         // Long enough that its CR LF straddles the end of the first megabyte.
         const QByteArray longLine((1 << 20) - head.size() - 1, 'x');
-        writeFile(path, head + longLine + "\r\n\r\nno line end");
+        QVERIFY(WriteFileBytes(path, head + longLine + "\r\n\r\nno line end"));
         VirtualTime time;
         bool pendingRan = false;
         time.post([&] { pendingRan = true; });
@@ -92,7 +81,7 @@ private Q_SLOTS:
 
         log.AddLogLine(u"Line0 is ready"_qs);
         QCOMPARE(list.currentIndex(), 7);
-        QVERIFY(readAll(path).endsWith("no line endLine0 is ready  <15:04:05>\r\n"));
+        QVERIFY(ReadFileBytes(path).endsWith("no line endLine0 is ready  <15:04:05>\r\n"));
     }
 
     void fileIsNamedForTheStartDay() {
@@ -104,7 +93,7 @@ private Q_SLOTS:
         time.advance(2 * 60 * 1000);
         log.AddLogLine(u"Line1 Ring..."_qs);
         QCOMPARE(list.item(0), u"Line1 Ring...  <00:01:00>"_qs);
-        QCOMPARE(readAll(app.filePath(u"LogFiles/26-12-06.txt"_qs)),
+        QCOMPARE(ReadFileBytes(app.filePath(u"LogFiles/26-12-06.txt"_qs)),
                  QByteArray("Line1 Ring...  <00:01:00>\r\n"));
         QVERIFY(!QFile::exists(app.filePath(u"LogFiles/26-12-07.txt"_qs)));
     }
@@ -118,10 +107,11 @@ private Q_SLOTS:
         log.AddLogLine(u"one"_qs);
         log.CloseDailyLog();
         QVERIFY(!log.isFileOpen());
-        QCOMPARE(readAll(log.DailyLogPath()), QByteArray("one  <15:04:05>\r\n"));
+        QCOMPARE(ReadFileBytes(log.DailyLogPath()), QByteArray("one  <15:04:05>\r\n"));
         log.ReopenDailyLog();
         log.AddLogLine(u"two"_qs);
-        QCOMPARE(readAll(log.DailyLogPath()), QByteArray("one  <15:04:05>\r\ntwo  <15:04:05>\r\n"));
+        QCOMPARE(ReadFileBytes(log.DailyLogPath()),
+                 QByteArray("one  <15:04:05>\r\ntwo  <15:04:05>\r\n"));
     }
 
     // Whatever stops the file, the user hears of it once and the list keeps every line.
@@ -138,7 +128,7 @@ private Q_SLOTS:
         const QString logFile = root.filePath(u"LogFiles/26-12-06.txt"_qs);
         if (setup == u"appfolder is a file"_qs) {
             app = root.filePath(u"plain"_qs);
-            writeFile(app, "not a folder");
+            QVERIFY(WriteFileBytes(app, "not a folder"));
         } else if (setup == u"log file is a folder"_qs) {
             QVERIFY(QDir().mkpath(logFile));
         } else {

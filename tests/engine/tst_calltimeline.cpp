@@ -1,6 +1,7 @@
 // Whole calls in virtual time: blocked calls with their message, unanswered calls, modes,
 // two lines at once, notices in odd orders and failing telephony operations.
 #include "support/EngineHarness.h"
+#include "support/WavWriter.h"
 
 #include <QTest>
 
@@ -93,7 +94,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("present");
         QTest::addColumn<uint32_t>("failOpen");
         QTest::addColumn<QString>("reason");
-        QByteArray zeroChannels = MakeWaveFile(500);
+        QByteArray zeroChannels = wavwriter::ToneWav(500);
         zeroChannels[22] = 0;
         zeroChannels[32] = 0;
         const QString damaged = u"the WAV file is damaged or incomplete"_qs;
@@ -101,11 +102,12 @@ private Q_SLOTS:
         QTest::newRow("missing") << QByteArray() << false << 0u << u"the file is missing"_qs;
         QTest::newRow("garbage") << QByteArray("this is not a wave file at all") << true << 0u
                                  << notWave;
-        QTest::newRow("truncated header") << MakeWaveFile(500).left(30) << true << 0u << damaged;
+        QTest::newRow("truncated header")
+            << wavwriter::ToneWav(500).left(30) << true << 0u << damaged;
         QTest::newRow("no channels, no block size") << zeroChannels << true << 0u << damaged;
         QTest::newRow("empty") << QByteArray() << true << 0u << notWave;
         QTest::newRow("format the line cannot play")
-            << MakeWaveFile(500) << true << wave::WAVERR_BADFORMAT
+            << wavwriter::ToneWav(500) << true << wave::WAVERR_BADFORMAT
             << u"its sound format cannot be played (save it as PCM WAV, 8 or 16 bit, mono or "
                u"stereo)"_qs;
     }

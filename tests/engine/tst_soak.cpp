@@ -1,6 +1,7 @@
 // Ten thousand random calls over four lines in virtual time: random callers, hang-ups, digits,
 // duplicate notices and message files. Afterwards nothing may be left behind.
 #include "support/EngineHarness.h"
+#include "support/WavWriter.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -36,7 +37,7 @@ private Q_SLOTS:
         QRandomGenerator rng(20261207);
         const QList<QByteArray> numbers{
             "5551000001", "5551000002", "5551000003", "555-2000", "5559999999", "0123", ""};
-        const QList<QByteArray> messages{MakeWaveFile(400), MakeWaveFile(1200, 2, 16),
+        const QList<QByteArray> messages{wavwriter::ToneWav(400), wavwriter::ToneWav(1200, 2, 16),
                                          QByteArray("RIFF\xff\xff\xff\xffWAVEjunk"), QByteArray()};
         std::array<CallScript, 4> scripts;
         int offered = 0;

@@ -1,6 +1,7 @@
 #include "engine/Wave.h"
 
 #include "support/FakeWaveOut.h"
+#include "support/Files.h"
 #include "support/WavWriter.h"
 
 #include <QTemporaryDir>
@@ -16,7 +17,7 @@ private:
     int m_files = 0;
     QString write(const QByteArray& bytes) {
         const QString path = m_dir.filePath(QStringLiteral("f%1.wav").arg(++m_files));
-        if (!WriteFile(path, bytes))
+        if (!WriteFileBytes(path, bytes))
             qFatal("cannot write test file");
         return path;
     }

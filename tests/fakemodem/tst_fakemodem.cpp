@@ -1,4 +1,7 @@
 // The modem emulator driven the way the line service drives a modem: through a serial port.
+#include "support/FakeModem.h"
+#include "support/WavWriter.h"
+
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,35 +15,26 @@ namespace {
 constexpr char kDle = 0x10;
 
 // One emulator process and the serial port a client holds on it.
-class Emulator {
+class Emulator : public FakeModem {
 public:
-    ~Emulator() {
-        port.close();
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(3000);
-        }
-    }
+    ~Emulator() { port.close(); }
 
-    bool start(const QStringList& args) {
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(HW_BUILD_DIR "/hushwire-fakemodem"), args);
-        if (!process.waitForStarted(5000))
+    // Starts the emulator and opens its port. The system may hand out a terminal number whose
+    // lock another test's line service still holds (its emulator went away under it); that lock
+    // goes when the other test closes its line, so the open is tried again for a while.
+    bool start(const QStringList& args = {}) {
+        if (!FakeModem::start(args))
             return false;
-        QDeadlineTimer deadline(5000);
-        while (!process.canReadLine() && !deadline.hasExpired())
-            process.waitForReadyRead(100);
-        const QByteArray first = process.readLine().trimmed();
-        if (!first.startsWith("DEVICE "))
-            return false;
-        device = QString::fromLocal8Bit(first.mid(7));
         port.setPortName(device);
-        return port.open(QIODevice::ReadWrite);
-    }
-
-    void script(const QByteArray& lines) {
-        process.write(lines + '\n');
-        process.waitForBytesWritten(3000);
+        QDeadlineTimer deadline(5000);
+        while (!port.open(QIODevice::ReadWrite)) {
+            if (port.error() != QSerialPort::PermissionError || deadline.hasExpired()) {
+                qWarning("cannot open %s: %s", qPrintable(device), qPrintable(port.errorString()));
+                return false;
+            }
+            QTest::qWait(50);
+        }
+        return true;
     }
 
     // Reads until `text` has arrived; returns everything read so far and keeps the rest.
@@ -91,23 +85,9 @@ public:
         return std::exchange(buffer, {});
     }
 
-    QProcess process;
     QSerialPort port;
-    QString device;
     QByteArray buffer;
 };
-
-QByteArray WavChunk(const QByteArray& wav, const char* id) {
-    qsizetype pos = 12;
-    while (pos + 8 <= wav.size()) {
-        const quint32 size = quint8(wav[pos + 4]) | quint8(wav[pos + 5]) << 8 |
-                             quint8(wav[pos + 6]) << 16 | quint32(quint8(wav[pos + 7])) << 24;
-        if (wav.mid(pos, 4) == id)
-            return wav.mid(pos + 8, qsizetype(size));
-        pos += 8 + qsizetype(size) + qsizetype(size % 2);
-    }
-    return {};
-}
 
 } // namespace
 
@@ -215,7 +195,7 @@ void TestFakeModem::callerIdVariants() {
     QFETCH(QByteArrayList, expected);
 
     Emulator modem;
-    QVERIFY(modem.start({}));
+    QVERIFY(modem.start());
     modem.script(line + "\nsend END");
     QByteArrayList got = modem.readUntil("END\r\n").split('\n');
     for (QByteArray& l : got)
@@ -267,11 +247,9 @@ void TestFakeModem::playbackIsRecordedAndTakesRealTime() {
     QFETCH(int, formatTag);
     QFETCH(bool, signedSamples);
 
-    const QString wavPath = m_dir.filePath(QStringLiteral("play.wav"));
-    QFile::remove(wavPath);
     Emulator modem;
-    QVERIFY(
-        modem.start({QStringLiteral("--chipset"), chipset, QStringLiteral("--record"), wavPath}));
+    QVERIFY(modem.start({QStringLiteral("--chipset"), chipset}));
+    const QString& wavPath = modem.recordPath;
     modem.command("AT+FCLASS=8");
     modem.command("AT+VLS=1");
     QCOMPARE(modem.command("AT+VSM=" + format), QByteArray("\r\nOK\r\n"));
@@ -304,7 +282,7 @@ void TestFakeModem::playbackIsRecordedAndTakesRealTime() {
     QVERIFY(wav.open(QIODevice::ReadOnly));
     const QByteArray file = wav.readAll();
     QCOMPARE(file.left(4), QByteArray("RIFF"));
-    const QByteArray fmt = WavChunk(file, "fmt ");
+    const QByteArray fmt = wavwriter::ChunkOf(file, "fmt ");
     QVERIFY(fmt.size() >= 16);
     QCOMPARE(int(quint8(fmt[0])), formatTag);
     QCOMPARE(int(quint8(fmt[2])), 1);                          // mono
@@ -315,16 +293,16 @@ void TestFakeModem::playbackIsRecordedAndTakesRealTime() {
         for (char& c : expected)
             c = char(quint8(c) ^ 0x80);
     }
-    QCOMPARE(WavChunk(file, "data"), expected);
+    QCOMPARE(wavwriter::ChunkOf(file, "data"), expected);
 
     // Back in command mode.
     QCOMPARE(modem.command("ATH0"), QByteArray("\r\nOK\r\n"));
 }
 
 void TestFakeModem::cancelEndsPlaybackAtOnce() {
-    const QString wavPath = m_dir.filePath(QStringLiteral("cancel.wav"));
     Emulator modem;
-    QVERIFY(modem.start({QStringLiteral("--record"), wavPath}));
+    QVERIFY(modem.start());
+    const QString& wavPath = modem.recordPath;
     modem.command("AT+FCLASS=8");
     modem.command("AT+VLS=1");
     QCOMPARE(modem.command("AT+VTX"), QByteArray("\r\nCONNECT\r\n"));
@@ -338,13 +316,12 @@ void TestFakeModem::cancelEndsPlaybackAtOnce() {
     QCOMPARE(modem.command("AT"), QByteArray("\r\nOK\r\n"));
     QFile wav(wavPath);
     QVERIFY(wav.open(QIODevice::ReadOnly));
-    QCOMPARE(WavChunk(wav.readAll(), "data").size(), 80000);
+    QCOMPARE(wavwriter::ChunkOf(wav.readAll(), "data").size(), 80000);
 }
 
 void TestFakeModem::unplugClosesThePort() {
-    const QString logPath = m_dir.filePath(QStringLiteral("unplug.log"));
     Emulator modem;
-    QVERIFY(modem.start({QStringLiteral("--log"), logPath}));
+    QVERIFY(modem.start());
     QCOMPARE(modem.command("ATZ"), QByteArray("\r\nOK\r\n"));
     modem.script("unplug");
     QVERIFY(modem.process.waitForFinished(3000));
@@ -354,7 +331,7 @@ void TestFakeModem::unplugClosesThePort() {
     modem.port.waitForReadyRead(200);
     QVERIFY(modem.port.error() != QSerialPort::NoError || !QFile::exists(modem.device));
 
-    QFile log(logPath);
+    QFile log(modem.logPath);
     QVERIFY(log.open(QIODevice::ReadOnly));
     const QByteArrayList lines = log.readAll().split('\n');
     QVERIFY(lines.size() > 3);

@@ -5,6 +5,7 @@
 #include "settings/ui/frmSetup.h"
 #include "support/EngineHarness.h"
 #include "support/MessageRecorder.h"
+#include "support/TestFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,9 +42,7 @@ class TestBadSettings : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
-        qputenv("HUSHWIRE_APPFOLDER", QFile::encodeName(m_dir.filePath(QStringLiteral("app"))));
-        QDir().mkpath(m_dir.filePath(QStringLiteral("app")));
+        UseFoldersUnder(m_dir.path());
     }
 
     void setupWindowLoadsDefaults_data() {

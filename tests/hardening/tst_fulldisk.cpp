@@ -15,6 +15,7 @@
 #include "lists/ui/PublicShareActions.h"
 #include "platform/time/VirtualTime.h"
 #include "settings/SettingsStore.h"
+#include "support/Files.h"
 #include "support/ListStub.h"
 #include "support/MessageRecorder.h"
 #include "ui/UrlOpener.h"
@@ -29,11 +30,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 bool run(const QString& program, const QStringList& args) {
     QProcess p;
@@ -105,7 +101,7 @@ private Q_SLOTS:
                  qPrintable(messages.texts().first()));
         QCOMPARE(list.count(), 201);
         // The line written before the disk filled is still in the file.
-        const QByteArray kept = readAll(log.DailyLogPath());
+        const QByteArray kept = ReadFileBytes(log.DailyLogPath());
         QVERIFY2(kept.startsWith("Line0 is ready  <"), kept.left(80).constData());
         freeSpace();
         log.AddLogLine(QStringLiteral("after"));
@@ -120,7 +116,7 @@ private Q_SLOTS:
         QDir().mkpath(disk(QStringLiteral("app2")));
         QVERIFY(SaveSettingLogged(QStringLiteral("Config"), QStringLiteral("PIN"),
                                   QStringLiteral("1234")));
-        const QByteArray settingsBefore = readAll(SettingsFilePath());
+        const QByteArray settingsBefore = ReadFileBytes(SettingsFilePath());
         QVERIFY(!settingsBefore.isEmpty());
         fill();
 
@@ -130,7 +126,7 @@ private Q_SLOTS:
         QCOMPARE(messages.texts().size(), 1);
         QVERIFY(messages.texts().first().contains(QLatin1String("Config/Big")));
         QVERIFY(messages.texts().first().contains(QLatin1String("disk is full")));
-        QCOMPARE(readAll(SettingsFilePath()), settingsBefore);
+        QCOMPARE(ReadFileBytes(SettingsFilePath()), settingsBefore);
         QCOMPARE(ReadSetting(QStringLiteral("Config"), QStringLiteral("PIN")),
                  QStringLiteral("1234"));
 
@@ -163,8 +159,8 @@ private Q_SLOTS:
         QVERIFY(RewritePrivateFile(
             folder + QStringLiteral("/private.txt"),
             {MakePrivateEntry(QStringLiteral("Mum"), QStringLiteral("5551112222"))}, nullptr));
-        const QByteArray publicBefore = readAll(folder + QStringLiteral("/public.tel"));
-        const QByteArray privateBefore = readAll(folder + QStringLiteral("/private.txt"));
+        const QByteArray publicBefore = ReadFileBytes(folder + QStringLiteral("/public.tel"));
+        const QByteArray privateBefore = ReadFileBytes(folder + QStringLiteral("/private.txt"));
         const QString pnd = m_dir.filePath(QStringLiteral("update.pnd"));
         {
             QFile f(pnd);
@@ -190,7 +186,7 @@ private Q_SLOTS:
         QCOMPARE(messages.texts().size(), 1);
         QVERIFY2(messages.texts().first().contains(QLatin1String("Nothing was imported")),
                  qPrintable(messages.texts().first()));
-        QCOMPARE(readAll(folder + QStringLiteral("/public.tel")), publicBefore);
+        QCOMPARE(ReadFileBytes(folder + QStringLiteral("/public.tel")), publicBefore);
         QCOMPARE(window->list()->count(), 1000);
         QCOMPARE(lists.publicCount(), 1000);
 
@@ -202,7 +198,7 @@ private Q_SLOTS:
                                       MakePrivateEntry(QStringLiteral("X"), QStringLiteral("1"))),
             &error));
         QVERIFY(error.contains(QLatin1String("private.txt")));
-        QCOMPARE(readAll(folder + QStringLiteral("/private.txt")), privateBefore);
+        QCOMPARE(ReadFileBytes(folder + QStringLiteral("/private.txt")), privateBefore);
 
         // The share file.
         messages.clear();

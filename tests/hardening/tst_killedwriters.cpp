@@ -8,6 +8,7 @@
 #include "settings/SettingsStore.h"
 #include "support/ListFolder.h"
 #include "support/MessageRecorder.h"
+#include "support/TestFolders.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -99,9 +100,7 @@ class TestKilledWriters : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
-        qputenv("HUSHWIRE_APPFOLDER", QFile::encodeName(m_dir.filePath(QStringLiteral("app"))));
-        QDir().mkpath(m_dir.filePath(QStringLiteral("app")));
+        UseFoldersUnder(m_dir.path());
     }
 
     void publicListRewrite() {

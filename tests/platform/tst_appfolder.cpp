@@ -1,26 +1,13 @@
 // Which folder holds the program's data: an override, the executable's own folder (a portable
 // copy), or the user's data folder for an installed program, stocked with the sound files.
 #include "platform/AppFolder.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <unistd.h>
-
-namespace {
-void writeFile(const QString& path, const QByteArray& data) {
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
 
 class TestAppFolder : public QObject {
     Q_OBJECT
@@ -76,15 +63,15 @@ private Q_SLOTS:
     void userFolderGetsCopiesOfTheSounds() {
         QTemporaryDir root;
         const QString share = root.filePath(u"share/hushwire"_qs);
-        writeFile(share + u"/donotcall.wav"_qs, "message");
-        writeFile(share + u"/ring.wav"_qs, "ring");
+        QVERIFY(WriteFileBytes(share + u"/donotcall.wav"_qs, "message"));
+        QVERIFY(WriteFileBytes(share + u"/ring.wav"_qs, "ring"));
         QFile::setPermissions(share + u"/ring.wav"_qs, QFile::ReadOwner | QFile::ReadOther);
         const QString folder = root.filePath(u"data/hushwire"_qs);
-        writeFile(folder + u"/donotcall.wav"_qs, "my own message");
+        QVERIFY(WriteFileBytes(folder + u"/donotcall.wav"_qs, "my own message"));
 
         QVERIFY(PrepareUserDataFolder(folder, share));
-        QCOMPARE(readAll(folder + u"/donotcall.wav"_qs), QByteArray("my own message"));
-        QCOMPARE(readAll(folder + u"/ring.wav"_qs), QByteArray("ring"));
+        QCOMPARE(ReadFileBytes(folder + u"/donotcall.wav"_qs), QByteArray("my own message"));
+        QCOMPARE(ReadFileBytes(folder + u"/ring.wav"_qs), QByteArray("ring"));
         QVERIFY(QFile::permissions(folder + u"/ring.wav"_qs) & QFile::WriteOwner);
         // Missing source files are not an error; an impossible folder is.
         QVERIFY(PrepareUserDataFolder(root.filePath(u"other"_qs), root.filePath(u"none"_qs)));

@@ -1,6 +1,7 @@
 #include "platform/audio/Mmio.h"
 #include "platform/audio/WaveFile.h"
 
+#include "support/Files.h"
 #include "support/WavWriter.h"
 
 #include <QTemporaryDir>
@@ -15,7 +16,7 @@ private:
     QTemporaryDir m_dir;
     QString write(const QString& name, const QByteArray& bytes) {
         const QString path = m_dir.filePath(name);
-        if (!WriteFile(path, bytes))
+        if (!WriteFileBytes(path, bytes))
             qFatal("cannot write test file");
         return path;
     }

@@ -4,37 +4,13 @@
 #include "platform/audio/pc/QtSoundPlayer.h"
 
 #include "support/FakeWaveOut.h"
+#include "support/Files.h"
 #include "support/WavWriter.h"
+#include "support/WavePlayback.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-WaveFormatEx Pcm16Mono8k() {
-    WaveFormatEx f;
-    f.wFormatTag = wave::WAVE_FORMAT_PCM;
-    f.nChannels = 1;
-    f.nSamplesPerSec = 8000;
-    f.wBitsPerSample = 16;
-    f.nBlockAlign = 2;
-    f.nAvgBytesPerSec = 16000;
-    return f;
-}
-
-struct Recorder {
-    QList<uint32_t> messages;
-    QList<WaveOutHandle> handles;
-    WaveOutCallback callback() {
-        return [this](WaveOutHandle h, uint32_t msg, uintptr_t, uintptr_t, uintptr_t) {
-            handles.append(h);
-            messages.append(msg);
-        };
-    }
-};
-
-} // namespace
 
 // Runs with whatever audio the machine has; headless machines have none, and every path must
 // still end on its own.
@@ -44,8 +20,8 @@ class TestPcAudio : public QObject {
 private Q_SLOTS:
     void pcOutputCompletesWithOrWithoutADevice() {
         PcWaveOut out;
-        Recorder rec;
-        const WaveFormatEx f = Pcm16Mono8k();
+        WaveOutRecorder rec;
+        const WaveFormatEx f = wavwriter::Format(1, 8000, 16);
         WaveOutHandle h = 0;
         QCOMPARE(out.waveOutOpen(&h, 0, &f, rec.callback(), 0, 0), wave::MMSYSERR_BADDEVICEID);
         WaveFormatEx bad = f;
@@ -80,8 +56,8 @@ private Q_SLOTS:
 
     void resetEndsPlaybackAtOnce() {
         PcWaveOut out;
-        Recorder rec;
-        const WaveFormatEx f = Pcm16Mono8k();
+        WaveOutRecorder rec;
+        const WaveFormatEx f = wavwriter::Format(1, 8000, 16);
         WaveOutHandle h = 0;
         QCOMPARE(out.waveOutOpen(&h, -1, &f, rec.callback(), 0, 0), 0u);
         const QByteArray samples(16000 * 30, '\0'); // 30 s
@@ -102,7 +78,7 @@ private Q_SLOTS:
     void messageOnTheWaveMapperEnds() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("m.wav"));
-        QVERIFY(wavwriter::WriteFile(
+        QVERIFY(WriteFileBytes(
             path, wavwriter::PcmWav(2, 22050, 16, wavwriter::Sine(2, 22050, 16, 2205, 440))));
         FileMmio mmio;
         PcWaveOut pc;
@@ -124,8 +100,8 @@ private Q_SLOTS:
         FakeWaveOut pc;
         FakeWaveOut modem;
         RoutingWaveOut r(pc, &modem);
-        Recorder rec;
-        const WaveFormatEx f = Pcm16Mono8k();
+        WaveOutRecorder rec;
+        const WaveFormatEx f = wavwriter::Format(1, 8000, 16);
         WaveOutHandle a = 0;
         WaveOutHandle b = 0;
         QCOMPARE(r.waveOutOpen(&a, -1, &f, rec.callback(), 0, 0), 0u);

@@ -2,6 +2,7 @@
 #include "platform/audio/pc/QtSoundPlayer.h"
 
 #include "support/WavWriter.h"
+#include "support/WavePlayback.h"
 
 #include <QAudioDevice>
 #include <QElapsedTimer>
@@ -21,23 +22,6 @@ private:
     QProcess m_server;
     WaveFormatEx m_format;
     QByteArray m_samples;
-
-    struct Device {
-        PcWaveOut out;
-        WaveOutHandle h = 0;
-        WaveHdr hdr;
-        QList<uint32_t> messages;
-    };
-    void openAndWrite(Device& d, const QByteArray& samples) {
-        auto cb = [&d](WaveOutHandle, uint32_t msg, uintptr_t, uintptr_t, uintptr_t) {
-            d.messages.append(msg);
-        };
-        QCOMPARE(d.out.waveOutOpen(&d.h, -1, &m_format, cb, 0, wave::CALLBACK_FUNCTION), 0u);
-        d.hdr.lpData = reinterpret_cast<const uint8_t*>(samples.constData());
-        d.hdr.dwBufferLength = static_cast<uint32_t>(samples.size());
-        QCOMPARE(d.out.waveOutPrepareHeader(d.h, &d.hdr, wave::kHeaderSize), 0u);
-        QCOMPARE(d.out.waveOutWrite(d.h, &d.hdr, wave::kHeaderSize), 0u);
-    }
 
 private Q_SLOTS:
     void initTestCase() {
@@ -63,12 +47,7 @@ private Q_SLOTS:
         qputenv("PULSE_SERVER", QByteArray("unix:") + socket.toLocal8Bit());
         QVERIFY(!QMediaDevices::defaultAudioOutput().isNull());
 
-        m_format.wFormatTag = wave::WAVE_FORMAT_PCM;
-        m_format.nChannels = 1;
-        m_format.nSamplesPerSec = 8000;
-        m_format.wBitsPerSample = 16;
-        m_format.nBlockAlign = 2;
-        m_format.nAvgBytesPerSec = 16000;
+        m_format = wavwriter::Format(1, 8000, 16);
         m_samples = wavwriter::Sine(1, 8000, 16, 4000, 440); // 500 ms
     }
 
@@ -81,28 +60,28 @@ private Q_SLOTS:
     }
 
     void bufferPlaysToTheEnd() {
-        Device d;
+        PcWaveOut out;
+        WavePlayback d(out);
         QElapsedTimer t;
         t.start();
-        openAndWrite(d, m_samples);
-        QTRY_VERIFY_WITH_TIMEOUT(d.messages.contains(wave::WOM_DONE), 5000);
+        QCOMPARE(d.start(-1, m_format, m_samples), 0u);
+        QTRY_VERIFY_WITH_TIMEOUT(d.rec.done() > 0, 5000);
         // Played, not given up on: the stall allowance would take 3.5 s.
         QVERIFY2(t.elapsed() >= 400 && t.elapsed() < 2500,
                  qPrintable(QString::number(t.elapsed())));
-        d.out.waveOutUnprepareHeader(d.h, &d.hdr, wave::kHeaderSize);
-        QCOMPARE(d.out.waveOutClose(d.h), 0u);
+        QVERIFY(d.stop());
     }
 
     void resetStopsAPlayingBuffer() {
-        Device d;
+        PcWaveOut out;
+        WavePlayback d(out);
         const QByteArray longer(16000 * 20, '\0');
-        openAndWrite(d, longer);
+        QCOMPARE(d.start(-1, m_format, longer), 0u);
         QTest::qWait(300);
-        QVERIFY(!d.messages.contains(wave::WOM_DONE));
-        QCOMPARE(d.out.waveOutReset(d.h), 0u);
-        QCOMPARE(d.messages.count(wave::WOM_DONE), 1);
-        d.out.waveOutUnprepareHeader(d.h, &d.hdr, wave::kHeaderSize);
-        QCOMPARE(d.out.waveOutClose(d.h), 0u);
+        QCOMPARE(d.rec.done(), 0);
+        QCOMPARE(d.out.waveOutReset(d.handle), 0u);
+        QCOMPARE(d.rec.done(), 1);
+        QVERIFY(d.stop());
     }
 
     void soundPlayerPlaysAndEnds() {
@@ -116,15 +95,15 @@ private Q_SLOTS:
 
     // Last: the server goes away in the middle of a sound, as when the sound system restarts.
     void serverLostMidPlayStillCompletes() {
-        Device d;
+        PcWaveOut out;
+        WavePlayback d(out);
         const QByteArray twoSeconds = wavwriter::Sine(1, 8000, 16, 16000, 440);
-        openAndWrite(d, twoSeconds);
+        QCOMPARE(d.start(-1, m_format, twoSeconds), 0u);
         QTest::qWait(300);
         m_server.kill();
         m_server.waitForFinished(3000);
-        QTRY_VERIFY_WITH_TIMEOUT(d.messages.contains(wave::WOM_DONE), 8000);
-        d.out.waveOutUnprepareHeader(d.h, &d.hdr, wave::kHeaderSize);
-        QCOMPARE(d.out.waveOutClose(d.h), 0u);
+        QTRY_VERIFY_WITH_TIMEOUT(d.rec.done() > 0, 8000);
+        QVERIFY(d.stop());
     }
 };
 

@@ -8,17 +8,6 @@
 
 namespace {
 
-WaveFormatEx Pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-    WaveFormatEx f;
-    f.wFormatTag = wave::WAVE_FORMAT_PCM;
-    f.nChannels = channels;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = bits;
-    f.nBlockAlign = static_cast<uint16_t>(channels * bits / 8);
-    f.nAvgBytesPerSec = rate * f.nBlockAlign;
-    return f;
-}
-
 QByteArray Convert(const WaveFormatEx& f, const QByteArray& d, ModemVoiceFormat t) {
     return ConvertForModem(f, reinterpret_cast<const uint8_t*>(d.constData()),
                            static_cast<size_t>(d.size()), t);
@@ -80,16 +69,17 @@ private Q_SLOTS:
 
     void eightKiloHertzMonoPassesThrough() {
         const QByteArray in = wavwriter::Sine(1, 8000, 8, 800, 300);
-        QCOMPARE(Convert(Pcm(1, 8000, 8), in, ModemVoiceFormat::Linear8Unsigned), in);
+        QCOMPARE(Convert(wavwriter::Format(1, 8000, 8), in, ModemVoiceFormat::Linear8Unsigned), in);
         // 16-bit keeps its high byte, shifted to unsigned.
         QByteArray s16;
         for (int v : {0, 256, -256, 32767, -32768, 127}) {
             s16.append(static_cast<char>(v & 0xFF));
             s16.append(static_cast<char>((v >> 8) & 0xFF));
         }
-        const QByteArray out = Convert(Pcm(1, 8000, 16), s16, ModemVoiceFormat::Linear8Unsigned);
+        const QByteArray out =
+            Convert(wavwriter::Format(1, 8000, 16), s16, ModemVoiceFormat::Linear8Unsigned);
         QCOMPARE(out, QByteArray("\x80\x81\x7f\xff\x00\x80", 6));
-        const QByteArray mu = Convert(Pcm(1, 8000, 16), s16, ModemVoiceFormat::MuLaw);
+        const QByteArray mu = Convert(wavwriter::Format(1, 8000, 16), s16, ModemVoiceFormat::MuLaw);
         QCOMPARE(static_cast<uint8_t>(mu[0]), LinearToMuLaw(0));
         QCOMPARE(static_cast<uint8_t>(mu[3]), LinearToMuLaw(32767));
     }
@@ -99,7 +89,8 @@ private Q_SLOTS:
         QByteArray in;
         for (int i = 0; i < 10; ++i)
             in.append("\xff\x01\xc0\xc0", 4);
-        const QByteArray out = Convert(Pcm(2, 8000, 8), in, ModemVoiceFormat::Linear8Unsigned);
+        const QByteArray out =
+            Convert(wavwriter::Format(2, 8000, 8), in, ModemVoiceFormat::Linear8Unsigned);
         QCOMPARE(out.size(), 20);
         QCOMPARE(static_cast<uint8_t>(out[0]), uint8_t(0x80));
         QCOMPARE(static_cast<uint8_t>(out[1]), uint8_t(0xc0));
@@ -122,7 +113,7 @@ private Q_SLOTS:
         QFETCH(int, channels);
         const int frames = rate; // one second
         const QByteArray in = wavwriter::Sine(channels, rate, bits, frames, 500);
-        const WaveFormatEx f = Pcm(channels, rate, bits);
+        const WaveFormatEx f = wavwriter::Format(channels, rate, bits);
         const QByteArray out = Convert(f, in, ModemVoiceFormat::Linear8Unsigned);
         QVERIFY(std::abs(out.size() - 8000) <= 1);
         QVERIFY(std::abs(CrossingHz(out) - 500.0) < 10.0); // pitch kept
@@ -135,14 +126,17 @@ private Q_SLOTS:
 
     void unsupportedInputGivesNothing() {
         const QByteArray in(100, '\x10');
-        WaveFormatEx f = Pcm(1, 8000, 8);
+        WaveFormatEx f = wavwriter::Format(1, 8000, 8);
         f.wFormatTag = 3; // float
         QVERIFY(Convert(f, in, ModemVoiceFormat::MuLaw).isEmpty());
-        QVERIFY(Convert(Pcm(3, 8000, 8), in, ModemVoiceFormat::MuLaw).isEmpty());
-        QVERIFY(Convert(Pcm(1, 8000, 24), in, ModemVoiceFormat::MuLaw).isEmpty());
-        QVERIFY(Convert(Pcm(1, 0, 8), in, ModemVoiceFormat::MuLaw).isEmpty());
-        QVERIFY(Convert(Pcm(2, 8000, 16), QByteArray(3, '\0'), ModemVoiceFormat::MuLaw).isEmpty());
-        QVERIFY(ConvertForModem(Pcm(1, 8000, 8), nullptr, 10, ModemVoiceFormat::MuLaw).isEmpty());
+        QVERIFY(Convert(wavwriter::Format(3, 8000, 8), in, ModemVoiceFormat::MuLaw).isEmpty());
+        QVERIFY(Convert(wavwriter::Format(1, 8000, 24), in, ModemVoiceFormat::MuLaw).isEmpty());
+        QVERIFY(Convert(wavwriter::Format(1, 0, 8), in, ModemVoiceFormat::MuLaw).isEmpty());
+        QVERIFY(
+            Convert(wavwriter::Format(2, 8000, 16), QByteArray(3, '\0'), ModemVoiceFormat::MuLaw)
+                .isEmpty());
+        QVERIFY(ConvertForModem(wavwriter::Format(1, 8000, 8), nullptr, 10, ModemVoiceFormat::MuLaw)
+                    .isEmpty());
     }
 };
 

@@ -3,6 +3,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
 #include "support/EngineHarness.h"
+#include "support/TestFolders.h"
 
 #include "platform/telephony/LineStructs.h"
 
@@ -77,9 +78,7 @@ class TestSetup : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toUtf8());
-        qputenv("HUSHWIRE_APPFOLDER", (m_dir.path() + QStringLiteral("/app")).toUtf8());
-        QDir().mkpath(m_dir.path() + QStringLiteral("/app"));
+        UseFoldersUnder(m_dir.path());
     }
     void init() {
         QFile::remove(SettingsFilePath());

@@ -16,6 +16,7 @@
 #include "support/FakeSoundPlayer.h"
 #include "support/FakeWaveOut.h"
 #include "support/MessageRecorder.h"
+#include "support/TestFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,9 +31,7 @@ namespace {
 // One isolated program: its own settings and data folder, one voice modem on device 0.
 struct Rig {
     explicit Rig(const QByteArray& settings) {
-        qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
-        qputenv("HUSHWIRE_APPFOLDER", app().toLocal8Bit());
-        QDir().mkpath(app());
+        UseFoldersUnder(dir.path());
         QDir().mkpath(QFileInfo(SettingsFilePath()).path());
         QFile conf(SettingsFilePath());
         if (conf.open(QIODevice::WriteOnly))

@@ -5,32 +5,8 @@
 
 #include <QFile>
 
-QStringList LogRecorder::texts() const {
-    QStringList result;
-    for (const Line& l : lines)
-        result.append(l.text);
-    return result;
-}
-
-qint64 LogRecorder::timeOf(const QString& text) const {
-    for (const Line& l : lines) {
-        if (l.text == text)
-            return l.ms;
-    }
-    return -1;
-}
-
-QByteArray MakeWaveFile(int ms, int channels, int bits, int rate) {
-    const int blockAlign = channels * bits / 8;
-    const qsizetype dataSize = qsizetype(qint64(rate) * ms / 1000 * blockAlign);
-    QByteArray samples(dataSize, Qt::Uninitialized);
-    for (qsizetype i = 0; i < dataSize; ++i)
-        samples[i] = char(bits == 8 ? 128 + ((i / 8) % 2 ? 40 : -40) : (i % 2 ? 0x10 : 0));
-    return wavwriter::PcmWav(uint16_t(channels), uint32_t(rate), uint16_t(bits), samples);
-}
-
 EngineHarness::EngineHarness(int deviceCount)
-    : line(time, deviceCount), wave(mmio, waveOut), sound(time), log(time) {
+    : line(time, deviceCount), wave(mmio, waveOut), sound(time), log(&time) {
     line.clock = [this] { return time.elapsedMs(); };
     lists = std::make_unique<PhoneLists>(m_dir.path());
     lists->LoadPhoneLists();
@@ -57,7 +33,7 @@ LineDevices EngineHarness::lineDevices() {
 }
 
 void EngineHarness::writeMessage(int ms) {
-    writeMessageBytes(MakeWaveFile(ms));
+    writeMessageBytes(wavwriter::ToneWav(ms));
 }
 
 void EngineHarness::writeMessageBytes(const QByteArray& bytes) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "calllog/LogSink.h"
 #include "engine/CallScreener.h"
 #include "engine/Wave.h"
 #include "lists/PhoneLists.h"
@@ -10,32 +9,13 @@
 #include "support/FakeLineApi.h"
 #include "support/FakeSoundPlayer.h"
 #include "support/FakeWaveOut.h"
+#include "support/LogRecorder.h"
 #include "support/MessageRecorder.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 #include <vector>
-
-// Records the engine's log lines with the virtual time they were written at.
-class LogRecorder final : public LogSink {
-public:
-    explicit LogRecorder(const VirtualTime& time) : m_time(time) {}
-    struct Line {
-        qint64 ms;
-        QString text;
-    };
-    void AddLogLine(const QString& message) override {
-        lines.push_back({m_time.elapsedMs(), message});
-    }
-    QStringList texts() const;
-    qint64 timeOf(const QString& text) const; // first line with this text, or -1
-    void clear() { lines.clear(); }
-    std::vector<Line> lines;
-
-private:
-    const VirtualTime& m_time;
-};
 
 // Records the sounds played with the virtual time they started at.
 class TimedSoundPlayer final : public FakeSoundPlayer {
@@ -98,6 +78,3 @@ public:
     int endProgramCalls = 0;
     std::unique_ptr<CallScreener> engine;
 };
-
-// A PCM WAVE file: 8 kHz, 8-bit mono unless chosen otherwise.
-QByteArray MakeWaveFile(int ms, int channels = 1, int bits = 8, int rate = 8000);

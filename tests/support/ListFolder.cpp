@@ -18,16 +18,6 @@ QByteArray PrivateBytes(const std::vector<PrivateEntry>& entries) {
     return data;
 }
 
-QByteArray ReadFileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool WriteFileBytes(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size();
-}
-
 ListFolder::ListFolder() : lists(dir.path()), store(lists) {
     store.load();
 }

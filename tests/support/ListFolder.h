@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Files.h"
+
 #include "lists/ListStore.h"
 #include "lists/PhoneLists.h"
 #include "platform/time/VirtualTime.h"
@@ -11,10 +13,6 @@
 // The bytes of public.tel records or private.txt records holding these entries.
 QByteArray PublicBytes(const std::vector<double>& values);
 QByteArray PrivateBytes(const std::vector<PrivateEntry>& entries);
-// The whole content of a file, or nothing when it cannot be read.
-QByteArray ReadFileBytes(const QString& path);
-// Replaces a file's content; false when it cannot be written.
-bool WriteFileBytes(const QString& path, const QByteArray& data);
 
 // A temporary folder with the two list files, their tables and the store that writes them, and a
 // clock for whoever needs one (share file names).

@@ -54,8 +54,28 @@ QByteArray Riff(const QByteArray& chunks, int64_t riffSizeOverride) {
     return b;
 }
 
+WaveFormatEx Format(uint16_t channels, uint32_t rate, uint16_t bits) {
+    WaveFormatEx f;
+    f.wFormatTag = wave::WAVE_FORMAT_PCM;
+    f.nChannels = channels;
+    f.nSamplesPerSec = rate;
+    f.wBitsPerSample = bits;
+    f.nBlockAlign = static_cast<uint16_t>(channels * bits / 8);
+    f.nAvgBytesPerSec = rate * f.nBlockAlign;
+    return f;
+}
+
 QByteArray PcmWav(uint16_t channels, uint32_t rate, uint16_t bits, const QByteArray& samples) {
     return Riff(Chunk("fmt ", FmtBody(channels, rate, bits)) + Chunk("data", samples));
+}
+
+QByteArray ToneWav(int ms, int channels, int bits, int rate) {
+    const int blockAlign = channels * bits / 8;
+    const qsizetype dataSize = qsizetype(qint64(rate) * ms / 1000 * blockAlign);
+    QByteArray samples(dataSize, Qt::Uninitialized);
+    for (qsizetype i = 0; i < dataSize; ++i)
+        samples[i] = char(bits == 8 ? 128 + ((i / 8) % 2 ? 40 : -40) : (i % 2 ? 0x10 : 0));
+    return PcmWav(uint16_t(channels), uint32_t(rate), uint16_t(bits), samples);
 }
 
 QByteArray Sine(uint16_t channels, uint32_t rate, uint16_t bits, int frames, double hz,
@@ -73,10 +93,16 @@ QByteArray Sine(uint16_t channels, uint32_t rate, uint16_t bits, int frames, dou
     return b;
 }
 
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() &&
-           f.flush();
+QByteArray ChunkOf(const QByteArray& wav, const char* id) {
+    qsizetype pos = 12;
+    while (pos + 8 <= wav.size()) {
+        const quint32 size = quint8(wav[pos + 4]) | quint8(wav[pos + 5]) << 8 |
+                             quint8(wav[pos + 6]) << 16 | quint32(quint8(wav[pos + 7])) << 24;
+        if (wav.mid(pos, 4) == id)
+            return wav.mid(pos + 8, qsizetype(size));
+        pos += 8 + qsizetype(size) + qsizetype(size % 2);
+    }
+    return {};
 }
 
 QByteArray Samples(const QString& path) {

@@ -1,88 +1,15 @@
 // The modem line service against the project's modem emulator on a pseudo-terminal.
 
-#include "FakeModem.h"
+#include "support/ModemLineRig.h"
 
-#include "platform/telephony/LineStructs.h"
 #include "platform/telephony/modem/DeviceDiscovery.h"
-#include "platform/telephony/modem/ModemLineService.h"
 
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QtTest>
 
 #include <fcntl.h>
-#include <memory>
-#include <sys/resource.h>
 #include <unistd.h>
-
-namespace {
-
-ModemTimings FastTimings() {
-    ModemTimings t;
-    t.commandTimeoutMs = 1500;
-    return t;
-}
-
-// A line service with line device 0 opened on an emulated modem.
-struct Rig {
-    FakeModem modem;
-    std::unique_ptr<ModemLineService> service;
-    NoticeRecorder rec;
-    uint32_t app = 0;
-    uint32_t line = 0;
-
-    bool open(const QStringList& modemArgs = {}, ModemTimings timings = FastTimings()) {
-        if (!modem.start(modemArgs))
-            return false;
-        service = std::make_unique<ModemLineService>(QStringList{modem.device});
-        service->setTimings(timings);
-        uint32_t count = 0;
-        if (service->lineInitialize(&app, rec.callback(), QStringLiteral("Hushwire"), &count) !=
-                0 ||
-            count != 1)
-            return false;
-        if (service->lineOpen(app, 0, &line, ModemLineService::kApiVersion, 0, 0, 0x6, 0x8,
-                              nullptr) != 0)
-            return false;
-        // Set-up is over once caller ID was turned on (either dialect).
-        return QTest::qWaitFor(
-            [&] {
-                return modem.receivedContains(QStringLiteral("AT+VCID=1")) &&
-                       (modem.received().last().contains(QStringLiteral("CID=1")));
-            },
-            5000);
-    }
-
-    std::vector<uint8_t> callInfo(uint32_t call) {
-        std::vector<uint8_t> buf(lineabi::callinfo::kBufferSize);
-        lineabi::writeU32(buf.data(), 0, uint32_t(buf.size()));
-        if (service->lineGetCallInfo(call, buf.data()) != 0)
-            return {};
-        return buf;
-    }
-
-    QByteArray text(const std::vector<uint8_t>& buf, size_t sizeField, size_t offsetField) {
-        const uint32_t size = lineabi::readU32(buf.data(), sizeField);
-        const uint32_t offset = lineabi::readU32(buf.data(), offsetField);
-        if (size == 0 || offset + size > buf.size())
-            return {};
-        QByteArray t(reinterpret_cast<const char*>(buf.data() + offset), qsizetype(size));
-        return t.left(t.indexOf('\0'));
-    }
-
-    // Rings once, waits for the offer and answers it; returns the call handle (0 on failure).
-    uint32_t answeredCall() {
-        modem.script("ring");
-        if (!rec.waitForCallState(tapi::LINECALLSTATE_OFFERING))
-            return 0;
-        const uint32_t call = rec.offeredCall();
-        if (service->lineAnswer(call, "", 0) <= 0)
-            return 0;
-        return rec.waitForCallState(tapi::LINECALLSTATE_CONNECTED) ? call : 0;
-    }
-};
-
-} // namespace
 
 class TestModemLine : public QObject {
     Q_OBJECT
@@ -182,7 +109,7 @@ void TestModemLine::portsThatAreNoModemFail() {
     }
 
     // A modem another program holds is reported as busy, by name.
-    Rig rig;
+    ModemLineRig rig;
     QVERIFY(rig.open());
     ModemLineService other({rig.modem.device});
     QCOMPARE(other.lineInitialize(&app, rec.callback(), QStringLiteral("Hushwire"), &count), 0);
@@ -253,7 +180,7 @@ void TestModemLine::callerIdVariants() {
     QFETCH(uint32_t, flags);
     QFETCH(QByteArray, number);
     QFETCH(QByteArray, name);
-    Rig rig;
+    ModemLineRig rig;
     QVERIFY(rig.open({QStringLiteral("--chipset"), chipset}));
     rig.modem.script(script);
     QVERIFY(rig.rec.waitFor(tapi::LINE_CALLINFO));
@@ -276,7 +203,7 @@ void TestModemLine::callerIdVariants() {
 }
 
 void TestModemLine::ringsAndSilentEnd() {
-    Rig rig;
+    ModemLineRig rig;
     ModemTimings t = FastTimings();
     t.ringTimeoutMs = 700;
     QVERIFY(rig.open({}, t));
@@ -312,7 +239,7 @@ void TestModemLine::answerDigitsAndFarEndHangUp_data() {
 void TestModemLine::answerDigitsAndFarEndHangUp() {
     QFETCH(QString, chipset);
     QFETCH(QByteArray, hangUp);
-    Rig rig;
+    ModemLineRig rig;
     QStringList args{QStringLiteral("--chipset"), chipset};
     if (QByteArray(QTest::currentDataTag()).contains("echoing"))
         args << QStringLiteral("--echo");
@@ -364,7 +291,7 @@ void TestModemLine::answerDigitsAndFarEndHangUp() {
 }
 
 void TestModemLine::dropOfAnsweredCall() {
-    Rig rig;
+    ModemLineRig rig;
     QVERIFY(rig.open());
     const uint32_t call = rig.answeredCall();
     QVERIFY(call != 0);
@@ -385,7 +312,7 @@ void TestModemLine::dropOfAnsweredCall() {
 }
 
 void TestModemLine::dropOfUnansweredCallLeavesLineAlone() {
-    Rig rig;
+    ModemLineRig rig;
     QVERIFY(rig.open());
     rig.modem.script("ring\ncid NMBR=5550001111 NAME=UNLISTED");
     QVERIFY(rig.rec.waitFor(tapi::LINE_CALLINFO));
@@ -413,7 +340,7 @@ void TestModemLine::olderAnswerCommands_data() {
 void TestModemLine::olderAnswerCommands() {
     QFETCH(QByteArray, script);
     QFETCH(QString, offHook);
-    Rig rig;
+    ModemLineRig rig;
     QVERIFY(rig.open({QStringLiteral("--chipset"), QStringLiteral("legacy")}));
     if (!script.isEmpty())
         rig.modem.script(script);
@@ -433,7 +360,7 @@ void TestModemLine::olderAnswerCommands() {
 }
 
 void TestModemLine::callWaitingCallerIdIsNoCall() {
-    Rig rig;
+    ModemLineRig rig;
     ModemTimings t = FastTimings();
     t.heldCallerIdMs = 600;
     QVERIFY(rig.open({}, t));
@@ -490,7 +417,7 @@ void TestModemLine::twoModemsFromTheSettingsFile() {
 void TestModemLine::modemFaultsEndTheCall() {
     // The modem refuses every way of going off hook.
     {
-        Rig rig;
+        ModemLineRig rig;
         QVERIFY(rig.open());
         rig.modem.script("fail VLS\nfail ATA\nring");
         QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_OFFERING));
@@ -506,7 +433,7 @@ void TestModemLine::modemFaultsEndTheCall() {
     }
     // The modem stops answering altogether.
     {
-        Rig rig;
+        ModemLineRig rig;
         ModemTimings t = FastTimings();
         t.commandTimeoutMs = 400;
         QVERIFY(rig.open({}, t));
@@ -522,7 +449,7 @@ void TestModemLine::modemFaultsEndTheCall() {
 }
 
 void TestModemLine::unplugMidCall() {
-    Rig rig;
+    ModemLineRig rig;
     QVERIFY(rig.open());
     const uint32_t call = rig.answeredCall();
     QVERIFY(call != 0);
@@ -532,18 +459,15 @@ void TestModemLine::unplugMidCall() {
     QVERIFY(rig.service->lastError(0).contains(QLatin1String("went away")));
     // The program's own drop afterwards is harmless, and the event loop is not flooded.
     rig.service->lineDrop(call, "", 0);
-    rusage before{}, after{};
-    getrusage(RUSAGE_SELF, &before);
+    const long before = CpuMs();
     QTest::qWait(500);
-    getrusage(RUSAGE_SELF, &after);
-    const long usedMs = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) * 1000 +
-                        (after.ru_utime.tv_usec - before.ru_utime.tv_usec) / 1000;
+    const long usedMs = CpuMs() - before;
     QVERIFY2(usedMs < 200, qPrintable(QString::number(usedMs)));
     QCOMPARE(rig.service->lineClose(rig.line), 0);
 }
 
 void TestModemLine::garbageIsIgnored() {
-    Rig rig;
+    ModemLineRig rig;
     QVERIFY(rig.open());
     QByteArray junk = "raw \\xff\\xfe\\x01";
     junk += QByteArray(2000, 'Z');

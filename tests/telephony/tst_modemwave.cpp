@@ -1,17 +1,16 @@
 // Messages played down the line through the modem's voice channel, as the emulator hears them.
 
-#include "FakeModem.h"
+#include "support/ModemLineRig.h"
 #include "support/WavWriter.h"
+#include "support/WavePlayback.h"
 
 #include "platform/audio/PcmConvert.h"
-#include "platform/telephony/modem/ModemLineService.h"
 #include "platform/telephony/modem/ModemWaveOut.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
 
 #include <cmath>
-#include <memory>
 
 namespace {
 
@@ -26,50 +25,11 @@ QByteArray Sweep16(int samples) {
     return pcm;
 }
 
-WaveFormatEx Format16(uint32_t rate) {
-    WaveFormatEx f;
-    f.wFormatTag = wave::WAVE_FORMAT_PCM;
-    f.nChannels = 1;
-    f.nSamplesPerSec = rate;
-    f.wBitsPerSample = 16;
-    f.nBlockAlign = 2;
-    f.nAvgBytesPerSec = rate * 2;
-    return f;
-}
-
-struct Line {
-    FakeModem modem;
-    std::unique_ptr<ModemLineService> service;
-    NoticeRecorder rec;
-    uint32_t app = 0, line = 0, call = 0;
-
+// A line on an emulated modem of this chipset, with a call answered.
+struct Line : ModemLineRig {
+    uint32_t call = 0;
     bool answer(const QString& chipset) {
-        if (!modem.start({QStringLiteral("--chipset"), chipset}))
-            return false;
-        service = std::make_unique<ModemLineService>(QStringList{modem.device});
-        uint32_t count = 0;
-        service->lineInitialize(&app, rec.callback(), QStringLiteral("Hushwire"), &count);
-        if (service->lineOpen(app, 0, &line, ModemLineService::kApiVersion, 0, 0, 6, 8, nullptr))
-            return false;
-        modem.script("ring");
-        if (!rec.waitForCallState(tapi::LINECALLSTATE_OFFERING))
-            return false;
-        call = rec.offeredCall();
-        return service->lineAnswer(call, "", 0) > 0 &&
-               rec.waitForCallState(tapi::LINECALLSTATE_CONNECTED);
-    }
-};
-
-struct Completion {
-    int done = 0;
-    uintptr_t header = 0;
-    WaveOutCallback callback() {
-        return [this](WaveOutHandle, uint32_t msg, uintptr_t, uintptr_t p1, uintptr_t) {
-            if (msg == wave::WOM_DONE) {
-                ++done;
-                header = p1;
-            }
-        };
+        return open({QStringLiteral("--chipset"), chipset}) && (call = answeredCall()) != 0;
     }
 };
 
@@ -98,27 +58,21 @@ void TestModemWave::playedAudioMatchesConversion() {
     QFETCH(QString, vsm);
     Line l;
     QVERIFY(l.answer(chipset));
-    const WaveFormatEx format = Format16(22050);
+    const WaveFormatEx format = wavwriter::Format(1, 22050, 16);
     const QByteArray pcm = Sweep16(22050 * 6 / 10); // 0.6 s
-    WaveOut& out = l.service->modemWaveOut();
-    WaveOutHandle h = 0;
-    Completion done;
-    QCOMPARE(out.waveOutOpen(&h, 0, &format, done.callback(), 0, wave::CALLBACK_FUNCTION), 0u);
-    WaveHdr hdr;
-    hdr.lpData = reinterpret_cast<const uint8_t*>(pcm.constData());
-    hdr.dwBufferLength = uint32_t(pcm.size());
-    QCOMPARE(out.waveOutPrepareHeader(h, &hdr, wave::kHeaderSize), 0u);
+    WavePlayback play(l.service->modemWaveOut());
+    QCOMPARE(play.open(0, format, pcm), 0u);
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(out.waveOutWrite(h, &hdr, wave::kHeaderSize), 0u);
-    QCOMPARE(done.done, 0);
-    QVERIFY(QTest::qWaitFor([&] { return done.done > 0; }, 10000));
+    QCOMPARE(play.write(), 0u);
+    QCOMPARE(play.rec.done(), 0);
+    QVERIFY(QTest::qWaitFor([&] { return play.rec.done() > 0; }, 10000));
     // Paced to the sample rate: not much faster than the audio lasts.
     QVERIFY2(clock.elapsed() >= 600 - ModemWaveOut::kLeadMs - 50,
              qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(done.done, 1);
-    QCOMPARE(done.header, reinterpret_cast<uintptr_t>(&hdr));
-    QVERIFY(hdr.dwFlags & wave::WHDR_DONE);
+    QCOMPARE(play.rec.done(), 1);
+    QCOMPARE(play.rec.params.last(), reinterpret_cast<uintptr_t>(&play.header));
+    QVERIFY(play.header.dwFlags & wave::WHDR_DONE);
     QVERIFY(l.modem.receivedContains(vsm));
     QVERIFY(l.modem.receivedContains(QStringLiteral("AT+VTX")));
 
@@ -130,55 +84,39 @@ void TestModemWave::playedAudioMatchesConversion() {
         QTest::qWaitFor([&] { return !wavwriter::Samples(l.modem.recordPath).isEmpty(); }, 3000));
     QCOMPARE(wavwriter::Samples(l.modem.recordPath), expected);
 
-    QCOMPARE(out.waveOutReset(h), 0u);
-    QCOMPARE(done.done, 1);
-    QCOMPARE(out.waveOutUnprepareHeader(h, &hdr, wave::kHeaderSize), 0u);
-    QCOMPARE(out.waveOutClose(h), 0u);
+    QVERIFY(play.stop());
+    QCOMPARE(play.rec.done(), 1);
 }
 
 void TestModemWave::resetStopsAtOnce() {
     Line l;
     QVERIFY(l.answer(QStringLiteral("v253")));
-    const WaveFormatEx format = Format16(8000);
+    const WaveFormatEx format = wavwriter::Format(1, 8000, 16);
     const QByteArray pcm = Sweep16(8000 * 5); // 5 s
-    WaveOut& out = l.service->modemWaveOut();
-    WaveOutHandle h = 0;
-    Completion done;
-    QCOMPARE(out.waveOutOpen(&h, 0, &format, done.callback(), 0, wave::CALLBACK_FUNCTION), 0u);
-    WaveHdr hdr;
-    hdr.lpData = reinterpret_cast<const uint8_t*>(pcm.constData());
-    hdr.dwBufferLength = uint32_t(pcm.size());
-    QCOMPARE(out.waveOutPrepareHeader(h, &hdr, wave::kHeaderSize), 0u);
-    QCOMPARE(out.waveOutWrite(h, &hdr, wave::kHeaderSize), 0u);
-    QCOMPARE(out.waveOutClose(h), wave::WAVERR_STILLPLAYING);
+    WavePlayback play(l.service->modemWaveOut());
+    QCOMPARE(play.start(0, format, pcm), 0u);
+    QCOMPARE(play.out.waveOutClose(play.handle), wave::WAVERR_STILLPLAYING);
     QTest::qWait(500);
-    QCOMPARE(done.done, 0);
-    QCOMPARE(out.waveOutReset(h), 0u);
-    QCOMPARE(done.done, 1);
-    QCOMPARE(out.waveOutUnprepareHeader(h, &hdr, wave::kHeaderSize), 0u);
-    QCOMPARE(out.waveOutClose(h), 0u);
+    QCOMPARE(play.rec.done(), 0);
+    QCOMPARE(play.out.waveOutReset(play.handle), 0u);
+    QCOMPARE(play.rec.done(), 1);
+    QVERIFY(play.stop());
     // The modem was told to stop, and the line hangs up normally afterwards.
     QVERIFY(l.service->lineDrop(l.call, "", 0) > 0);
     QVERIFY(l.rec.waitForCallState(tapi::LINECALLSTATE_IDLE));
     QVERIFY(l.modem.receivedContains(QStringLiteral("ATH0")));
     const QByteArray heard = wavwriter::Samples(l.modem.recordPath);
     QVERIFY2(heard.size() < 8000 * 2, qPrintable(QString::number(heard.size())));
-    QCOMPARE(done.done, 1);
+    QCOMPARE(play.rec.done(), 1);
 }
 
 void TestModemWave::noVoiceChannelWithoutAnsweredCall() {
-    FakeModem modem;
-    QVERIFY(modem.start());
-    ModemLineService service({modem.device});
-    NoticeRecorder rec;
-    uint32_t app = 0, count = 0, line = 0;
-    service.lineInitialize(&app, rec.callback(), QStringLiteral("Hushwire"), &count);
-    QCOMPARE(service.lineOpen(app, 0, &line, ModemLineService::kApiVersion, 0, 0, 6, 8, nullptr),
-             0);
-    const WaveFormatEx format = Format16(8000);
+    ModemLineRig rig;
+    QVERIFY(rig.open());
+    const WaveFormatEx format = wavwriter::Format(1, 8000, 16);
     WaveOutHandle h = 0;
-    Completion done;
-    WaveOut& out = service.modemWaveOut();
+    WaveOutRecorder done;
+    WaveOut& out = rig.service->modemWaveOut();
     QCOMPARE(out.waveOutOpen(&h, 0, &format, done.callback(), 0, 0), wave::MMSYSERR_BADDEVICEID);
     QCOMPARE(out.waveOutOpen(&h, 3, &format, done.callback(), 0, 0), wave::MMSYSERR_BADDEVICEID);
     WaveFormatEx adpcm = format;

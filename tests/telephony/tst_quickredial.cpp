@@ -2,27 +2,12 @@
 // is offered once, screened on its own caller ID, and never hung up by what is left of the
 // previous call's drop.
 
-#include "FakeModem.h"
-#include "support/WavWriter.h"
+#include "support/FakeModem.h"
+#include "support/ModemEngineRig.h"
 
-#include "calllog/LogSink.h"
-#include "engine/CallScreener.h"
-#include "engine/Wave.h"
-#include "lists/PhoneLists.h"
-#include "platform/audio/Mmio.h"
-#include "platform/telephony/modem/ModemLineService.h"
-#include "platform/time/QtTime.h"
-#include "support/FakeSoundPlayer.h"
-
-#include <QtEndian>
 #include <QtTest>
 
 namespace {
-
-struct LogLines : LogSink {
-    void AddLogLine(const QString& message) override { lines.append(message); }
-    QStringList lines;
-};
 
 const QString kBlocked = QString(25, QLatin1Char(' ')) + QStringLiteral("Blocked");
 
@@ -50,36 +35,10 @@ void TestQuickRedial::nextCallRightAfterHangUp() {
     QFETCH(bool, hungUpOn);
     FakeModem modem;
     QVERIFY(modem.start({QStringLiteral("--chipset"), QStringLiteral("usr")}));
-    QTemporaryDir folder;
+    ModemEngineRig rig(modem.device);
     // A mono 8-bit 8000 Hz message of 1.5 s.
-    QVERIFY(wavwriter::WriteFile(folder.filePath(QStringLiteral("donotcall.wav")),
-                                 wavwriter::PcmWav(1, 8000, 8, QByteArray(1500 * 8, char(0x80)))));
-    {
-        QFile f(folder.filePath(QStringLiteral("public.tel")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        char rec[8];
-        qToLittleEndian(5551234567.0, rec);
-        f.write(rec, 8);
-    }
-    PhoneLists lists(folder.path());
-    lists.LoadPhoneLists();
-    ModemLineService service({modem.device});
-    QObject timerOwner;
-    QtTimerFactory timers(&timerOwner);
-    QtEventLoop loop;
-    LogLines log;
-    FileMmio mmio;
-    Wave wave(mmio, service.modemWaveOut());
-    FakeSoundPlayer sound;
-    CallScreener engine(
-        EngineDeps{service, timers, loop, log, lists, wave, sound, folder.path(), [] {}, &service});
-    EngineOptions options;
-    options.lines[0] = {QStringLiteral("1"), 0x8};
-    engine.setOptions(options);
-    engine.ResetLines();
-    engine.InitTelephony();
-    engine.OpenLines();
-    QVERIFY(engine.slot(0).lineHandle != 0);
+    QVERIFY(rig.writeMessage(wavwriter::PcmWav(1, 8000, 8, QByteArray(1500 * 8, char(0x80)))));
+    QVERIFY(rig.open());
     QVERIFY(QTest::qWaitFor([&] { return modem.receivedContains(QStringLiteral("CID=1")); }, 5000));
 
     // A listed caller is answered and hung up on; the next caller rings the moment the line is
@@ -92,19 +51,20 @@ void TestQuickRedial::nextCallRightAfterHangUp() {
                  "cid NMBR=" + number + " NAME=NEXT" +
                  (listed ? QByteArray() : QByteArray("\nwait 1500\nring\nwait 1500\nring")));
     const QString second = QStringLiteral("CallerID:%1 [NEXT]").arg(QLatin1String(number));
-    QVERIFY2(QTest::qWaitFor([&] { return log.lines.filter(second).size() == 1; }, 15000),
-             qPrintable(log.lines.join(QLatin1Char('\n'))));
+    QVERIFY2(QTest::qWaitFor([&] { return rig.log.texts().filter(second).size() == 1; }, 15000),
+             qPrintable(rig.log.texts().join(QLatin1Char('\n'))));
     const int answers = listed ? 2 : 1;
     QVERIFY(QTest::qWaitFor(
         [&] { return modem.received().filter(QStringLiteral("VLS=1")).size() == answers; }, 10000));
     QTest::qWait(listed ? 4000 : 3500); // the rings (and a message) run their course
 
-    const QString all = log.lines.join(QLatin1Char('\n'));
-    QVERIFY2(log.lines.filter(QStringLiteral("Line0 Ring...")).size() == 2, qPrintable(all));
-    QVERIFY2(log.lines.filter(second).size() == 1, qPrintable(all));
-    QCOMPARE(log.lines.filter(kBlocked).size(), answers);
+    const QStringList log = rig.log.texts();
+    const QString all = log.join(QLatin1Char('\n'));
+    QVERIFY2(log.filter(QStringLiteral("Line0 Ring...")).size() == 2, qPrintable(all));
+    QVERIFY2(log.filter(second).size() == 1, qPrintable(all));
+    QCOMPARE(log.filter(kBlocked).size(), answers);
     if (listed) {
-        QVERIFY(log.lines.contains(second + kBlocked));
+        QVERIFY(log.contains(second + kBlocked));
         // The second caller hears the whole message before the line hangs up.
         const QStringList ends = modem.logLines().filter(QStringLiteral("EV vtx end"));
         QVERIFY2(!ends.isEmpty() && ends.last().endsWith(QLatin1String("complete")),
@@ -112,7 +72,7 @@ void TestQuickRedial::nextCallRightAfterHangUp() {
     }
     // The second call is never taken off hook unless it is blocked.
     QCOMPARE(modem.received().filter(QStringLiteral("VLS=1")).size(), answers);
-    engine.CloseTelephony();
+    rig.engine.CloseTelephony();
 }
 
 QTEST_GUILESS_MAIN(TestQuickRedial)

@@ -1,7 +1,7 @@
 #pragma once
 
-// Test helpers for the modem line service: the project's modem emulator run as a child process
-// on a pseudo-terminal, and a recorder of line notices.
+// The project's modem emulator run as a child process on a pseudo-terminal, a recorder of line
+// notices, and the processor time this process has used (to show that nothing spins).
 
 #include "platform/telephony/LineApi.h"
 
@@ -10,11 +10,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
 #include <vector>
+
+// User and system time of this process so far, in milliseconds.
+inline long CpuMs() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return long(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000 +
+           long(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
+}
 
 class FakeModem {
 public:
-    // Starts the emulator; false (with a test failure message) when it did not come up.
+    // Starts the emulator; false (with a warning saying why) when it did not come up.
     bool start(const QStringList& extraArgs = {}) {
         logPath = dir.filePath(QStringLiteral("modem.log"));
         recordPath = dir.filePath(QStringLiteral("heard.wav"));
@@ -22,7 +31,8 @@ public:
         args += extraArgs;
         process.setProgram(QStringLiteral(HW_BUILD_DIR "/hushwire-fakemodem"));
         process.setArguments(args);
-        process.setProcessChannelMode(QProcess::SeparateChannels);
+        // The emulator's errors (and a sanitizer's leak report) go straight to the test's output.
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start();
         if (!process.waitForStarted(5000))
             return false;
@@ -30,8 +40,10 @@ public:
         while (!out.contains('\n') && process.waitForReadyRead(5000))
             out += process.readAllStandardOutput();
         const QByteArray first = out.left(out.indexOf('\n')).trimmed();
-        if (!first.startsWith("DEVICE "))
+        if (!first.startsWith("DEVICE ")) {
+            qWarning("the modem emulator did not come up: %s", out.constData());
             return false;
+        }
         device = QString::fromLatin1(first.mid(7));
         return true;
     }
@@ -118,12 +130,20 @@ public:
             },
             timeoutMs);
     }
-    // The call handle of the first offered call (0 when none).
-    uint32_t offeredCall() const {
-        for (const Notice& x : notices)
-            if (x.message == tapi::LINE_CALLSTATE && x.p1 == tapi::LINECALLSTATE_OFFERING)
-                return x.device;
+    // The call handle of the first call offered after the first `from` notices (0 when none).
+    uint32_t offeredCall(size_t from = 0) const {
+        for (size_t i = from; i < notices.size(); ++i)
+            if (notices[i].message == tapi::LINE_CALLSTATE &&
+                notices[i].p1 == tapi::LINECALLSTATE_OFFERING)
+                return notices[i].device;
         return 0;
+    }
+    // How often this call entered the state.
+    int statesOf(uint32_t call, uint32_t state) const {
+        int n = 0;
+        for (const Notice& x : notices)
+            n += x.message == tapi::LINE_CALLSTATE && x.device == call && x.p1 == state;
+        return n;
     }
     // Index of the first notice matching message/p1, or -1.
     int indexOf(uint32_t message, uint32_t p1) const {
