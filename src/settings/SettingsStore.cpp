@@ -54,7 +54,11 @@ bool appendJournal(const QString& section, const QString& key, const QString& va
 
 QString ApplicationName() {
     if (QCoreApplication::instance()) {
-        const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+        QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+        // The headless service and command line (<name>-service) share the program's settings,
+        // lock and control socket.
+        if (name.endsWith(QLatin1String("-service")))
+            name.chop(8);
         if (!name.isEmpty())
             return name;
     }

@@ -8,7 +8,8 @@
 // folder as "section@key@value" lines with CR LF ends; nothing reads that journal back.
 // A value that cannot be saved is reported to the user and the writer returns false.
 
-// The executable's base name; programs started under another name keep separate settings.
+// The executable's base name, without a "-service" ending; programs started under another
+// name keep separate settings.
 QString ApplicationName();
 // The settings file in use; resolved on every call, so a changed XDG_CONFIG_HOME takes effect.
 QString SettingsFilePath();

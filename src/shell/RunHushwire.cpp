@@ -11,8 +11,8 @@
 #include "settings/SettingsStore.h"
 #include "shell/AppShell.h"
 #include "shell/ShellIcons.h"
-#include "shell/SingleInstance.h"
-#include "shell/UnixSignalWatcher.h"
+#include "platform/SingleInstance.h"
+#include "platform/UnixSignalWatcher.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
