@@ -52,19 +52,6 @@ bool appendJournal(const QString& section, const QString& key, const QString& va
 }
 } // namespace
 
-QString ApplicationName() {
-    if (QCoreApplication::instance()) {
-        QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-        // The headless service and command line (<name>-service) share the program's settings,
-        // lock and control socket.
-        if (name.endsWith(QLatin1String("-service")))
-            name.chop(8);
-        if (!name.isEmpty())
-            return name;
-    }
-    return QStringLiteral("hushwire");
-}
-
 QString SettingsFilePath() {
     return configHome() + QStringLiteral("/hushwire/") + ApplicationName() +
            QStringLiteral(".conf");
