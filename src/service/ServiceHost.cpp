@@ -27,6 +27,9 @@ ServiceHost::ServiceHost(ServiceLines lines, QObject* parent)
                                                                Q_EMIT telephonyFailed();
                                                            },
                                                            m_services.lineAccess});
+    m_linesPending.setSingleShot(true);
+    m_linesPending.setInterval(1000);
+    connect(&m_linesPending, &QTimer::timeout, this, &ServiceHost::applyOptions);
     m_newDay.setSingleShot(true);
     connect(&m_newDay, &QTimer::timeout, this, [this] {
         // A service runs for days: each day's calls go to that day's file.
@@ -71,6 +74,12 @@ void ServiceHost::reload() {
     if (m_shutDown || m_failed)
         return;
     m_listStore->load();
+    applyOptions();
+}
+
+void ServiceHost::applyOptions() {
+    if (m_shutDown || m_failed)
+        return;
     const EngineOptions running = m_screener->options();
     const EngineOptions stored = LoadEngineOptions(m_devices);
     bool linesChanged = false;
@@ -81,7 +90,9 @@ void ServiceHost::reload() {
         openTelephony();
         return;
     }
-    // Lines keep what they were opened with until they can be opened again.
+    // A call is not cut short: the lines keep what they were opened with until it has ended.
+    if (linesChanged)
+        m_linesPending.start();
     EngineOptions applied = stored;
     applied.lines = running.lines;
     m_screener->setOptions(applied);
@@ -100,6 +111,7 @@ void ServiceHost::shutDown() {
         return;
     m_shutDown = true;
     m_newDay.stop();
+    m_linesPending.stop();
     m_watcher.reset();
     // Nothing was opened when telephony failed to start.
     if (!m_failed && m_screener->lineApp() != 0)

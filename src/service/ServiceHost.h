@@ -48,8 +48,8 @@ public:
     // Opens today's log, starts telephony, opens the chosen lines and loads the lists. False
     // when telephony could not start (the reason is on standard error).
     bool start();
-    // Reads the options again and applies them; lines chosen or dropped since are opened or
-    // closed when no call is in progress, otherwise at the next reload. Reads both lists again.
+    // Reads both lists and the options again and applies them. Lines chosen or dropped since
+    // are opened or closed at once, or once no call is in progress.
     void reload();
     // Lines closed (on hook), telephony released, the log closed. Runs once.
     void shutDown();
@@ -68,6 +68,7 @@ Q_SIGNALS:
 private:
     LineDevices lineDevices() const;
     void openTelephony();
+    void applyOptions();
     void reloadList(ListKind kind);
     void scheduleNewDay();
     bool callInProgress() const;
@@ -85,6 +86,7 @@ private:
     std::unique_ptr<ListFileWatcher> m_watcher;
     DeviceDescriptions m_devices;
     QTimer m_newDay;
+    QTimer m_linesPending; // a change of lines waits for the calls in progress
     bool m_failed = false;
     bool m_shutDown = false;
 };
