@@ -210,7 +210,11 @@ int LogCommand(const QStringList& args) {
         return Fail(
             QStringLiteral("no calls were logged on %1 (%2 does not exist)")
                 .arg(date.toString(QStringLiteral("yy-MM-dd")), QDir::toNativeSeparators(path)));
-    LogFollower follower(path, [](const QString& line) { Out(line); });
+    // Each line goes out at once: a reader of a pipe sees calls as they come.
+    LogFollower follower(path, [](const QString& line) {
+        Out(line);
+        std::fflush(stdout);
+    });
     if (!follower.readNew())
         return Fail(QStringLiteral("the log %1 could not be read").arg(path));
     if (!follow)

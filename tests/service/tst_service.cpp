@@ -7,6 +7,7 @@
 #include "support/EmulatedLine.h"
 #include "support/ListFolder.h"
 
+#include <QDate>
 #include <QSignalSpy>
 #include <QTest>
 #include <csignal>
@@ -21,6 +22,7 @@ private Q_SLOTS:
     void badCommandLineInputIsRefused_data();
     void badCommandLineInputIsRefused();
     void everyAtomicRewriteOfAListIsSeen();
+    void logFollowGivesEachLineAsItIsAdded();
     void cleanupTestCase();
 
 private:
@@ -140,6 +142,33 @@ void TestService::everyAtomicRewriteOfAListIsSeen() {
                                &error));
     QTRY_COMPARE_WITH_TIMEOUT(changed.size(), 3, 1000);
     QCOMPARE(changed.last().at(0).value<ListKind>(), ListKind::Private);
+}
+
+void TestService::logFollowGivesEachLineAsItIsAdded() {
+    const QString today = QDate::currentDate().toString(QStringLiteral("yy-MM-dd"));
+    const QString path =
+        m_line.appFolder() + QStringLiteral("/LogFiles/") + today + QStringLiteral(".txt");
+    QProcess follow;
+    follow.setProcessEnvironment(m_line.environment(false));
+    follow.start(m_line.program(), {QStringLiteral("log"), QStringLiteral("--follow")});
+    QVERIFY(follow.waitForStarted());
+    QString out;
+    connect(&follow, &QProcess::readyReadStandardOutput, this,
+            [&] { out += QString::fromLocal8Bit(follow.readAllStandardOutput()); });
+    QTRY_VERIFY_WITH_TIMEOUT(out.contains(QStringLiteral("Blocked")), 5000);
+    // A line written in two pieces comes out once, whole.
+    QFile log(path);
+    QVERIFY(log.open(QIODevice::Append));
+    log.write("CallerID:5550123 [LATE");
+    log.flush();
+    QTest::qWait(300);
+    log.write(" CALLER]  <23:59:59>\r\n");
+    log.flush();
+    QTRY_VERIFY_WITH_TIMEOUT(out.contains(QStringLiteral("CallerID:5550123 [LATE CALLER]  "
+                                                         "<23:59:59>\n")),
+                             5000);
+    follow.terminate();
+    QVERIFY(follow.waitForFinished(5000));
 }
 
 void TestService::cleanupTestCase() {
