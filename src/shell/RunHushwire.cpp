@@ -2,6 +2,8 @@
 
 #include "platform/AppFolder.h"
 #include "platform/MessageSeam.h"
+#include "platform/SingleInstance.h"
+#include "platform/UnixSignalWatcher.h"
 #include "platform/audio/Mmio.h"
 #include "platform/audio/RoutingWaveOut.h"
 #include "platform/audio/pc/PcWaveOut.h"
@@ -11,8 +13,6 @@
 #include "settings/SettingsStore.h"
 #include "shell/AppShell.h"
 #include "shell/ShellIcons.h"
-#include "platform/SingleInstance.h"
-#include "platform/UnixSignalWatcher.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
