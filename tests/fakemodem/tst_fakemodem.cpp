@@ -23,6 +23,7 @@ public:
     }
 
     bool start(const QStringList& args) {
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(QStringLiteral(HW_BUILD_DIR "/hushwire-fakemodem"), args);
         if (!process.waitForStarted(5000))
             return false;
@@ -383,6 +384,7 @@ void TestFakeModem::terminateRemovesLink() {
     modem.process.terminate();
     QVERIFY(modem.process.waitForFinished(3000));
     QCOMPARE(modem.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(modem.process.exitCode(), 0);
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
 }
 

@@ -60,8 +60,9 @@ private Q_SLOTS:
         second.start(program, {});
         QVERIFY(second.waitForFinished(15000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QVERIFY(QString::fromLocal8Bit(second.readAllStandardError())
-                    .contains(QStringLiteral("Hushwire Is Already Running")));
+        const QString errors = QString::fromLocal8Bit(second.readAllStandardError());
+        QVERIFY2(second.exitCode() == 0, qPrintable(errors)); // also fails on a leak report
+        QVERIFY(errors.contains(QStringLiteral("Hushwire Is Already Running")));
         // It touched nothing of the running copy: no data folder, no log.
         QVERIFY(!QDir(dir.filePath(QStringLiteral("app/LogFiles"))).exists());
     }
