@@ -76,6 +76,10 @@ DeviceDescription DescribeLineDevice(const LineDevices& devices, int line) {
         const QString reason = devices.access->lastError(uint32_t(line));
         if (!reason.isEmpty())
             d.text += QStringLiteral("  [") + reason + QLatin1Char(']');
+    } else {
+        // A line that is there but cannot take calls now: it comes and goes, so it is kept
+        // apart from the text, which is stored and compared between runs.
+        d.problem = devices.access->lastError(uint32_t(line));
     }
     return d;
 }

@@ -15,6 +15,9 @@ struct DeviceDescription {
     bool usable = false;    // whether the line can be chosen
     uint32_t mediaMode = 0; // media mode to open the line with; 0 when not usable
     QString deniedPort;     // the device's port, when this user may not open it
+    // Why a line that answered its capability query cannot take calls now (a SIP server that
+    // refused the password or does not answer); shown beside the text, never stored with it.
+    QString problem;
 };
 
 using DeviceDescriptions = std::array<DeviceDescription, 4>;
@@ -42,7 +45,8 @@ DeviceDescription DescribeDeviceCaps(int32_t result, const QString& name, uint32
 
 // Asks the service for the capabilities of devices 0..3 and describes each; a device beyond
 // the count has an empty description. A device that failed its query carries the service's
-// reason in brackets; a port this user may not open says so instead.
+// reason in brackets; a port this user may not open says so instead. A device that answered
+// but reports a failure carries it as its problem.
 DeviceDescriptions DescribeLineDevices(const LineDevices& devices);
 
 // Tells the user (a message box) that these ports need the "dialout" group; nothing when empty.

@@ -1,5 +1,6 @@
 #include "shell/RunHushwire.h"
 
+#include "calllog/CallLog.h"
 #include "platform/AppFolder.h"
 #include "platform/MessageSeam.h"
 #include "platform/SingleInstance.h"
@@ -8,10 +9,11 @@
 #include "platform/audio/RoutingWaveOut.h"
 #include "platform/audio/pc/PcWaveOut.h"
 #include "platform/audio/pc/QtSoundPlayer.h"
-#include "platform/telephony/modem/ModemLineService.h"
+#include "platform/telephony/sip/SipSecrets.h"
 #include "platform/time/Clock.h"
 #include "settings/SettingsStore.h"
 #include "shell/AppShell.h"
+#include "shell/LineServices.h"
 #include "shell/ShellIcons.h"
 #include "ui/MessageBoxes.h"
 
@@ -31,8 +33,10 @@ int RunHushwire(QApplication& app) {
     // window may be hidden in the tray while a dialog closes).
     app.setQuitOnLastWindowClosed(false);
     app.setWindowIcon(HushwireIcon());
-    if (!IsHeadlessPlatform())
+    if (!IsHeadlessPlatform()) {
         InstallWidgetMessageHandler();
+        InstallWidgetSecretHandler();
+    }
 
     SingleInstance instance(SingleInstance::DefaultLockPath(ApplicationName()));
     if (!instance.tryLock()) {
@@ -41,14 +45,20 @@ int RunHushwire(QApplication& app) {
         return 0;
     }
 
-    ModemLineService modems(ModemLineService::DiscoverDevices());
+    // Modems first, then the SIP lines of the settings file.
+    SipSecrets secrets;
+    LineServices lines(ModemLineService::DiscoverDevices(),
+                       LoadSipLines(SettingsFilePath(), secrets));
     PcWaveOut pcOut;
-    RoutingWaveOut waveOut(pcOut, &modems.modemWaveOut());
+    RoutingWaveOut waveOut(pcOut, &lines.modems().modemWaveOut());
+    lines.routeWaves(waveOut);
     QtSoundPlayer sound;
     FileMmio mmio;
     SystemClock clock;
 
-    AppShell shell(ShellServices{modems, waveOut, sound, mmio, clock, AppFolder(), &modems});
+    AppShell shell(
+        ShellServices{lines.api(), waveOut, sound, mmio, clock, AppFolder(), &lines.access()});
+    lines.reportProblemsTo(shell.callLog());
 
     UnixSignalWatcher watcher({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&watcher, &UnixSignalWatcher::signalReceived, &shell,

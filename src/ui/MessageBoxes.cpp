@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QWidget>
 #include <cstdio>
 
@@ -31,6 +33,21 @@ void ShowMessageBox(const MessageRequest& request) {
 
 MessageHandler InstallWidgetMessageHandler() {
     return InstallMessageHandler(&ShowMessageBox);
+}
+
+std::optional<QString> AskSecretDialog(const SecretRequest& request) {
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName(QStringLiteral("dlgSecret"));
+    dialog.setWindowTitle(request.title);
+    dialog.setLabelText(request.text);
+    dialog.setTextEchoMode(QLineEdit::Password);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+SecretHandler InstallWidgetSecretHandler() {
+    return InstallSecretHandler(&AskSecretDialog);
 }
 
 bool IsHeadlessPlatform() {

@@ -62,6 +62,22 @@ private Q_SLOTS:
         }
     }
 
+    void aLawKnownValues() {
+        QCOMPARE(LinearToALaw(0), uint8_t(0xD5));
+        QCOMPARE(LinearToALaw(-8), uint8_t(0x55));
+        QCOMPARE(LinearToALaw(32767), uint8_t(0xAA));
+        QCOMPARE(LinearToALaw(-32768), uint8_t(0x2A));
+        QCOMPARE(ALawToLinear(0xD5), int16_t(8));
+        QCOMPARE(ALawToLinear(0xAA), int16_t(32256));
+        for (int c = 0; c < 256; ++c)
+            QCOMPARE(LinearToALaw(ALawToLinear(static_cast<uint8_t>(c))), uint8_t(c));
+        for (int s = -32768; s <= 32767; s += 97) {
+            const int back = ALawToLinear(LinearToALaw(static_cast<int16_t>(s)));
+            QVERIFY2(std::abs(back - s) <= std::max(16, std::abs(s) / 16),
+                     qPrintable(QString::number(s)));
+        }
+    }
+
     void eightKiloHertzMonoPassesThrough() {
         const QByteArray in = wavwriter::Sine(1, 8000, 8, 800, 300);
         QCOMPARE(Convert(Pcm(1, 8000, 8), in, ModemVoiceFormat::Linear8Unsigned), in);

@@ -81,6 +81,8 @@ QByteArray ConvertForModem(const WaveFormatEx& format, const uint8_t* data, size
         uint8_t code;
         if (target == ModemVoiceFormat::MuLaw)
             code = LinearToMuLaw(static_cast<int16_t>(s));
+        else if (target == ModemVoiceFormat::ALaw)
+            code = LinearToALaw(static_cast<int16_t>(s));
         else
             code = static_cast<uint8_t>(std::clamp((s + 128) >> 8, -128, 127) + 128);
         out[static_cast<qsizetype>(i)] = static_cast<char>(code);
@@ -109,4 +111,26 @@ int16_t MuLawToLinear(uint8_t code) {
     const int mantissa = u & 0x0F;
     const int magnitude = (((mantissa << 3) + 0x84) << exponent) - 0x84;
     return static_cast<int16_t>((u & 0x80) ? -magnitude : magnitude);
+}
+
+uint8_t LinearToALaw(int16_t sample) {
+    // 13-bit magnitude, segment by the highest set bit, even bits inverted on the wire.
+    int s = sample >> 3;
+    const int sign = s >= 0 ? 0x80 : 0;
+    if (s < 0)
+        s = -s - 1;
+    s = std::min(s, 0xFFF);
+    int segment = 0;
+    for (int v = s >> 5; v > 0; v >>= 1)
+        ++segment;
+    const int mantissa = segment == 0 ? (s >> 1) & 0x0F : (s >> segment) & 0x0F;
+    return static_cast<uint8_t>((sign | (segment << 4) | mantissa) ^ 0x55);
+}
+
+int16_t ALawToLinear(uint8_t code) {
+    const int a = code ^ 0x55;
+    const int segment = (a >> 4) & 0x07;
+    const int mantissa = a & 0x0F;
+    int magnitude = segment == 0 ? (mantissa << 4) + 8 : ((mantissa << 4) + 0x108) << (segment - 1);
+    return static_cast<int16_t>((a & 0x80) ? magnitude : -magnitude);
 }

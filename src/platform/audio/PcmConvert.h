@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// Conversion of PCM samples from a WAV file to what a voice modem plays: 8000 Hz mono, either
-// 8-bit unsigned linear or G.711 mu-law.
-enum class ModemVoiceFormat { Linear8Unsigned, MuLaw };
+// Conversion of PCM samples from a WAV file to what a voice modem or a telephone line over SIP
+// plays: 8000 Hz mono, either 8-bit unsigned linear or G.711 (mu-law or A-law).
+enum class ModemVoiceFormat { Linear8Unsigned, MuLaw, ALaw };
 
 constexpr uint32_t kModemSampleRate = 8000;
 
@@ -24,3 +24,5 @@ bool IsConvertiblePcm(const WaveFormatEx& format);
 
 uint8_t LinearToMuLaw(int16_t sample);
 int16_t MuLawToLinear(uint8_t code);
+uint8_t LinearToALaw(int16_t sample);
+int16_t ALawToLinear(uint8_t code);

@@ -11,6 +11,9 @@ uint32_t RoutingWaveOut::waveOutOpen(WaveOutHandle* handle, int32_t deviceId,
                                      const WaveFormatEx* format, WaveOutCallback callback,
                                      uintptr_t instance, uint32_t flags) {
     WaveOut* target = deviceId == wave::WAVE_MAPPER ? &m_pc : m_modem;
+    int32_t localDevice = deviceId;
+    if (deviceId != wave::WAVE_MAPPER && m_deviceRoute)
+        target = m_deviceRoute(deviceId, &localDevice);
     if (!target)
         return wave::MMSYSERR_BADDEVICEID;
     if (!handle)
@@ -24,7 +27,7 @@ uint32_t RoutingWaveOut::waveOutOpen(WaveOutHandle* handle, int32_t deviceId,
                                     uintptr_t p2) { callback(outer, msg, inst, p1, p2); };
     }
     WaveOutHandle inner = 0;
-    const uint32_t r = target->waveOutOpen(&inner, deviceId, format, wrapped, instance, flags);
+    const uint32_t r = target->waveOutOpen(&inner, localDevice, format, wrapped, instance, flags);
     if (r != wave::MMSYSERR_NOERROR)
         return r;
     m_routes[outer] = Route{target, inner};

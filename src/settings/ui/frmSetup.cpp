@@ -4,6 +4,7 @@
 #include "settings/OptionsStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/SetupTexts.h"
+#include "settings/ui/SipLinesPanel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -145,6 +146,7 @@ void frmSetup::buildWindow() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(modemFrame);
+    layout->addWidget(new SipLinesPanel(SettingsFilePath()));
     layout->addWidget(modeFrame);
     layout->addWidget(blockFrame);
     layout->addWidget(startFrame);
@@ -184,7 +186,10 @@ void frmSetup::Load() {
 void frmSetup::ListDevices() {
     m_described = DescribeLineDevices(m_devices);
     for (size_t i = 0; i < m_check.size(); ++i) {
-        m_txtLine[i]->setText(m_described[i].text);
+        const DeviceDescription& d = m_described[i];
+        m_txtLine[i]->setText(d.problem.isEmpty()
+                                  ? d.text
+                                  : d.text + QStringLiteral("  [") + d.problem + QLatin1Char(']'));
         m_txtLine[i]->setCursorPosition(0);
         m_check[i]->setEnabled(m_described[i].usable);
     }

@@ -34,7 +34,8 @@ public:
     // The options as loaded, and after a Save as saved.
     const EngineOptions& options() const { return m_options; }
 
-    // The description shown for line i (also what Save stores under Modem/Line<i>).
+    // The description shown for line i: what Save stores under Modem/Line<i>, followed by what
+    // keeps the line from taking calls now, if anything.
     QString lineDescription(int line) const;
 
     void reject() override; // Escape and the window's close button: Cancel

@@ -1,0 +1,122 @@
+// The program's lines at start-up: SIP lines after the modems, their passwords, and what a SIP
+// line that cannot register tells the call log and the setup window.
+#include "calllog/LogSink.h"
+#include "platform/MessageSeam.h"
+#include "platform/telephony/LineStructs.h"
+#include "platform/telephony/sip/SipLineService.h"
+#include "platform/telephony/sip/SipSecrets.h"
+#include "settings/DeviceDescription.h"
+#include "settings/ui/frmSetup.h"
+#include "shell/LineServices.h"
+#include "support/MessageRecorder.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+
+namespace {
+
+struct Log : LogSink {
+    void AddLogLine(const QString& message) override { lines.append(message); }
+    QStringList lines;
+};
+
+} // namespace
+
+class TestSipLines : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString settings(const QByteArray& text) {
+        const QString path = m_dir.filePath(QStringLiteral("hushwire.conf"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        // A session bus that is not there: no secret store answers.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/hushwire-test-bus");
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
+    }
+
+    // An account's password is asked for once and kept for the run, which the question says;
+    // a listening endpoint needs none.
+    void passwordAskedOnceWithoutSecretStore() {
+        const QString file = settings("[Sip1]\nAccount=sip:alice@127.0.0.1\n\n"
+                                      "[Sip2]\nListen=127.0.0.1:5090\nAllow=127.0.0.1\n");
+        QStringList asked;
+        const SecretHandler previous = InstallSecretHandler([&](const SecretRequest& request) {
+            asked.append(request.text);
+            return std::optional<QString>(QStringLiteral("s3cret"));
+        });
+        MessageRecorder messages;
+        SipSecrets secrets;
+        QList<SipLineConfig> lines = LoadSipLines(file, secrets);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0].password, QStringLiteral("s3cret"));
+        QVERIFY(lines[1].password.isEmpty());
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked[0].contains(QLatin1String("sip:alice@127.0.0.1")) &&
+                     asked[0].contains(QLatin1String("until Hushwire ends")),
+                 qPrintable(asked[0]));
+        QVERIFY(messages.texts().isEmpty()); // said once, in the question
+
+        lines = LoadSipLines(file, secrets);
+        QCOMPARE(lines[0].password, QStringLiteral("s3cret"));
+        QCOMPARE(asked.size(), 1);
+        InstallSecretHandler(previous);
+    }
+
+    // SIP lines follow the modems; a server that does not answer is written to the log under
+    // the line's number, and shown in Setup beside the line's description, which stays as it
+    // is stored.
+    void registrarDownReportedUnderTheLinesNumber() {
+        QUdpSocket probe;
+        probe.bind(QHostAddress::LocalHost, 0);
+        const int port = probe.localPort(); // nothing listens for TCP there
+        SipLineConfig account;
+        account.account = QStringLiteral("sip:alice@127.0.0.1:%1").arg(port);
+        account.listen = QStringLiteral("127.0.0.1:0");
+        account.transport = QStringLiteral("tcp");
+        account.password = QStringLiteral("secret");
+        LineServices lines({QStringLiteral("/nonexistent/ttyACM9")}, {account});
+        lines.sip()->setTimings(SipTimings{60000, 60000, 25000, 600});
+        Log log;
+        lines.reportProblemsTo(log);
+
+        uint32_t app = 0, count = 0, handle = 0;
+        QCOMPARE(lines.api().lineInitialize(
+                     &app, [](uint32_t, uint32_t, uintptr_t, uint32_t, uint32_t, uint32_t) {},
+                     QStringLiteral("Hushwire"), &count),
+                 0);
+        QCOMPARE(count, 2u);
+        QCOMPARE(lines.api().lineOpen(app, 1, &handle, 0x20000, 0, 0, 6,
+                                      tapi::LINEMEDIAMODE_INTERACTIVEVOICE, nullptr),
+                 0);
+        const QString problem =
+            QStringLiteral("The SIP server for alice@127.0.0.1:%1 did not answer.").arg(port);
+        QTRY_VERIFY_WITH_TIMEOUT(!log.lines.isEmpty(), 10000);
+        QCOMPARE(log.lines, QStringList{QStringLiteral("Line1 - ") + problem});
+        QCOMPARE(lines.access().lastError(1), problem);
+
+        const DeviceDescriptions described =
+            DescribeLineDevices(LineDevices{lines.api(), &lines.access(), app, 0x20000, 2});
+        QCOMPARE(described[1].problem, problem);
+        QVERIFY(described[1].usable);
+        QVERIFY2(described[1].text.startsWith(QLatin1String("SIP alice@127.0.0.1")) &&
+                     !described[1].text.contains(problem),
+                 qPrintable(described[1].text));
+        MessageRecorder messages;
+        frmSetup setup(LineDevices{lines.api(), &lines.access(), app, 0x20000, 2}, {});
+        QCOMPARE(setup.lineDescription(1),
+                 described[1].text + QStringLiteral("  [") + problem + QLatin1Char(']'));
+        lines.api().lineShutdown(app);
+    }
+};
+
+QTEST_MAIN(TestSipLines)
+#include "tst_siplines.moc"

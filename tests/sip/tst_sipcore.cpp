@@ -1,0 +1,231 @@
+// The SIP line pieces that need no network: settings groups, caller ID from identity headers,
+// and the address filter of a listening endpoint.
+#include "platform/telephony/sip/AddressFilter.h"
+#include "platform/telephony/sip/SipCallerId.h"
+#include "platform/telephony/sip/SipIdentityFromMsg.h"
+#include "platform/telephony/sip/SipLineConfig.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Kind = SipCallerId::Kind;
+Q_DECLARE_METATYPE(SipCallerId::Kind)
+
+class TestSipCore : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString writeIni(const QByteArray& text) {
+        const QString path = m_dir.filePath(QStringLiteral("hushwire.conf"));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(text);
+        return path;
+    }
+
+private Q_SLOTS:
+    void callerId_data() {
+        QTest::addColumn<QStringList>("pai");
+        QTest::addColumn<QString>("rpid");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("privacy");
+        QTest::addColumn<QString>("rewrite");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("name");
+        const QString none;
+        const auto s = [](const char* t) { return QString::fromUtf8(t); };
+        QTest::newRow("from only")
+            << QStringList{} << none << s("\"Alice\" <sip:+15551234567@sip.example.net>;tag=a1")
+            << none << none << Kind::Number << s("+15551234567") << s("Alice");
+        QTest::newRow("pai sip and tel, tel usable")
+            << QStringList{s("\"Bob\" <sip:bob@pbx.example.net>"), s("<tel:+1-555-(123).4567>")}
+            << none << s("<sip:gw@10.0.0.1>") << none << none << Kind::Number << s("+15551234567")
+            << QString();
+        QTest::newRow("pai two values in one header")
+            << QStringList{s("\"Smith, J\" <sip:+442071234567@x;user=phone>, <tel:+442071234567>")}
+            << none << s("<sip:x@y>") << none << s("+44:0") << Kind::Number << s("02071234567")
+            << s("Smith, J");
+        QTest::newRow("pai wins over from")
+            << QStringList{s("<sip:5551234567@carrier.example;user=phone>")} << none
+            << s("\"Front desk\" <sip:100@pbx>") << none << none << Kind::Number << s("5551234567")
+            << QString();
+        QTest::newRow("rpid privacy full")
+            << QStringList{} << s("\"X\" <sip:5551234567@gw>;party=calling;privacy=full")
+            << s("<sip:5551234567@gw>") << none << none << Kind::Private << QString() << QString();
+        QTest::newRow("rpid before from")
+            << QStringList{} << s("<sip:+15557654321@gw>;screen=yes") << s("<sip:100@pbx>") << none
+            << s("+1:") << Kind::Number << s("5557654321") << QString();
+        QTest::newRow("anonymous from")
+            << QStringList{} << none << s("\"Anonymous\" <sip:anonymous@anonymous.invalid>;tag=9")
+            << none << none << Kind::Private << QString() << QString();
+        QTest::newRow("privacy id hides a number")
+            << QStringList{s("<sip:+15551234567@carrier>")} << none << s("<sip:+15551234567@c>")
+            << s("id") << none << Kind::Private << QString() << QString();
+        QTest::newRow("privacy header;user")
+            << QStringList{} << none << s("<sip:555@c>") << s("header;user") << none
+            << Kind::Private << QString() << QString();
+        QTest::newRow("no usable number")
+            << QStringList{} << none << s("\"Alice\" <sip:alice@example.com>") << none << none
+            << Kind::OutOfArea << QString() << QString();
+        QTest::newRow("no headers") << QStringList{} << none << none << none << none
+                                    << Kind::OutOfArea << QString() << QString();
+        QTest::newRow("escaped quotes, utf-8, angle in name")
+            << QStringList{} << none << s("\"Jos\u00e9 \\\"Pep\\\" <x>\" <sips:%2B3491234@sip.es>")
+            << none << none << Kind::Number << s("+3491234") << s("Jos\u00e9 \"Pep\" <x>");
+        QTest::newRow("addr-spec without brackets")
+            << QStringList{} << none << s("sip:5551234@10.0.0.2;tag=77") << none << none
+            << Kind::Number << s("5551234") << QString();
+        QTest::newRow("rewrite does not touch other prefixes")
+            << QStringList{} << none << s("<sip:+445551234@c>") << none << s("+1:") << Kind::Number
+            << s("+445551234") << QString();
+        QTest::newRow("plus in the middle is no number")
+            << QStringList{} << none << s("<sip:555+1234@c>") << none << none << Kind::OutOfArea
+            << QString() << QString();
+        QTest::newRow("unterminated bracket")
+            << QStringList{} << none << s("\"A\" <sip:555@c") << none << none << Kind::OutOfArea
+            << QString() << QString();
+    }
+    void callerId() {
+        QFETCH(QStringList, pai);
+        QFETCH(QString, rpid);
+        QFETCH(QString, from);
+        QFETCH(QString, privacy);
+        QFETCH(QString, rewrite);
+        const SipCallerId id = ExtractCallerId({pai, rpid, from, privacy}, rewrite);
+        QTEST(id.kind, "kind");
+        QTEST(id.number, "number");
+        QTEST(id.name, "name");
+    }
+
+    // Whole requests as they come off the wire, through libre's decoder (the fuzz seeds).
+    void fromRawRequest_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("from") << "from_number" << Kind::Number << "+15551234567"
+                              << "Alice";
+        QTest::newRow("pai twice") << "pai_twice" << Kind::Number << "+15551234567"
+                                   << "";
+        QTest::newRow("anonymous") << "anonymous" << Kind::Private << ""
+                                   << "";
+        QTest::newRow("rpid private") << "rpid_private" << Kind::Private << ""
+                                      << "";
+        QTest::newRow("compact from, utf-8") << "compact_utf8" << Kind::Number << "+3491234"
+                                             << QString::fromUtf8("Jos\u00e9 \"Pep\"");
+    }
+    void fromRawRequest() {
+        QFETCH(QString, file);
+        QFile f(QStringLiteral(HW_SOURCE_DIR "/fuzz/corpus/sip_callerid/") + file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        SipIdentity identity;
+        QVERIFY(SipIdentityFromText(f.readAll(), &identity));
+        const SipCallerId id = ExtractCallerId(identity, {});
+        QTEST(id.kind, "kind");
+        QTEST(id.number, "number");
+        QTEST(id.name, "name");
+        QVERIFY(!SipIdentityFromText("not a SIP message", &identity));
+    }
+
+    void readsGroupsInOrderWithDefaults() {
+        const QString path = writeIni("[Sip1]\n"
+                                      "Account=sips:alice@sip.example.net\n"
+                                      "AuthUser=alice77\n"
+                                      "Password=secret\n"
+                                      "[Sip2]\n"
+                                      "[Sip3]\n"
+                                      "Allow=192.168.1.0/24, 10.0.0.5\n"
+                                      "Rewrite=+1:\n"
+                                      "[Sip4]\n"
+                                      "Allow=\"fd00::/8,192.168.2.1\"\n"
+                                      "Transport=TCP\n");
+        const QList<SipLineConfig> lines = ReadSipLines(path);
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0].group, 1);
+        QCOMPARE(lines[0].transport, QStringLiteral("tls"));
+        QCOMPARE(lines[0].listen, QStringLiteral("0.0.0.0:0"));
+        QVERIFY(lines[0].password.isEmpty());
+        QVERIFY(lines[0].problems().isEmpty());
+        QCOMPARE(lines[1].group, 3);
+        QVERIFY(lines[1].isListening());
+        QCOMPARE(lines[1].listen, QStringLiteral("0.0.0.0:5060"));
+        QCOMPARE(lines[1].allow, QStringLiteral("192.168.1.0/24,10.0.0.5").split(u','));
+        QCOMPARE(lines[1].transport, QStringLiteral("udp"));
+        QCOMPARE(lines[2].allow, QStringLiteral("fd00::/8,192.168.2.1").split(u','));
+        QCOMPARE(lines[2].transport, QStringLiteral("tcp"));
+    }
+
+    void writeReadRemoveRoundTrip() {
+        const QString path = writeIni("[Telephony]\nDevices=/dev/ttyACM0\n");
+        SipLineConfig c;
+        c.group = 2;
+        c.allow = {QStringLiteral("10.0.0.0/8"), QStringLiteral("::1")};
+        c.listen = QStringLiteral("[::]:5070");
+        c.rewrite = QStringLiteral("+44:0");
+        c.password = QStringLiteral("never-on-disk");
+        QString error;
+        QVERIFY2(WriteSipLine(path, c, &error), qPrintable(error));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(!f.readAll().contains("never-on-disk"));
+        const QList<SipLineConfig> back = ReadSipLines(path);
+        QCOMPARE(back.size(), 1);
+        QCOMPARE(back[0].allow, c.allow);
+        QCOMPARE(back[0].listen, c.listen);
+        QCOMPARE(back[0].rewrite, c.rewrite);
+        QVERIFY(back[0].problems().isEmpty());
+        QVERIFY(RemoveSipLine(path, 2, &error));
+        QVERIFY(ReadSipLines(path).isEmpty());
+        c.group = 5;
+        QVERIFY(!WriteSipLine(path, c, &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    void badValuesAreReported() {
+        const QString path = writeIni("[Sip1]\nAccount=alice@example.net\nListen=nowhere\n"
+                                      "Transport=sctp\nRewrite=+1\n"
+                                      "[Sip2]\nAllow=10.0.0.0/33, bogus\n"
+                                      "[Sip3]\nAccount=sips:a@b\nTransport=udp\n");
+        const QList<SipLineConfig> lines = ReadSipLines(path);
+        QCOMPARE(lines.size(), 3);
+        const QString first = lines[0].problems().join(u'\n');
+        QVERIFY2(
+            first.contains(QLatin1String("account")) && first.contains(QLatin1String("Listen")) &&
+                first.contains(QLatin1String("sctp")) && first.contains(QLatin1String("Rewrite")),
+            qPrintable(first));
+        const QString second = lines[1].problems().join(u'\n');
+        QVERIFY2(second.contains(QLatin1String("10.0.0.0/33")) &&
+                     second.contains(QLatin1String("bogus")) &&
+                     second.contains(QLatin1String("no address is allowed")),
+                 qPrintable(second));
+        QCOMPARE(lines[2].problems().size(), 1);
+    }
+
+    void addressFilter_data() {
+        QTest::addColumn<QString>("peer");
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("in v4 range") << "192.168.1.77" << true;
+        QTest::newRow("outside v4 range") << "192.168.2.1" << false;
+        QTest::newRow("single address") << "10.0.0.5" << true;
+        QTest::newRow("neighbour of single") << "10.0.0.6" << false;
+        QTest::newRow("v4 mapped into v6") << "::ffff:192.168.1.9" << true;
+        QTest::newRow("in v6 range") << "2001:db8::42" << true;
+        QTest::newRow("outside v6 range") << "2001:db9::1" << false;
+        QTest::newRow("null") << "" << false;
+    }
+    void addressFilter() {
+        QFETCH(QString, peer);
+        const AddressFilter filter({QStringLiteral("192.168.1.0/24"), QStringLiteral(" 10.0.0.5 "),
+                                    QStringLiteral("2001:db8::/32"), QStringLiteral("10.1"),
+                                    QStringLiteral("")});
+        QCOMPARE(filter.problems().size(), 1); // "10.1" is not a whole address
+        QTEST(filter.allows(QHostAddress(peer)), "allowed");
+        QVERIFY(AddressFilter({}).isEmpty());
+        QVERIFY(!AddressFilter({}).allows(QHostAddress(QStringLiteral("127.0.0.1"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSipCore)
+#include "tst_sipcore.moc"

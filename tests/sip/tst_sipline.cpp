@@ -1,0 +1,348 @@
+// The call screening engine on the real SIP line service, with SIPp as the caller and as the
+// registrar on 127.0.0.1.
+
+#include "support/SipRig.h"
+
+#include "platform/audio/PcmConvert.h"
+
+#include <QtTest>
+
+namespace {
+
+const QString kListed = QStringLiteral("\"Telemarketer\" <sip:5551234567@127.0.0.1>");
+const QString kFriend = QStringLiteral("\"Friend\" <sip:5550000000@127.0.0.1>");
+
+QString Sdp(const QString& formats) {
+    QString sdp = QStringLiteral("v=0\no=caller 1 1 IN IP4 127.0.0.1\ns=-\nc=IN IP4 127.0.0.1\n"
+                                 "t=0 0\nm=audio %RTPPORT% RTP/AVP ") +
+                  formats + QStringLiteral("\n");
+    if (formats.contains(QLatin1String("101")))
+        sdp += QStringLiteral("a=rtpmap:101 telephone-event/8000\na=fmtp:101 0-15\n");
+    return sdp;
+}
+
+// The caller's requests within the call, CSeq from 2 on.
+QString Request(const QString& method, int cseq, const QString& type, const QString& body) {
+    return QStringLiteral(
+               "<send retrans=\"500\"><![CDATA[\n\n%1 sip:hushwire@[remote_ip]:[remote_port] "
+               "SIP/2.0\nVia: SIP/2.0/[transport] [local_ip]:[local_port];branch=[branch]\n"
+               "From: %FROM%;tag=[pid]SIPpTag00[call_number]\nTo: <sip:hushwire@[remote_ip]:"
+               "[remote_port]>[peer_tag_param]\nCall-ID: [call_id]\nCSeq: %2 %1\n"
+               "Contact: <sip:sipp@[local_ip]:[local_port]>\nMax-Forwards: 70\n%3"
+               "Content-Length: [len]\n\n%4\n]]></send>\n")
+        .arg(method)
+        .arg(cseq)
+        .arg(type.isEmpty() ? QString() : QStringLiteral("Content-Type: %1\n").arg(type), body);
+}
+
+const QString kAwaitBye = QStringLiteral(
+    "<recv request=\"BYE\" timeout=\"20000\"/>\n<send><![CDATA[\n\nSIP/2.0 200 OK\n[last_Via:]\n"
+    "[last_From:]\n[last_To:]\n[last_Call-ID:]\n[last_CSeq:]\nContent-Length: 0\n\n]]></send>\n");
+
+QString HangUp(int afterMs) {
+    return QStringLiteral("<pause milliseconds=\"%1\"/>\n").arg(afterMs) +
+           Request(QStringLiteral("BYE"), 20, {}, {}) +
+           QStringLiteral("<recv response=\"200\"/>\n");
+}
+
+QMap<QString, QString> Caller(const QString& from, const QString& middle = {},
+                              const QString& tail = kAwaitBye) {
+    return {{QStringLiteral("FROM"), from},
+            {QStringLiteral("OFFER"), Sdp(QStringLiteral("0 8 101"))},
+            {QStringLiteral("ANSWER"), QString()},
+            {QStringLiteral("MIDDLE"), middle},
+            {QStringLiteral("TAIL"), tail}};
+}
+
+SipLineConfig Account(int registrarPort, const QString& password, const QString& transport) {
+    SipLineConfig c;
+    c.account = QStringLiteral("sip:alice@127.0.0.1:%1").arg(registrarPort);
+    c.listen = QStringLiteral("127.0.0.1:0");
+    c.transport = transport;
+    c.password = password;
+    return c;
+}
+
+using Vars = QMap<QString, QString>;
+
+} // namespace
+
+class TestSipLine : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void listedCallerHearsWholeMessageThenBye_data();
+    void listedCallerHearsWholeMessageThenBye();
+    void pinKeyedDuringMessageHoldsCall_data();
+    void pinKeyedDuringMessageHoldsCall();
+    void unlistedCallerOnlyRingsUntilCancelled();
+    void cancelBeforeCallerIdIsActedOn();
+    void farEndHangsUpMidMessage();
+    void secondCallIsBusyAndStrangerForbidden();
+    void registrationWithDigest_data();
+    void registrationWithDigest();
+    void registrarDownThenUp();
+    void tlsServerMustBeTrusted_data();
+    void tlsServerMustBeTrusted();
+};
+
+// Whoever is blocked hears the whole message in the negotiated codec, re-INVITE or not.
+void TestSipLine::listedCallerHearsWholeMessageThenBye_data() {
+    QTest::addColumn<Vars>("vars");
+    QTest::addColumn<int>("blockUnknown");
+    QTest::addColumn<int>("codec");
+    const int mu = int(ModemVoiceFormat::MuLaw);
+    const int a = int(ModemVoiceFormat::ALaw);
+    QTest::newRow("listed") << Caller(kListed) << 0 << mu;
+    Vars late = Caller(kListed);
+    late[QStringLiteral("OFFER")] = QString();
+    late[QStringLiteral("ANSWER")] = Sdp(QStringLiteral("8 101"));
+    QTest::newRow("late offer, A-law answer") << late << 0 << a;
+    QTest::newRow("re-INVITE mid-message")
+        << Caller(kListed,
+                  QStringLiteral("<pause milliseconds=\"600\"/>\n") +
+                      Request(QStringLiteral("INVITE"), 2, QStringLiteral("application/sdp"),
+                              Sdp(QStringLiteral("0 101")) + QStringLiteral("a=sendonly\n")) +
+                      QStringLiteral("<recv response=\"100\" optional=\"true\"/>\n"
+                                     "<recv response=\"200\"/>\n") +
+                      Request(QStringLiteral("ACK"), 2, {}, {}))
+        << 0 << mu;
+    QTest::newRow("withheld, BlockUnknown on")
+        << Caller(QStringLiteral("\"Anonymous\" <sip:anonymous@anonymous.invalid>")) << 1 << mu;
+}
+
+void TestSipLine::listedCallerHearsWholeMessageThenBye() {
+    QFETCH(Vars, vars);
+    QFETCH(int, blockUnknown);
+    QFETCH(int, codec);
+    SipRig rig;
+    rig.prepare(1500, 5551234567.0);
+    rig.setOption(&EngineOptions::blockUnknown, blockUnknown);
+    rig.start();
+    QVERIFY(rig.passed(rig.sipp(QStringLiteral("caller"), vars)));
+    QVERIFY(rig.log.lines.filter(QStringLiteral("Blocked")).size() == 1);
+    const QByteArray expected = rig.expectedAudio(ModemVoiceFormat(codec));
+    QVERIFY(QTest::qWaitFor([&] { return rig.heard.size() >= expected.size(); }, 2000));
+    QCOMPARE(rig.heard.size(), expected.size());
+    QVERIFY(rig.heard == expected);
+    QVERIFY(QTest::qWaitFor([&] { return rig.engine->slot(0).callHandle == 0; }, 2000));
+}
+
+// The PIN keyed during the message is recognised and the call held, not hung up.
+void TestSipLine::pinKeyedDuringMessageHoldsCall_data() {
+    QTest::addColumn<QString>("keys");
+    QString events;
+    QString info;
+    for (int i = 1; i <= 3; ++i) {
+        events += QStringLiteral("<nop><action><exec play_pcap_audio=\"/usr/share/sip-tester/"
+                                 "dtmf_2833_%1.pcap\"/></action></nop>\n"
+                                 "<pause milliseconds=\"400\"/>\n")
+                      .arg(i);
+        info += Request(QStringLiteral("INFO"), i + 1,
+                        i == 2 ? QStringLiteral("application/dtmf")
+                               : QStringLiteral("application/dtmf-relay"),
+                        i == 2 ? QStringLiteral("2")
+                               : QStringLiteral("Signal=%1\nDuration=160").arg(i)) +
+                QStringLiteral("<recv response=\"200\"/>\n");
+    }
+    QTest::newRow("telephone events") << events;
+    QTest::newRow("SIP INFO") << info;
+}
+
+void TestSipLine::pinKeyedDuringMessageHoldsCall() {
+    QFETCH(QString, keys);
+    SipRig rig;
+    rig.prepare(4000, 5551234567.0);
+    rig.setOption(&EngineOptions::pin, QStringLiteral("123"));
+    rig.start();
+    // The caller keys, hears the message out and stays 3 s more: a BYE then fails the scenario.
+    QProcess* caller = rig.sipp(
+        QStringLiteral("caller"),
+        Caller(kListed, QStringLiteral("<pause milliseconds=\"300\"/>\n") + keys, HangUp(6000)),
+        {QStringLiteral("-mp"), QString::number(SipRig::FreePort())});
+    QVERIFY(rig.passed(caller));
+    QVERIFY(rig.log.lines.contains(QStringLiteral("UnLock PIN Detected")));
+}
+
+// An unlisted caller gets 180 and rings on (a ring notice every interval: in mode 2 the PC
+// rings from the second on), then only the answers to its CANCEL.
+void TestSipLine::unlistedCallerOnlyRingsUntilCancelled() {
+    SipRig rig;
+    rig.prepare(1000, 5551234567.0);
+    rig.service->setRingIntervalMs(500);
+    rig.setOption(&EngineOptions::mode, 2);
+    rig.start();
+    QProcess* caller = rig.sipp(QStringLiteral("caller_cancel"),
+                                {{QStringLiteral("FROM"), kFriend},
+                                 {QStringLiteral("OFFER"), Sdp(QStringLiteral("0 101"))},
+                                 {QStringLiteral("RINGMS"), QStringLiteral("1800")}});
+    QVERIFY(QTest::qWaitFor([&] { return rig.engine->slot(0).callHandle != 0; }, 5000));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return rig.log.lines.contains(QStringLiteral("CallerID:5550000000 [Friend]")); },
+        2000));
+    QVERIFY(rig.passed(caller));
+    QCOMPARE(rig.log.lines.count(QStringLiteral("Line0 Ring...")), 1);
+    QVERIFY(rig.sound.played.size() >= 2);
+    QVERIFY(QTest::qWaitFor([&] { return rig.engine->slot(0).callHandle == 0; }, 2000));
+    QVERIFY(rig.heard.isEmpty());
+}
+
+// The caller gives up before the program has seen the call: nothing is answered.
+void TestSipLine::cancelBeforeCallerIdIsActedOn() {
+    SipRig rig;
+    rig.prepare(1000, 5551234567.0);
+    rig.start();
+    QProcess* caller = rig.sipp(QStringLiteral("caller_cancel"),
+                                {{QStringLiteral("FROM"), kListed},
+                                 {QStringLiteral("OFFER"), Sdp(QStringLiteral("0 101"))},
+                                 {QStringLiteral("RINGMS"), QStringLiteral("0")}});
+    QVERIFY(rig.passedWhileBusy(caller));
+    QVERIFY(QTest::qWaitFor([&] { return rig.log.lines.contains(QStringLiteral("Line0 Ring...")); },
+                            2000));
+    QVERIFY(QTest::qWaitFor([&] { return rig.engine->slot(0).callHandle == 0; }, 2000));
+    QTest::qWait(300);
+    QVERIFY(rig.heard.isEmpty());
+}
+
+void TestSipLine::farEndHangsUpMidMessage() {
+    SipRig rig;
+    rig.prepare(3000, 5551234567.0);
+    rig.start();
+    QVERIFY(rig.passed(rig.sipp(QStringLiteral("caller"), Caller(kListed, {}, HangUp(800)))));
+    QVERIFY(QTest::qWaitFor([&] { return rig.engine->slot(0).callHandle == 0; }, 3000));
+    QVERIFY(!rig.wave->isPlaying(0));
+    const qsizetype heard = rig.heard.size();
+    QVERIFY(heard > 0 && heard < rig.expectedAudio(ModemVoiceFormat::MuLaw).size() / 2);
+    QTest::qWait(200);
+    QCOMPARE(rig.heard.size(), heard); // the message stopped with the call
+}
+
+// While a call rings, a second INVITE is busy; a stranger is forbidden and never rings.
+void TestSipLine::secondCallIsBusyAndStrangerForbidden() {
+    SipRig rig;
+    rig.prepare(1000, 5551234567.0);
+    rig.start();
+    QProcess* first = rig.sipp(QStringLiteral("caller_cancel"),
+                               {{QStringLiteral("FROM"), kFriend},
+                                {QStringLiteral("OFFER"), Sdp(QStringLiteral("0 101"))},
+                                {QStringLiteral("RINGMS"), QStringLiteral("2500")}});
+    QVERIFY(QTest::qWaitFor([&] { return rig.engine->slot(0).callHandle != 0; }, 5000));
+    QVERIFY(rig.passed(
+        rig.sipp(QStringLiteral("refused"), {{QStringLiteral("CODE"), QStringLiteral("486")}})));
+    QVERIFY(rig.passed(first));
+    QVERIFY(QTest::qWaitFor([&] { return rig.engine->slot(0).callHandle == 0; }, 2000));
+    rig.log.lines.clear();
+    QVERIFY(rig.passed(rig.sipp(QStringLiteral("refused"),
+                                {{QStringLiteral("CODE"), QStringLiteral("403")}},
+                                {QStringLiteral("-i"), QStringLiteral("127.0.0.2")})));
+    QTest::qWait(200);
+    QVERIFY(rig.log.lines.isEmpty());
+}
+
+void TestSipLine::registrationWithDigest_data() {
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("right password") << QStringLiteral("secret") << true;
+    QTest::newRow("wrong password") << QStringLiteral("guess") << false;
+}
+
+void TestSipLine::registrationWithDigest() {
+    QFETCH(QString, password);
+    QFETCH(bool, accepted);
+    const int port = SipRig::FreePort();
+    SipRig rig({Account(port, password, QStringLiteral("udp"))});
+    // Granted 2 s instead of the 600 asked: the line must renew in time, whatever the challenge.
+    const QString renewal = QStringLiteral(
+        "<recv request=\"REGISTER\" timeout=\"2000\"/>\n<send><![CDATA[\n\nSIP/2.0 200 OK\n"
+        "[last_Via:]\n[last_From:]\n[last_To:]\n[last_Call-ID:]\n[last_CSeq:]\n"
+        "Contact: [$contact];expires=2\nContent-Length: 0\n\n]]></send>\n");
+    QProcess* registrar = rig.sipp(QStringLiteral("registrar"),
+                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+                                    {QStringLiteral("EXPIRES"), QStringLiteral("2")},
+                                    {QStringLiteral("REFRESH"), accepted ? renewal : QString()}},
+                                   {QStringLiteral("-p"), QString::number(port)}, false);
+    QTest::qWait(300);
+    rig.start();
+    QVERIFY(rig.passed(registrar));
+    QTest::qWait(200);
+    const QString problem = rig.service->lastError(0);
+    if (accepted)
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    else
+        QCOMPARE(problem, QStringLiteral("The SIP server refused the password for "
+                                         "alice@127.0.0.1:%1.")
+                              .arg(port));
+}
+
+// No registrar yet: the line says so and tries again, sooner at first, until one answers.
+void TestSipLine::registrarDownThenUp() {
+    const int port = SipRig::FreePort();
+    SipRig rig({Account(port, QStringLiteral("secret"), QStringLiteral("tcp"))});
+    rig.service->setTimings(SipTimings{300, 1000, 25000, 600});
+    rig.start();
+    QVERIFY(QTest::qWaitFor([&] { return !rig.service->lastError(0).isEmpty(); }, 5000));
+    QCOMPARE(rig.service->lastError(0),
+             QStringLiteral("The SIP server for alice@127.0.0.1:%1 did not answer.").arg(port));
+    QProcess* registrar = rig.sipp(
+        QStringLiteral("registrar"),
+        {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+         {QStringLiteral("EXPIRES"), QStringLiteral("60")},
+         {QStringLiteral("REFRESH"), QString()}},
+        {QStringLiteral("-p"), QString::number(port), QStringLiteral("-t"), QStringLiteral("t1")},
+        false);
+    QVERIFY(rig.passed(registrar));
+    QVERIFY(QTest::qWaitFor([&] { return rig.service->lastError(0).isEmpty(); }, 3000));
+}
+
+// Over TLS the REGISTER goes only to a server whose certificate the system trusts for the
+// account's host.
+void TestSipLine::tlsServerMustBeTrusted_data() {
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("trusted") << true;
+    QTest::newRow("self-signed, not trusted") << false;
+}
+
+void TestSipLine::tlsServerMustBeTrusted() {
+    QFETCH(bool, trusted);
+    QTemporaryDir certs;
+    const QString cert = certs.filePath(QStringLiteral("cert.pem"));
+    const QString key = certs.filePath(QStringLiteral("key.pem"));
+    QCOMPARE(QProcess::execute(
+                 QStringLiteral("openssl"),
+                 {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                  QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                  QStringLiteral("1"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                  QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
+                  QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert}),
+             0);
+    if (trusted)
+        qputenv("SSL_CERT_FILE", cert.toUtf8());
+    const int port = SipRig::FreePort();
+    QProcess server;
+    server.setProcessChannelMode(QProcess::MergedChannels);
+    server.start(QStringLiteral("openssl"),
+                 {QStringLiteral("s_server"), QStringLiteral("-quiet"), QStringLiteral("-accept"),
+                  QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-cert"), cert,
+                  QStringLiteral("-key"), key});
+    QVERIFY(server.waitForStarted());
+    QTest::qWait(500);
+    {
+        SipRig rig({Account(port, QStringLiteral("secret"), QStringLiteral("tls"))});
+        rig.start();
+        QByteArray received;
+        const bool registered = QTest::qWaitFor(
+            [&] {
+                received += server.readAll();
+                return received.contains("REGISTER sip:127.0.0.1");
+            },
+            4000);
+        QCOMPARE(registered, trusted);
+        if (!trusted)
+            QVERIFY(rig.service->lastError(0).contains(QLatin1String("certificate")));
+    }
+    qunsetenv("SSL_CERT_FILE");
+    server.kill();
+    server.waitForFinished();
+}
+
+QTEST_MAIN(TestSipLine)
+#include "tst_sipline.moc"
