@@ -74,7 +74,6 @@ private:
     void showPrivateList();
     void showPublicList();
     void showLogViewer();
-    void checkModemChanges(const DeviceDescriptions& devices);
     LineDevices lineDevices() const;
     void endProgram();
 
