@@ -10,6 +10,7 @@
 #include "platform/time/Clock.h"
 #include "settings/SettingsStore.h"
 #include "shell/AppShell.h"
+#include "shell/ServiceLink.h"
 #include "shell/ShellIcons.h"
 #include "shell/SingleInstance.h"
 #include "shell/UnixSignalWatcher.h"
@@ -34,21 +35,30 @@ int RunHushwire(QApplication& app) {
     if (!IsHeadlessPlatform())
         InstallWidgetMessageHandler();
 
+    // The lock held by a running service makes this program its window; held by another
+    // desktop program, it ends this one.
     SingleInstance instance(SingleInstance::DefaultLockPath(ApplicationName()));
+    QString serviceSocket;
     if (!instance.tryLock()) {
-        ShowMessage(QStringLiteral("Hushwire Is Already Running"), AppTitle(),
-                    MessageIcon::Critical);
-        return 0;
+        serviceSocket = FindRunningService(ApplicationName());
+        if (serviceSocket.isEmpty()) {
+            ShowMessage(QStringLiteral("Hushwire Is Already Running"), AppTitle(),
+                        MessageIcon::Critical);
+            return 0;
+        }
     }
 
-    ModemLineService modems(ModemLineService::DiscoverDevices());
+    // The service's window opens no modem, so it looks for none.
+    ModemLineService modems(serviceSocket.isEmpty() ? ModemLineService::DiscoverDevices()
+                                                    : QStringList());
     PcWaveOut pcOut;
     RoutingWaveOut waveOut(pcOut, &modems.modemWaveOut());
     QtSoundPlayer sound;
     FileMmio mmio;
     SystemClock clock;
 
-    AppShell shell(ShellServices{modems, waveOut, sound, mmio, clock, AppFolder(), &modems});
+    AppShell shell(
+        ShellServices{modems, waveOut, sound, mmio, clock, AppFolder(), &modems, serviceSocket});
 
     UnixSignalWatcher watcher({SIGTERM, SIGINT, SIGHUP});
     QObject::connect(&watcher, &UnixSignalWatcher::signalReceived, &shell,
