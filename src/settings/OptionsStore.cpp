@@ -99,3 +99,15 @@ bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& d
            options.mode == 1 ? QStringLiteral("1") : QStringLiteral("2"));
     return ok;
 }
+
+void RecordModemChanges(const DeviceDescriptions& devices) {
+    for (int line = 0; line < EngineOptions::kLines; ++line) {
+        const QString key = QStringLiteral("Line%1").arg(line);
+        const QString stored = ReadSetting(QStringLiteral("Modem"), key, QString());
+        const QString shown = devices[size_t(line)].text;
+        if (stored == shown)
+            continue;
+        ResetLineCounters(line, false);
+        SaveSettingLogged(QStringLiteral("Modem"), key, shown);
+    }
+}

@@ -20,3 +20,7 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices);
 // writes the start-with-system entry and stores Mode. Stops at the first setting that cannot
 // be stored (the store has told the user) and returns false.
 bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices);
+
+// A modem that was replaced between runs (its description differs from the one stored under
+// "Modem") gets fresh line counters, and its new description is stored.
+void RecordModemChanges(const DeviceDescriptions& devices);

@@ -52,15 +52,6 @@ bool appendJournal(const QString& section, const QString& key, const QString& va
 }
 } // namespace
 
-QString ApplicationName() {
-    if (QCoreApplication::instance()) {
-        const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-        if (!name.isEmpty())
-            return name;
-    }
-    return QStringLiteral("hushwire");
-}
-
 QString SettingsFilePath() {
     return configHome() + QStringLiteral("/hushwire/") + ApplicationName() +
            QStringLiteral(".conf");

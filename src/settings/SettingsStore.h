@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ApplicationName.h"
+
 #include <QString>
 
 // Persistent settings: text values addressed by section and key, kept per application name in
@@ -8,8 +10,6 @@
 // folder as "section@key@value" lines with CR LF ends; nothing reads that journal back.
 // A value that cannot be saved is reported to the user and the writer returns false.
 
-// The executable's base name; programs started under another name keep separate settings.
-QString ApplicationName();
 // The settings file in use; resolved on every call, so a changed XDG_CONFIG_HOME takes effect.
 QString SettingsFilePath();
 // The journal file, settings.txt in the application folder.

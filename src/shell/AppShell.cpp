@@ -95,7 +95,7 @@ void AppShell::LoadMainWindow() {
     ExplainDeniedPorts(devices);
 
     m_screener->OpenLines();
-    checkModemChanges(devices);
+    RecordModemChanges(devices);
 
     if (m_screener->options().minOnStart == 1) {
         m_startMinimised = true;
@@ -129,19 +129,6 @@ void AppShell::reloadService() {
 LineDevices AppShell::lineDevices() const {
     return LineDevices{m_services.lineApi, m_services.lineAccess, m_screener->lineApp(),
                        m_screener->apiVersion(), m_screener->deviceCount()};
-}
-
-void AppShell::checkModemChanges(const DeviceDescriptions& devices) {
-    // A modem that was replaced between runs gets fresh line counters and its new description.
-    for (int line = 0; line < CallScreener::kLines; ++line) {
-        const QString key = QStringLiteral("Line%1").arg(line);
-        const QString stored = ReadSetting(QStringLiteral("Modem"), key, QString());
-        const QString shown = devices[size_t(line)].text;
-        if (stored == shown)
-            continue;
-        ResetLineCounters(line, false);
-        SaveSettingLogged(QStringLiteral("Modem"), key, shown);
-    }
 }
 
 void AppShell::ShutDown() {

@@ -82,7 +82,6 @@ private:
     void showPrivateList();
     void showPublicList();
     void showLogViewer();
-    void checkModemChanges(const DeviceDescriptions& devices);
     void attachToService();
     void reloadService();
     bool describeServiceLines();

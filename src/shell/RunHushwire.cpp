@@ -2,6 +2,8 @@
 
 #include "platform/AppFolder.h"
 #include "platform/MessageSeam.h"
+#include "platform/SingleInstance.h"
+#include "platform/UnixSignalWatcher.h"
 #include "platform/audio/Mmio.h"
 #include "platform/audio/RoutingWaveOut.h"
 #include "platform/audio/pc/PcWaveOut.h"
@@ -12,8 +14,6 @@
 #include "shell/AppShell.h"
 #include "shell/ServiceLink.h"
 #include "shell/ShellIcons.h"
-#include "shell/SingleInstance.h"
-#include "shell/UnixSignalWatcher.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>

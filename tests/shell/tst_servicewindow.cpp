@@ -1,6 +1,6 @@
-// The desktop program as a running service's window: it finds the service on its control socket,
-// follows the service's daily log without opening a line, and Setup's Save asks the service to
-// reload while the window stays up.
+// The desktop program as a running service's window, with the real service on the modem
+// emulator: the window finds the service on its control socket, shows what the service logs
+// without opening a line, and Setup's Save asks the service to reload while the window stays up.
 #include "calllog/CallLog.h"
 #include "platform/audio/Mmio.h"
 #include "platform/time/Clock.h"
@@ -11,7 +11,7 @@
 #include "shell/AppShell.h"
 #include "shell/ServiceLink.h"
 #include "shell/frmMain.h"
-#include "support/FakeControlService.h"
+#include "support/EmulatedLine.h"
 #include "support/FakeLineApi.h"
 #include "support/FakeSoundPlayer.h"
 #include "support/FakeWaveOut.h"
@@ -22,137 +22,141 @@
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 
 namespace {
-const QString kStatus = QStringLiteral("Line0\tready\tVoice Modem  [28]");
-
-QString dayFile(const QDate& day) {
-    return day.toString(QStringLiteral("yy-MM-dd")) + QStringLiteral(".txt");
-}
-
-// An isolated user with a service's daily log already holding one line, and a service answering
-// on the control socket; the shell is made as that service's window.
-struct Rig {
-    Rig() {
-        qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
-        qputenv("XDG_RUNTIME_DIR", (dir.path() + QStringLiteral("/runtime")).toLocal8Bit());
-        qputenv("HUSHWIRE_APPFOLDER", app().toLocal8Bit());
-        QDir().mkpath(app() + QStringLiteral("/LogFiles"));
-        QDir().mkpath(dir.path() + QStringLiteral("/runtime"));
-        QFile::setPermissions(dir.path() + QStringLiteral("/runtime"), QFileDevice::ReadOwner |
-                                                                           QFileDevice::WriteOwner |
-                                                                           QFileDevice::ExeOwner);
-        append(logPath(), "Line0 is ready  <08:00:00>\r\n");
-    }
-    QString app() const { return dir.path() + QStringLiteral("/app"); }
-    QString logPath(const QDate& day = QDate::currentDate()) const {
-        return app() + QStringLiteral("/LogFiles/") + dayFile(day);
-    }
-    static void append(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::Append));
-        file.write(bytes);
-    }
-    bool startService() {
-        service = std::make_unique<FakeControlService>(control::SocketPath(ApplicationName()),
-                                                       logPath(), QStringList{kStatus});
-        return service->listen();
-    }
-    void showWindow() {
-        shell = std::make_unique<AppShell>(ShellServices{lines, waveOut, sound, mmio, clock, app(),
-                                                         &lines,
-                                                         FindRunningService(ApplicationName())});
-        shell->ShowMainWindow();
-    }
-    QStringList logTexts() const {
-        QStringList texts;
-        const QListWidget* list = shell->mainWindow().lstWhite();
-        for (int i = 0; i < list->count(); ++i)
-            texts << list->item(i)->text();
-        return texts;
-    }
-
-    QTemporaryDir dir;
-    MessageRecorder messages;
-    QtEventLoop loop;
-    FakeLineApi lines{loop, 1};
-    FakeWaveOut waveOut;
-    FakeSoundPlayer sound;
-    FileMmio mmio;
-    SystemClock clock;
-    std::unique_ptr<FakeControlService> service;
-    std::unique_ptr<AppShell> shell;
-};
+// The service's name: the window looks for the service of the program it is, "hushwire".
+const QString kProgram = QStringLiteral("hushwire");
 } // namespace
 
 class TestServiceWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void followsTheServiceLogWithoutOpeningLines();
+    void initTestCase();
+    void showsACallTheServiceLoggedWithinASecond();
     void followsTheNextDaysLog();
     void setupSaveReloadsTheServiceAndStaysUp();
+    void cleanupTestCase();
+
+private:
+    // The window of the running service: this process shares the service's folders.
+    void showWindow();
+    QStringList windowLines() const;
+    void stopService();
+
+    EmulatedLine m_line;
+    QProcess m_service;
+    QString m_journal;
+    MessageRecorder m_messages;
+    QtEventLoop m_loop;
+    FakeLineApi m_lines{m_loop, 1};
+    FakeWaveOut m_waveOut;
+    FakeSoundPlayer m_sound;
+    FileMmio m_mmio;
+    SystemClock m_clock;
+    std::unique_ptr<AppShell> m_shell;
 };
 
-void TestServiceWindow::followsTheServiceLogWithoutOpeningLines() {
-    Rig rig;
-    // A desktop program holding the lock does not listen: that is no service to attach to.
-    QVERIFY(FindRunningService(ApplicationName()).isEmpty());
-    QVERIFY(rig.startService());
-    rig.showWindow();
-    QVERIFY(rig.shell->isServiceWindow());
-    QVERIFY(rig.shell->mainWindow().isVisible());
-    QCOMPARE(rig.logTexts(), QStringList{QStringLiteral("Line0 is ready  <08:00:00>")});
-    QVERIFY(rig.lines.ops.empty()); // no telephony, no line opened
+void TestServiceWindow::initTestCase() {
+    if (!EmulatedLine::Built())
+        QSKIP("hushwire, hushwire-service and hushwire-fakemodem are not built");
+    QVERIFY(m_line.start());
+    QCOMPARE(m_line
+                 .run({QStringLiteral("list"), QStringLiteral("add"), QStringLiteral("public"),
+                       QStringLiteral("8005550199")})
+                 .status,
+             0);
+    const QProcessEnvironment env = m_line.environment(true);
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "HUSHWIRE_APPFOLDER"})
+        qputenv(name, env.value(QLatin1String(name)).toLocal8Bit());
 
-    // A line the service is still writing shows once it is complete, within a second.
-    const QString call = QStringLiteral("Line0 5551234567 PUSHY PETE Blocked  <09:00:00>");
-    Rig::append(rig.logPath(), "Line0 5551234567 PUSHY ");
-    QTest::qWait(100);
-    QCOMPARE(rig.logTexts().size(), 1);
-    Rig::append(rig.logPath(), "PETE Blocked  <09:00:00>\r\n");
-    QTRY_COMPARE_WITH_TIMEOUT(rig.logTexts().size(), 2, 1000);
-    QCOMPARE(rig.logTexts().last(), call);
-    QCOMPARE(rig.shell->mainWindow().lstWhite()->currentRow(), 1);
+    // No service yet: the lock of a desktop program, which does not listen, gives nothing.
+    QVERIFY(FindRunningService(kProgram).isEmpty());
+    m_service.setProcessEnvironment(m_line.environment(false));
+    connect(&m_service, &QProcess::readyReadStandardError, this,
+            [this] { m_journal += QString::fromLocal8Bit(m_service.readAllStandardError()); });
+    m_service.start(m_line.program(), {QStringLiteral("--service")});
+    QVERIFY(m_service.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(m_journal.contains(QStringLiteral("Line0 is ready")), 20000);
+    showWindow();
+}
 
-    // Closing the window closes no line and leaves the log as the service wrote it.
-    QTimer::singleShot(0, [&rig] { rig.shell->requestShutDown(); });
+void TestServiceWindow::showWindow() {
+    const QString socket = FindRunningService(kProgram);
+    QCOMPARE(socket, control::SocketPath(kProgram));
+    m_shell = std::make_unique<AppShell>(ShellServices{m_lines, m_waveOut, m_sound, m_mmio, m_clock,
+                                                       m_line.appFolder(), &m_lines, socket});
+    m_shell->ShowMainWindow();
+    QVERIFY(m_shell->isServiceWindow());
+}
+
+QStringList TestServiceWindow::windowLines() const {
+    QStringList texts;
+    const QListWidget* list = m_shell->mainWindow().lstWhite();
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+void TestServiceWindow::stopService() {
+    ::kill(pid_t(m_service.processId()), SIGTERM);
+    QVERIFY(m_service.waitForFinished(15000));
+}
+
+void TestServiceWindow::showsACallTheServiceLoggedWithinASecond() {
+    QVERIFY(m_shell->mainWindow().isVisible());
+    QCOMPARE(windowLines(), m_line.logLines());
+    QVERIFY(m_lines.ops.empty()); // the window opened no line of its own
+
+    m_line.play("ring\nwait 800\ncid NMBR=8005550199 NAME=PUSHY PETE\n");
+    QTRY_VERIFY_WITH_TIMEOUT(!m_line.logLines().filter(QStringLiteral("8005550199")).isEmpty(),
+                             20000);
+    const int logged = int(m_line.logLines().size());
+    QTRY_COMPARE_WITH_TIMEOUT(windowLines().mid(0, logged), m_line.logLines().mid(0, logged), 1000);
+    QCOMPARE(m_shell->mainWindow().lstWhite()->currentRow(), windowLines().size() - 1);
+    QTRY_VERIFY_WITH_TIMEOUT(m_line.onHook(), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(windowLines(), m_line.logLines(), 1000);
+
+    // Closing the window ends this program only; the service screens on, and a window opened
+    // again attaches to it.
+    QTimer::singleShot(0, [this] { m_shell->requestShutDown(); });
     QCOMPARE(QCoreApplication::exec(), 0);
-    QVERIFY(rig.lines.ops.empty());
-    QFile log(rig.logPath());
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    QCOMPARE(log.readAll(), "Line0 is ready  <08:00:00>\r\n" + call.toLatin1() + "\r\n");
-    QVERIFY(!rig.service->requests().contains(QLatin1String(control::kReload)));
+    QVERIFY(m_lines.ops.empty());
+    QCOMPARE(m_service.state(), QProcess::Running);
+    showWindow();
 }
 
 void TestServiceWindow::followsTheNextDaysLog() {
-    Rig rig;
-    QVERIFY(rig.startService());
-    rig.showWindow();
     // After midnight the service writes a new day's file; the window goes on with it.
-    const QString tomorrow = rig.logPath(QDate::currentDate().addDays(1));
-    Rig::append(tomorrow, "Line0 is ready  <00:00:01>\r\n");
-    QTRY_COMPARE_WITH_TIMEOUT(rig.logTexts().size(), 2, 1000);
-    Rig::append(tomorrow, "Line0 8005550199 Blocked  <00:10:00>\r\n");
-    QTRY_COMPARE_WITH_TIMEOUT(rig.logTexts().size(), 3, 1000);
-    QCOMPARE(rig.shell->callLog().DailyLogPath(), tomorrow);
+    const QString tomorrow = m_line.appFolder() + QStringLiteral("/LogFiles/") +
+                             QDate::currentDate().addDays(1).toString(QStringLiteral("yy-MM-dd")) +
+                             QStringLiteral(".txt");
+    const qsizetype before = windowLines().size();
+    QFile file(tomorrow);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("Line0 is ready  <00:00:01>\r\n");
+    file.flush();
+    QTRY_COMPARE_WITH_TIMEOUT(windowLines().size(), before + 1, 1000);
+    file.write("Line0 Ring...  <00:10:00>\r\n");
+    file.flush();
+    QTRY_COMPARE_WITH_TIMEOUT(windowLines().size(), before + 2, 1000);
+    QCOMPARE(m_shell->callLog().DailyLogPath(), tomorrow);
+    file.close();
+    QFile::remove(tomorrow);
 }
 
 void TestServiceWindow::setupSaveReloadsTheServiceAndStaysUp() {
-    Rig rig;
     QVERIFY(
         SaveSettingDirect(QStringLiteral("Config"), QStringLiteral("Line0"), QStringLiteral("1")));
-    QVERIFY(rig.startService());
-    rig.showWindow();
-    QAction* options = rig.shell->mainWindow().findChild<QAction*>(QStringLiteral("mnuOptions"));
+    QAction* options = m_shell->mainWindow().findChild<QAction*>(QStringLiteral("mnuOptions"));
     QVERIFY(options);
-    // Opens Options and saves; beforeSave runs while the window is up.
-    auto saveSetup = [&rig, options](const std::function<void()>& beforeSave) {
+    // Opens Options and saves; beforeSave runs while the setup window is up.
+    auto saveSetup = [this, options](const std::function<void()>& beforeSave) {
         QString shown;
-        QTimer::singleShot(0, [&rig, &shown, beforeSave] {
-            frmSetup* setup = rig.shell->setupWindow();
+        QTimer::singleShot(0, [this, &shown, beforeSave] {
+            frmSetup* setup = m_shell->setupWindow();
             shown = setup->lineDescription(0);
             beforeSave();
             setup->findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
@@ -161,26 +165,33 @@ void TestServiceWindow::setupSaveReloadsTheServiceAndStaysUp() {
         return shown;
     };
 
-    // The setup window shows the lines as the service describes them, and Save reloads it.
-    QCOMPARE(saveSetup([] {}), QStringLiteral("Voice Modem  [28]"));
-    QVERIFY(rig.service->requests().contains(QLatin1String(control::kReload)));
-    QVERIFY(rig.messages.texts().contains(QStringLiteral("Setup Complete")));
+    // The setup window shows the line as the service describes it, and Save reloads it: the
+    // service confirms, so nothing but the completion is said.
+    const QString described = saveSetup([] {});
+    QVERIFY2(described.contains(QStringLiteral("[")), qPrintable(described));
+    QCOMPARE(m_messages.texts(), QStringList{QStringLiteral("Setup Complete")});
     QTest::qWait(600); // longer than the exit timer of a program that restarts to apply settings
-    QVERIFY(!rig.shell->isShutDown());
-    QVERIFY(rig.shell->mainWindow().isVisible());
+    QVERIFY(!m_shell->isShutDown());
+    QVERIFY(m_shell->mainWindow().isVisible());
 
-    // A service that stops answering is not reported as having taken the settings up.
-    rig.messages.clear();
-    saveSetup([&rig] { rig.service.reset(); });
-    QCOMPARE(rig.messages.messages().size(), 2);
-    QVERIFY(rig.messages.texts().last().contains(QStringLiteral("did not answer")));
-    QCOMPARE(rig.messages.messages().last().icon, MessageIcon::Warning);
+    // A service that stops is not reported as having taken the settings up.
+    m_messages.clear();
+    saveSetup([this] { stopService(); });
+    QCOMPARE(m_messages.messages().size(), 2);
+    QVERIFY(m_messages.texts().last().contains(QStringLiteral("did not answer")));
+    QCOMPARE(m_messages.messages().last().icon, MessageIcon::Warning);
 
     // Nor are its lines, unknown now, switched off in the store as missing.
-    rig.messages.clear();
+    m_messages.clear();
     options->trigger();
-    QCOMPARE(rig.messages.messages().size(), 1);
+    QCOMPARE(m_messages.messages().size(), 1);
     QCOMPARE(ReadSetting(QStringLiteral("Config"), QStringLiteral("Line0")), QStringLiteral("1"));
+}
+
+void TestServiceWindow::cleanupTestCase() {
+    m_shell.reset();
+    if (m_service.state() != QProcess::NotRunning)
+        stopService();
 }
 
 QTEST_MAIN(TestServiceWindow)

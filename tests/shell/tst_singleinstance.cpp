@@ -1,6 +1,6 @@
 // One running copy per user: a held lock refuses a second copy, the lock of a killed copy is
 // taken over, and a second start of the real program says so and ends.
-#include "shell/SingleInstance.h"
+#include "platform/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 
 #include "lists/ListFiles.h"
 #include "lists/ListStore.h"
+#include "lists/NumberField.h"
 #include "lists/ui/ListWindows.h"
-#include "lists/ui/NumberField.h"
 #include "platform/MessageSeam.h"
 
 #include <QCloseEvent>

@@ -1,5 +1,7 @@
 #include "platform/telephony/modem/DeviceDiscovery.h"
 
+#include "platform/ApplicationName.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -13,16 +15,12 @@ namespace DeviceDiscovery {
 
 QString SettingsFilePath() {
     // The same file as the settings store's: $XDG_CONFIG_HOME (when absolute) or ~/.config,
-    // then hushwire/<executable's base name>.conf.
+    // then hushwire/<application name>.conf.
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || !QDir::isAbsolutePath(config))
         config = QDir::homePath() + QStringLiteral("/.config");
-    QString app;
-    if (QCoreApplication::instance())
-        app = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    if (app.isEmpty())
-        app = QStringLiteral("hushwire");
-    return QDir::cleanPath(config) + QStringLiteral("/hushwire/") + app + QStringLiteral(".conf");
+    return QDir::cleanPath(config) + QStringLiteral("/hushwire/") + ApplicationName() +
+           QStringLiteral(".conf");
 }
 
 QStringList SplitDeviceSetting(const QString& value) {

@@ -1,4 +1,4 @@
-#include "lists/ui/NumberField.h"
+#include "lists/NumberField.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "shell/SingleInstance.h"
+#include "platform/SingleInstance.h"
 
 #include <QDir>
 #include <QStandardPaths>

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "lists/ListKind.h"
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QTimer>
+
+struct FileStamp {
+    bool exists = false;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// Says when a list file changed on disk: written in place, or replaced by a rename (an atomic
+// rewrite), or created or removed. Both files and their folder are watched, since a file that
+// is renamed over drops out of the watch and must be taken up again. Changes that follow one
+// another closely are reported once, a short moment after the last.
+class ListFileWatcher : public QObject {
+    Q_OBJECT
+public:
+    ListFileWatcher(QString publicPath, QString privatePath, QObject* parent = nullptr);
+
+    static constexpr int kSettleMs = 50;
+
+Q_SIGNALS:
+    void listChanged(ListKind kind);
+
+private:
+    void rewatch();
+    void folderChanged();
+    void fileChanged(const QString& path);
+    void report();
+
+    QString m_public;
+    QString m_private;
+    QFileSystemWatcher m_watcher;
+    QTimer m_settle;
+    bool m_publicDirty = false;
+    bool m_privateDirty = false;
+    FileStamp m_publicStamp;
+    FileStamp m_privateStamp;
+};
