@@ -8,6 +8,10 @@ set(_hw_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/hushwire)
 if(TARGET hushwire)
     install(TARGETS hushwire RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# The headless service and command line, found by hushwire beside itself.
+if(TARGET hushwire-service)
+    install(TARGETS hushwire-service RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 if(TARGET hushwire-fakemodem)
     install(TARGETS hushwire-fakemodem RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
@@ -71,21 +75,25 @@ add_custom_command(OUTPUT ${_hw_doc}/changelog.gz
 add_custom_target(hw_changelog ALL DEPENDS ${_hw_doc}/changelog.gz)
 install(FILES ${_hw_pkg}/copyright ${_hw_doc}/changelog.gz DESTINATION ${_hw_docdir})
 
-# Man pages are installed compressed, as Debian expects; hushwire-fakemodem(1) points at the
-# shared page.
+# Man pages are installed compressed, as Debian expects; hushwire-fakemodem(1) and
+# hushwire-service(1) point at the shared page.
 set(_hw_man ${PROJECT_BINARY_DIR}/man)
 add_custom_command(OUTPUT ${_hw_man}/hushwire.1.gz ${_hw_man}/hushwire-fakemodem.1.gz
+        ${_hw_man}/hushwire-service.1.gz
     COMMAND ${CMAKE_COMMAND} -E make_directory ${_hw_man}
     COMMAND gzip -9 -n -c ${_hw_pkg}/hushwire.1 > ${_hw_man}/hushwire.1.gz
     COMMAND ${CMAKE_COMMAND} -E echo ".so man1/hushwire.1" > ${_hw_man}/hushwire-fakemodem.1
     COMMAND gzip -9 -n -f ${_hw_man}/hushwire-fakemodem.1
+    COMMAND ${CMAKE_COMMAND} -E echo ".so man1/hushwire.1" > ${_hw_man}/hushwire-service.1
+    COMMAND gzip -9 -n -f ${_hw_man}/hushwire-service.1
     DEPENDS ${_hw_pkg}/hushwire.1
     COMMENT "Compressing the man pages"
     VERBATIM)
 add_custom_target(hw_manpages ALL
-    DEPENDS ${_hw_man}/hushwire.1.gz ${_hw_man}/hushwire-fakemodem.1.gz)
+    DEPENDS ${_hw_man}/hushwire.1.gz ${_hw_man}/hushwire-fakemodem.1.gz
+        ${_hw_man}/hushwire-service.1.gz)
 install(FILES ${_hw_man}/hushwire.1.gz ${_hw_man}/hushwire-fakemodem.1.gz
-    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    ${_hw_man}/hushwire-service.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # Debian package.
 set(CPACK_GENERATOR DEB)

@@ -47,7 +47,8 @@ void TestInstall::initTestCase() {
 }
 
 void TestInstall::executablesAndSharedFiles() {
-    const QStringList programs = {QStringLiteral("hushwire"), QStringLiteral("hushwire-fakemodem")};
+    const QStringList programs = {QStringLiteral("hushwire"), QStringLiteral("hushwire-service"),
+                                  QStringLiteral("hushwire-fakemodem")};
     for (const QString& program : programs) {
         // A program the build made must be installed, and runnable.
         if (!QFileInfo::exists(QStringLiteral(HW_BUILD_DIR "/") + program))
