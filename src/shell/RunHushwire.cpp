@@ -35,13 +35,15 @@ int RunHushwire(QApplication& app) {
     if (!IsHeadlessPlatform())
         InstallWidgetMessageHandler();
 
-    // The lock held by a running service makes this program its window; held by another
-    // desktop program, it ends this one.
+    // The lock held by a running service makes this program its window, unless the service
+    // has one already (a lock of its own); held by another desktop program, it ends this one.
     SingleInstance instance(SingleInstance::DefaultLockPath(ApplicationName()));
+    SingleInstance window(
+        SingleInstance::DefaultLockPath(ApplicationName() + QStringLiteral("-window")));
     QString serviceSocket;
     if (!instance.tryLock()) {
         serviceSocket = FindRunningService(ApplicationName());
-        if (serviceSocket.isEmpty()) {
+        if (serviceSocket.isEmpty() || !window.tryLock()) {
             ShowMessage(QStringLiteral("Hushwire Is Already Running"), AppTitle(),
                         MessageIcon::Critical);
             return 0;

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void initTestCase();
     void showsACallTheServiceLoggedWithinASecond();
     void followsTheNextDaysLog();
+    void theProgramOpensAsTheServicesOnlyWindow();
     void setupSaveReloadsTheServiceAndStaysUp();
     void cleanupTestCase();
 
@@ -145,6 +146,27 @@ void TestServiceWindow::followsTheNextDaysLog() {
     QCOMPARE(m_shell->callLog().DailyLogPath(), tomorrow);
     file.close();
     QFile::remove(tomorrow);
+}
+
+void TestServiceWindow::theProgramOpensAsTheServicesOnlyWindow() {
+    // The real program, started while the service holds the lock, takes the window's lock
+    // instead of ending; a second one then says that Hushwire is running, and ends.
+    QProcess first;
+    first.setProcessEnvironment(m_line.environment(true));
+    first.start(m_line.program(), {});
+    const QString windowLock = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/") +
+                               kProgram + QStringLiteral("-window.lock");
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(windowLock), 10000);
+    QProcess second;
+    second.setProcessEnvironment(m_line.environment(true));
+    second.start(m_line.program(), {});
+    QVERIFY(second.waitForFinished(15000));
+    QVERIFY(second.readAllStandardError().contains("Hushwire Is Already Running"));
+    QCOMPARE(first.state(), QProcess::Running);
+    first.terminate();
+    QVERIFY(first.waitForFinished(15000));
+    QCOMPARE(first.exitCode(), 0);
+    QCOMPARE(m_service.state(), QProcess::Running);
 }
 
 void TestServiceWindow::setupSaveReloadsTheServiceAndStaysUp() {
