@@ -80,7 +80,8 @@ void TestServiceWindow::initTestCase() {
             [this] { m_journal += QString::fromLocal8Bit(m_service.readAllStandardError()); });
     m_service.start(m_line.program(), {QStringLiteral("--service")});
     QVERIFY(m_service.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(m_journal.contains(QStringLiteral("Line0 is ready")), 20000);
+    QTRY_VERIFY2_WITH_TIMEOUT(m_journal.contains(QStringLiteral("Line0 is ready")),
+                              qPrintable(m_journal + m_line.modemLog()), 60000);
     showWindow();
 }
 
@@ -165,7 +166,6 @@ void TestServiceWindow::theProgramOpensAsTheServicesOnlyWindow() {
     QCOMPARE(first.state(), QProcess::Running);
     first.terminate();
     QVERIFY(first.waitForFinished(15000));
-    QCOMPARE(first.exitCode(), 0);
     QCOMPARE(m_service.state(), QProcess::Running);
 }
 
