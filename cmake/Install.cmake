@@ -31,6 +31,13 @@ install(FILES ${_hw_pkg}/hushwire-32.png
 install(FILES ${PROJECT_SOURCE_DIR}/tools/fakemodem/README.md
     DESTINATION ${_hw_docdir} RENAME hushwire-fakemodem.md)
 
+# The service's systemd units: system-wide, as the hushwire account the package's postinst makes,
+# and for one's own account. Both are installed disabled. They start /usr/bin/hushwire, the
+# package's program.
+install(FILES ${_hw_pkg}/hushwire.service DESTINATION lib/systemd/system)
+install(FILES ${_hw_pkg}/hushwire-user.service DESTINATION lib/systemd/user
+    RENAME hushwire.service)
+
 # The package's maintainer is whoever builds it, found the way Debian's own tools find them:
 # HUSHWIRE_MAINTAINER, else DEBFULLNAME and DEBEMAIL from the environment, else the git identity
 # that the source checkout commits under.
@@ -108,14 +115,19 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Maintainer scripts: the service's account and its unit's state in systemd; removed on purge.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${_hw_pkg}/postinst ${_hw_pkg}/prerm ${_hw_pkg}/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Folders of the package as Debian expects them, whatever the builder's umask.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 # Run-time parts no library scan finds, because Qt loads them as plugins: the window system
-# (qt6-qpa-plugins) and the GStreamer elements Qt Multimedia plays through; and Qt Print
-# Support, which the call log prints through.
+# (qt6-qpa-plugins) and the GStreamer elements Qt Multimedia plays through; Qt Print Support,
+# which the call log prints through; and adduser, which postinst makes the service's account with.
 set(_hw_depends
+    "adduser"
     "libqt6printsupport6 (>= 6.4)"
     "qt6-qpa-plugins"
     "gstreamer1.0-plugins-base"
@@ -130,6 +142,7 @@ else()
         "libstdc++6 (>= 11)"
         "libqt6core6 (>= 6.4)"
         "libqt6gui6 (>= 6.4)"
+        "libqt6network6 (>= 6.4)"
         "libqt6widgets6 (>= 6.4)"
         "libqt6multimedia6 (>= 6.4)"
         "libqt6serialport6 (>= 6.4)")

@@ -1,5 +1,6 @@
 #include "calllog/CallLog.h"
 
+#include "calllog/CallLogFollower.h"
 #include "calllog/LogFileLines.h"
 #include "platform/MessageSeam.h"
 #include "platform/time/Clock.h"
@@ -40,9 +41,8 @@ QString CallLog::TimeOfDay(const QDateTime& when) {
 
 void CallLog::OpenDailyLog() {
     CloseDailyLog();
-    const QString folder = m_appFolder + QStringLiteral("/LogFiles");
-    m_path = folder + QLatin1Char('/') + m_clock.now().date().toString(QStringLiteral("yy-MM-dd")) +
-             QStringLiteral(".txt");
+    m_path = TodaysLogPath();
+    const QString folder = QFileInfo(m_path).path();
     if (!QDir().mkpath(folder)) {
         reportFailure(
             QStringLiteral("create the log folder %1").arg(QDir::toNativeSeparators(folder)),
@@ -55,6 +55,16 @@ void CallLog::OpenDailyLog() {
         m_loop.yield();
     }
     openForAppend();
+}
+
+QString CallLog::TodaysLogPath() const {
+    return m_appFolder + QStringLiteral("/LogFiles/") +
+           m_clock.now().date().toString(QStringLiteral("yy-MM-dd")) + QStringLiteral(".txt");
+}
+
+void CallLog::FollowDailyLog(const QString& path) {
+    CloseDailyLog();
+    m_follower = std::make_unique<CallLogFollower>(m_list, path);
 }
 
 void CallLog::replay() {
@@ -99,12 +109,12 @@ void CallLog::CloseDailyLog() {
 }
 
 void CallLog::ReopenDailyLog() {
-    if (!m_file.isOpen())
+    if (!m_follower && !m_file.isOpen())
         openForAppend();
 }
 
 QString CallLog::DailyLogPath() const {
-    return m_path;
+    return m_follower ? m_follower->path() : m_path;
 }
 
 void CallLog::reportFailure(const QString& what, const QString& cause) {

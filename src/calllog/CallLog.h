@@ -6,9 +6,11 @@
 #include <QDateTime>
 #include <QFile>
 #include <QString>
+#include <memory>
 
 class Clock;
 class EventLoop;
+class CallLogFollower;
 
 // The single writer of the on-screen call log and today's log file. Every line is stamped with
 // the time of day, appended to the list, selected, and appended to LogFiles/yy-MM-dd.txt in the
@@ -28,12 +30,17 @@ public:
     // keeps the file open for appending.
     void OpenDailyLog();
     void AddLogLine(const QString& message) override;
+    // Instead of writing a log: shows the daily log at path that another program writes, and
+    // each line it adds (see CallLogFollower). Nothing is written to the file from here on.
+    void FollowDailyLog(const QString& path);
     // Closes today's file so that everything written so far can be read; ReopenDailyLog opens it
-    // again for appending.
+    // again for appending (not while following).
     void CloseDailyLog();
     void ReopenDailyLog();
-    // Full path of today's file as built by OpenDailyLog; empty before.
+    // Full path of today's file as built by OpenDailyLog, or of the file followed; empty before.
     QString DailyLogPath() const;
+    // The path OpenDailyLog gives today's file: LogFiles/yy-MM-dd.txt in the application folder.
+    QString TodaysLogPath() const;
     // Whether today's file is open for writing.
     bool isFileOpen() const { return m_file.isOpen(); }
 
@@ -51,5 +58,6 @@ private:
     QString m_appFolder;
     QString m_path;
     QFile m_file;
+    std::unique_ptr<CallLogFollower> m_follower;
     bool m_reported = false;
 };

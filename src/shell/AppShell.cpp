@@ -13,6 +13,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
 #include "shell/PromoPanel.h"
+#include "shell/ServiceLink.h"
 #include "shell/cSysTray.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
@@ -75,6 +76,11 @@ void AppShell::LoadMainWindow() {
     auto* promo = new PromoPanel;
     m_main->setPromoPanel(promo);
 
+    if (isServiceWindow()) {
+        attachToService();
+        return;
+    }
+
     m_callLog->OpenDailyLog();
 
     m_screener->ResetLines();
@@ -102,6 +108,24 @@ void AppShell::LoadMainWindow() {
         QApplication::restoreOverrideCursor();
 }
 
+void AppShell::attachToService() {
+    const QString logPath = ServiceLogPath(m_services.serviceSocket);
+    m_callLog->FollowDailyLog(logPath.isEmpty() ? m_callLog->TodaysLogPath() : logPath);
+    const auto devices = ServiceLineDescriptions(m_services.serviceSocket);
+    if (devices && LoadEngineOptions(*devices).minOnStart == 1) {
+        m_startMinimised = true;
+        m_main->setWindowState(m_main->windowState() | Qt::WindowMinimized);
+    }
+    m_listStore->load();
+}
+
+void AppShell::reloadService() {
+    if (!ReloadService(m_services.serviceSocket))
+        ShowMessage(QStringLiteral("The settings are saved, but the Hushwire service did not take "
+                                   "them up: it did not answer. They apply when it starts again."),
+                    AppTitle(), MessageIcon::Warning);
+}
+
 LineDevices AppShell::lineDevices() const {
     return LineDevices{m_services.lineApi, m_services.lineAccess, m_screener->lineApp(),
                        m_screener->apiVersion(), m_screener->deviceCount()};
@@ -115,7 +139,8 @@ void AppShell::ShutDown() {
     m_shutDown = true;
     m_main->timExit()->stop();
 
-    m_screener->CloseTelephony();
+    if (!isServiceWindow()) // the service's lines stay open
+        m_screener->CloseTelephony();
     QCoreApplication::processEvents();
     m_callLog->CloseDailyLog();
     m_main->cSysTray1()->setInTray(false);
@@ -149,10 +174,15 @@ void AppShell::endProgram() {
 }
 
 void AppShell::showOptions() {
-    // Only once telephony is up: the window lists the devices of the running session.
-    if (m_ending || m_screener->lineApp() == 0)
+    // Only once telephony is up: the window lists the devices of the running session (or of the
+    // running service).
+    if (m_ending || !(isServiceWindow() ? describeServiceLines() : m_screener->lineApp() != 0))
         return;
-    if (!m_setup) {
+    if (!m_setup && isServiceWindow()) {
+        // The service takes the saved settings up without a restart.
+        m_setup = new frmSetup([this] { return m_serviceDevices; }, [this] { reloadService(); },
+                               m_main.get());
+    } else if (!m_setup) {
         // Loads itself: lists the devices and reads the stored options.
         m_setup = new frmSetup(
             lineDevices(), [this] { m_main->timExit()->start(); }, m_main.get());
@@ -166,6 +196,20 @@ void AppShell::showOptions() {
         m_setup->Load();
     }
     m_setup->exec();
+}
+
+bool AppShell::describeServiceLines() {
+    // Without the service's answer its lines are unknown: the setup window would take them for
+    // missing and switch them off in the store.
+    const auto devices = ServiceLineDescriptions(m_services.serviceSocket);
+    if (!devices) {
+        ShowMessage(QStringLiteral("The Hushwire service does not answer, so its lines cannot be "
+                                   "set up now. Start it again and try once more."),
+                    AppTitle(), MessageIcon::Warning);
+        return false;
+    }
+    m_serviceDevices = *devices;
+    return true;
 }
 
 void AppShell::showPrivateList() {

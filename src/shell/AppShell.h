@@ -33,10 +33,17 @@ struct ShellServices {
     QString appFolder;
     // What the telephony service can say about devices it cannot use; may be null.
     const LineAccess* lineAccess = nullptr;
+    // The control socket of the running service this program is the window of; empty when the
+    // program screens the lines itself.
+    QString serviceSocket = {};
 };
 
 // Brings the program up and down in a fixed order and owns everything that lives for the run:
 // the main window, the engine, the call log, the phone lists and the setup window.
+//
+// As a running service's window it opens no lines and starts no engine: the call log follows the
+// service's daily log, the windows edit the shared files (the service notices the lists itself),
+// Setup's Save asks the service to reload, and the shut-down leaves the service running.
 class AppShell : public QObject {
     Q_OBJECT
 public:
@@ -59,6 +66,7 @@ public:
 
     bool isShutDown() const { return m_shutDown; }
     bool isEnding() const { return m_ending; }
+    bool isServiceWindow() const { return !m_services.serviceSocket.isEmpty(); }
     frmMain& mainWindow() { return *m_main; }
     CallScreener& screener() { return *m_screener; }
     CallLog& callLog() { return *m_callLog; }
@@ -74,6 +82,9 @@ private:
     void showPrivateList();
     void showPublicList();
     void showLogViewer();
+    void attachToService();
+    void reloadService();
+    bool describeServiceLines();
     LineDevices lineDevices() const;
     void endProgram();
 
@@ -87,6 +98,7 @@ private:
     std::unique_ptr<CallScreener> m_screener;
     std::unique_ptr<ListWindows> m_listWindows;
     frmSetup* m_setup = nullptr;
+    DeviceDescriptions m_serviceDevices; // as the running service last described its lines
     bool m_startMinimised = false;
     bool m_ending = false;
     bool m_shutDown = false;

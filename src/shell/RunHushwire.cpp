@@ -14,6 +14,7 @@
 #include "settings/SettingsStore.h"
 #include "shell/AppShell.h"
 #include "shell/LineServices.h"
+#include "shell/ServiceLink.h"
 #include "shell/ShellIcons.h"
 #include "ui/MessageBoxes.h"
 
@@ -38,17 +39,28 @@ int RunHushwire(QApplication& app) {
         InstallWidgetSecretHandler();
     }
 
+    // The lock held by a running service makes this program its window, unless the service
+    // has one already (a lock of its own); held by another desktop program, it ends this one.
     SingleInstance instance(SingleInstance::DefaultLockPath(ApplicationName()));
+    SingleInstance window(
+        SingleInstance::DefaultLockPath(ApplicationName() + QStringLiteral("-window")));
+    QString serviceSocket;
     if (!instance.tryLock()) {
-        ShowMessage(QStringLiteral("Hushwire Is Already Running"), AppTitle(),
-                    MessageIcon::Critical);
-        return 0;
+        serviceSocket = FindRunningService(ApplicationName());
+        if (serviceSocket.isEmpty() || !window.tryLock()) {
+            ShowMessage(QStringLiteral("Hushwire Is Already Running"), AppTitle(),
+                        MessageIcon::Critical);
+            return 0;
+        }
     }
 
-    // Modems first, then the SIP lines of the settings file.
+    // Modems first, then the SIP lines of the settings file. The service's window opens no
+    // line, so it looks for none.
     SipSecrets secrets;
-    LineServices lines(ModemLineService::DiscoverDevices(),
-                       LoadSipLines(SettingsFilePath(), secrets));
+    const bool standalone = serviceSocket.isEmpty();
+    LineServices lines(standalone ? ModemLineService::DiscoverDevices() : QStringList(),
+                       standalone ? LoadSipLines(SettingsFilePath(), secrets)
+                                  : QList<SipLineConfig>());
     PcWaveOut pcOut;
     RoutingWaveOut waveOut(pcOut, &lines.modems().modemWaveOut());
     lines.routeWaves(waveOut);
@@ -56,8 +68,8 @@ int RunHushwire(QApplication& app) {
     FileMmio mmio;
     SystemClock clock;
 
-    AppShell shell(
-        ShellServices{lines.api(), waveOut, sound, mmio, clock, AppFolder(), &lines.access()});
+    AppShell shell(ShellServices{lines.api(), waveOut, sound, mmio, clock, AppFolder(),
+                                 &lines.access(), serviceSocket});
     lines.reportProblemsTo(shell.callLog());
 
     UnixSignalWatcher watcher({SIGTERM, SIGINT, SIGHUP});

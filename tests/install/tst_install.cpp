@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -27,6 +28,7 @@ private Q_SLOTS:
     void desktopEntryMatchesExecutableAndIcons();
     void manPages();
     void debianDocumentsAndHelpPage();
+    void systemdUnitsVerify();
 
 private:
     QString path(const QString& relative) const { return m_root.filePath(relative); }
@@ -133,6 +135,17 @@ void TestInstall::debianDocumentsAndHelpPage() {
     const QByteArray page = help.readAll();
     for (const char* anchor : {"id=\"sharing\"", "id=\"emulator\""})
         QVERIFY2(page.contains(anchor), anchor);
+}
+
+// The system unit and the user unit pass systemd-analyze verify without a single complaint.
+void TestInstall::systemdUnitsVerify() {
+    if (QStandardPaths::findExecutable(QStringLiteral("systemd-analyze")).isEmpty())
+        QSKIP("systemd-analyze is not installed (scripts/deps installs it)");
+    QProcess verify;
+    verify.setProcessChannelMode(QProcess::MergedChannels);
+    verify.start(QStringLiteral(HW_SOURCE_DIR "/scripts/verify-units"), {m_root.path()});
+    QVERIFY(verify.waitForFinished(60000));
+    QVERIFY2(verify.exitCode() == 0, verify.readAll().constData());
 }
 
 QTEST_GUILESS_MAIN(TestInstall)

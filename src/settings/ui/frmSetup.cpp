@@ -48,7 +48,11 @@ QGroupBox* ModeExplanation(const QString& objectName, const QStringList& lines) 
 } // namespace
 
 frmSetup::frmSetup(LineDevices devices, std::function<void()> startExitTimer, QWidget* parent)
-    : QDialog(parent), m_devices(devices), m_startExitTimer(std::move(startExitTimer)) {
+    : frmSetup([devices] { return DescribeLineDevices(devices); }, std::move(startExitTimer),
+               parent) {}
+
+frmSetup::frmSetup(DeviceLister listDevices, std::function<void()> afterSave, QWidget* parent)
+    : QDialog(parent), m_listDevices(std::move(listDevices)), m_afterSave(std::move(afterSave)) {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Setup"));
     buildWindow();
@@ -184,7 +188,7 @@ void frmSetup::Load() {
 }
 
 void frmSetup::ListDevices() {
-    m_described = DescribeLineDevices(m_devices);
+    m_described = m_listDevices();
     for (size_t i = 0; i < m_check.size(); ++i) {
         const DeviceDescription& d = m_described[i];
         m_txtLine[i]->setText(d.problem.isEmpty()
@@ -248,8 +252,8 @@ void frmSetup::Save() {
         ShowMessage(QStringLiteral("Setup Complete"), AppTitle(), MessageIcon::Information);
     }
     Unload();
-    if (m_startExitTimer)
-        m_startExitTimer();
+    if (m_afterSave)
+        m_afterSave();
 }
 
 void frmSetup::reject() {

@@ -16,14 +16,19 @@ class QRadioButton;
 //
 // Its load (run by the constructor, and again by Load() after the window was unloaded) lists the
 // line devices, switches unusable lines off in the store and shows the stored options. Save
-// stores everything, writes the start-with-system entry and then starts the main window's exit
-// timer: new settings apply from the next start. Cancel unloads the window.
+// stores everything, writes the start-with-system entry and then runs what the owner asked for:
+// the desktop program starts its exit timer (new settings apply from the next start); as a
+// running service's window it asks the service to reload them. Cancel unloads the window.
 class frmSetup : public QDialog {
     Q_OBJECT
 public:
     // devices: the line devices of the running telephony session, and what the service can say
     // about those it cannot use; startExitTimer: starts the main window's timExit.
     frmSetup(LineDevices devices, std::function<void()> startExitTimer, QWidget* parent = nullptr);
+    // The same window over devices described by someone else (a running service); afterSave
+    // runs once Save has stored the options.
+    using DeviceLister = std::function<DeviceDescriptions()>;
+    frmSetup(DeviceLister listDevices, std::function<void()> afterSave, QWidget* parent = nullptr);
     ~frmSetup() override;
 
     // Runs the load again (lists the devices, reads the options). The constructor runs it once.
@@ -58,8 +63,8 @@ private:
     void Save();
     void Unload();
 
-    LineDevices m_devices;
-    std::function<void()> m_startExitTimer;
+    DeviceLister m_listDevices;
+    std::function<void()> m_afterSave;
     DeviceDescriptions m_described;
     EngineOptions m_options;
     bool m_loaded = false;
