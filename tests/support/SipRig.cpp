@@ -1,4 +1,5 @@
 #include "support/SipRig.h"
+#include "support/WavWriter.h"
 
 #include "platform/audio/PcmConvert.h"
 #include "platform/audio/WaveFile.h"
@@ -63,7 +64,7 @@ int SipRig::FreePort() {
 void SipRig::prepare(int messageMs, double listedNumber) {
     QFile message(engine->messagePath());
     if (message.open(QIODevice::WriteOnly))
-        message.write(MakeWaveFile(messageMs, 1, 16, 22050));
+        message.write(wavwriter::ToneWav(messageMs, 1, 16, 22050));
     QFile list(dir.filePath(QStringLiteral("public.tel")));
     if (list.open(QIODevice::WriteOnly)) {
         char rec[8];
