@@ -5,9 +5,9 @@
 #include "platform/telephony/LineStructs.h"
 #include "platform/telephony/sip/SipLineService.h"
 #include "platform/telephony/sip/SipSecrets.h"
+#include "service/LineServices.h"
 #include "settings/DeviceDescription.h"
 #include "settings/ui/frmSetup.h"
-#include "shell/LineServices.h"
 #include "support/MessageRecorder.h"
 
 #include <QFile>
