@@ -106,8 +106,7 @@ void TestService::screensAListedCallerOnASipLine() {
     // 180, then 200 and the message, then the line's BYE.
     QUdpSocket rtp;
     QVERIFY(rtp.bind(QHostAddress::LocalHost, 0));
-    sipp::Vars vars =
-        sipp::Caller(QStringLiteral("\"Caller\" <sip:8005550199@127.0.0.1>"), {}, sipp::AwaitBye());
+    sipp::Vars vars = sipp::Caller(QStringLiteral("\"Caller\" <sip:8005550199@127.0.0.1>"));
     vars.insert(QStringLiteral("RTPPORT"), QString::number(rtp.localPort()));
     const std::unique_ptr<QProcess> caller = sipp::start(
         m_sippFolder.path(), QStringLiteral("caller"), vars,
