@@ -1,7 +1,7 @@
 #include "calllog/CallLog.h"
 
-#include "calllog/CallLogFollower.h"
 #include "calllog/LogFileLines.h"
+#include "calllog/LogFollower.h"
 #include "platform/MessageSeam.h"
 #include "platform/time/Clock.h"
 #include "platform/time/EventLoop.h"
@@ -64,7 +64,18 @@ QString CallLog::TodaysLogPath() const {
 
 void CallLog::FollowDailyLog(const QString& path) {
     CloseDailyLog();
-    m_follower = std::make_unique<CallLogFollower>(m_list, path);
+    // The lines the file holds already are shown as they are; each line added later is
+    // selected, like a line logged here.
+    auto show = [this, select = false](const QStringList& lines) mutable {
+        for (const QString& line : lines)
+            m_list.addItem(line);
+        if (select)
+            m_list.setCurrentIndex(m_list.count() - 1);
+        select = true;
+    };
+    m_follower = std::make_unique<LogFollower>(path, show);
+    m_follower->readNew();
+    m_follower->follow(LogFollower::Days::Later);
 }
 
 void CallLog::replay() {

@@ -10,7 +10,7 @@
 
 class Clock;
 class EventLoop;
-class CallLogFollower;
+class LogFollower;
 
 // The single writer of the on-screen call log and today's log file. Every line is stamped with
 // the time of day, appended to the list, selected, and appended to LogFiles/yy-MM-dd.txt in the
@@ -31,7 +31,7 @@ public:
     void OpenDailyLog();
     void AddLogLine(const QString& message) override;
     // Instead of writing a log: shows the daily log at path that another program writes, and
-    // each line it adds (see CallLogFollower). Nothing is written to the file from here on.
+    // each line it adds (see LogFollower). Nothing is written to the file from here on.
     void FollowDailyLog(const QString& path);
     // Closes today's file so that everything written so far can be read; ReopenDailyLog opens it
     // again for appending (not while following).
@@ -58,6 +58,6 @@ private:
     QString m_appFolder;
     QString m_path;
     QFile m_file;
-    std::unique_ptr<CallLogFollower> m_follower;
+    std::unique_ptr<LogFollower> m_follower;
     bool m_reported = false;
 };

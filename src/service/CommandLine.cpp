@@ -1,5 +1,6 @@
 #include "service/CommandLine.h"
 
+#include "calllog/LogFollower.h"
 #include "lists/ImportRules.h"
 #include "lists/ListFiles.h"
 #include "lists/ListStore.h"
@@ -10,7 +11,6 @@
 #include "platform/SafeWrite.h"
 #include "platform/time/Clock.h"
 #include "service/ControlProtocol.h"
-#include "service/LogFollower.h"
 #include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -211,9 +211,11 @@ int LogCommand(const QStringList& args) {
             QStringLiteral("no calls were logged on %1 (%2 does not exist)")
                 .arg(date.toString(QStringLiteral("yy-MM-dd")), QDir::toNativeSeparators(path)));
     // Each line goes out at once: a reader of a pipe sees calls as they come.
-    LogFollower follower(path, [](const QString& line) {
-        Out(line);
-        std::fflush(stdout);
+    LogFollower follower(path, [](const QStringList& lines) {
+        for (const QString& line : lines) {
+            Out(line);
+            std::fflush(stdout);
+        }
     });
     if (!follower.readNew())
         return Fail(QStringLiteral("the log %1 could not be read").arg(path));

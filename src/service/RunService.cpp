@@ -5,10 +5,11 @@
 #include "platform/UnixSignalWatcher.h"
 #include "platform/audio/Mmio.h"
 #include "platform/audio/RoutingWaveOut.h"
-#include "platform/telephony/modem/ModemLineService.h"
+#include "platform/telephony/sip/SipSecrets.h"
 #include "platform/time/Clock.h"
 #include "service/ControlProtocol.h"
 #include "service/ControlServer.h"
+#include "service/LineServices.h"
 #include "service/ServiceHost.h"
 #include "service/SilentPcAudio.h"
 #include "settings/SettingsStore.h"
@@ -31,18 +32,20 @@ int RunService(QCoreApplication& app) {
         return 1;
     }
 
-    // The line services. Further kinds of line join the modems here, behind one LineApi.
-    ModemLineService modems(ModemLineService::DiscoverDevices());
-    LineApi& lines = modems;
-    const LineAccess* access = &modems;
-    WaveOut& lineWaveOut = modems.modemWaveOut();
-
+    // Modems first, then the SIP lines of the settings file. Nobody can be asked for a missing
+    // password here: such a line says so in the log and does not register.
+    SipSecrets secrets;
+    LineServices lines(ModemLineService::DiscoverDevices(),
+                       LoadSipLines(SettingsFilePath(), secrets, MissingPassword::Report));
     SilentPcWaveOut pcOut;
-    RoutingWaveOut waveOut(pcOut, &lineWaveOut);
+    RoutingWaveOut waveOut(pcOut, &lines.modems().modemWaveOut());
+    lines.routeWaves(waveOut);
     SilentSoundPlayer sound;
     FileMmio mmio;
     SystemClock clock;
-    ServiceHost host(ServiceLines{lines, waveOut, sound, mmio, clock, AppFolder(), access});
+    ServiceHost host(
+        ServiceLines{lines.api(), waveOut, sound, mmio, clock, AppFolder(), &lines.access()});
+    lines.reportProblemsTo(host.callLog());
 
     bool ending = false;
     auto end = [&](int status) {

@@ -128,6 +128,10 @@ bool ServiceHost::callInProgress() const {
     return false;
 }
 
+LogSink& ServiceHost::callLog() {
+    return *m_callLog;
+}
+
 QStringList ServiceHost::statusLines() const {
     QStringList lines;
     const int count = std::min<int>(m_screener->deviceCount(), CallScreener::kLines);

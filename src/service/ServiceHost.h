@@ -16,6 +16,7 @@ class CallScreener;
 class Clock;
 class LineAccess;
 class LineApi;
+class LogSink;
 class ListFileWatcher;
 class ListStore;
 class Mmio;
@@ -60,6 +61,7 @@ public:
 
     CallScreener& screener() { return *m_screener; }
     PhoneLists& phoneLists() { return *m_lists; }
+    LogSink& callLog();
 
 Q_SIGNALS:
     // Telephony could not start: the service cannot screen anything.

@@ -1,15 +1,19 @@
-// The headless service on the modem emulator, with no display at all: it screens a listed
-// caller, takes up a list edited from the command line for the next call, answers the status
-// request, and on SIGTERM puts the line on hook and ends with status 0. Then the command line's
-// handling of bad input, and the list watcher's view of atomic rewrites.
+// The headless service on the modem emulator and a listening SIP line, with no display at all:
+// it screens a listed caller on each, takes up a list edited from the command line for the next
+// call, answers the status request, and on SIGTERM puts the line on hook and ends with status 0.
+// Then the command line's handling of bad input, and the list watcher's view of atomic rewrites.
 #include "lists/ListFiles.h"
 #include "service/ListFileWatcher.h"
 #include "support/EmulatedLine.h"
 #include "support/ListFolder.h"
+#include "support/SipRig.h"
+#include "support/Sipp.h"
 
 #include <QDate>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUdpSocket>
 #include <csignal>
 
 class TestService : public QObject {
@@ -18,6 +22,7 @@ private Q_SLOTS:
     void initTestCase();
     void screensAListedCallerWithoutADisplay();
     void aListEditedFromTheCommandLineBlocksTheNextCall();
+    void screensAListedCallerOnASipLine();
     void sigtermPutsTheLineOnHook();
     void badCommandLineInputIsRefused_data();
     void badCommandLineInputIsRefused();
@@ -33,6 +38,8 @@ private:
     EmulatedLine m_line;
     QProcess m_service;
     QString m_journal; // what the service wrote to standard error
+    QTemporaryDir m_sippFolder;
+    int m_sipPort = 0;
 };
 
 void TestService::initTestCase() {
@@ -43,6 +50,17 @@ void TestService::initTestCase() {
         m_line.run({QStringLiteral("list"), QStringLiteral("add"), QStringLiteral("public"),
                     QStringLiteral("8005550199")});
     QCOMPARE(added.status, 0);
+    // Line 1: a SIP line listening on 127.0.0.1 for calls from there.
+    m_sipPort = SipRig::FreePort();
+    {
+        QSettings settings(m_line.environment(false).value(QStringLiteral("XDG_CONFIG_HOME")) +
+                               QStringLiteral("/hushwire/hushwire.conf"),
+                           QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Config/Line1"), 1);
+        settings.setValue(QStringLiteral("Sip1/Listen"),
+                          QStringLiteral("127.0.0.1:%1").arg(m_sipPort));
+        settings.setValue(QStringLiteral("Sip1/Allow"), QStringLiteral("127.0.0.1"));
+    }
 
     // Started as a user would, through the desktop program, which hands it on before any
     // window system is touched.
@@ -52,6 +70,7 @@ void TestService::initTestCase() {
     m_service.start(m_line.program(), {QStringLiteral("--service")});
     QVERIFY(m_service.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(m_journal.contains(QStringLiteral("Line0 is ready")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_journal.contains(QStringLiteral("Line1 is ready")), 20000);
 }
 
 void TestService::callFrom(const QByteArray& number) {
@@ -83,6 +102,20 @@ void TestService::aListEditedFromTheCommandLineBlocksTheNextCall() {
     QTRY_VERIFY_WITH_TIMEOUT(m_line.onHook(), 30000);
 }
 
+void TestService::screensAListedCallerOnASipLine() {
+    // 180, then 200 and the message, then the line's BYE.
+    QUdpSocket rtp;
+    QVERIFY(rtp.bind(QHostAddress::LocalHost, 0));
+    sipp::Vars vars = sipp::Caller(QStringLiteral("\"Caller\" <sip:8005550199@127.0.0.1>"));
+    vars.insert(QStringLiteral("RTPPORT"), QString::number(rtp.localPort()));
+    const std::unique_ptr<QProcess> caller = sipp::start(
+        m_sippFolder.path(), QStringLiteral("caller"), vars,
+        {QStringLiteral("-i"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+         QString::number(SipRig::FreePort()), QStringLiteral("127.0.0.1:%1").arg(m_sipPort)});
+    QVERIFY(sipp::passed(caller.get()));
+    QTRY_COMPARE_WITH_TIMEOUT(m_line.logLines().filter(QStringLiteral("Blocked")).size(), 3, 5000);
+}
+
 void TestService::sigtermPutsTheLineOnHook() {
     callFrom("8005550199");
     QTRY_VERIFY_WITH_TIMEOUT(m_line.modemLogCount(QStringLiteral("EV vtx start")) == 3, 20000);
@@ -93,7 +126,7 @@ void TestService::sigtermPutsTheLineOnHook() {
     QCOMPARE(m_service.exitCode(), 0);
     QTRY_VERIFY_WITH_TIMEOUT(m_line.onHook(), 5000);
     // The log was closed with everything in it.
-    QCOMPARE(m_line.logLines().filter(QStringLiteral("Blocked")).size(), 3);
+    QCOMPARE(m_line.logLines().filter(QStringLiteral("Blocked")).size(), 4);
     // With no service left, status says so and fails.
     const EmulatedLine::Result status = m_line.run({QStringLiteral("status")});
     QCOMPARE(status.status, 1);

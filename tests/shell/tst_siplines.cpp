@@ -5,9 +5,9 @@
 #include "platform/telephony/LineStructs.h"
 #include "platform/telephony/sip/SipLineService.h"
 #include "platform/telephony/sip/SipSecrets.h"
+#include "service/LineServices.h"
 #include "settings/DeviceDescription.h"
 #include "settings/ui/frmSetup.h"
-#include "shell/LineServices.h"
 #include "support/MessageRecorder.h"
 
 #include <QFile>
@@ -69,6 +69,44 @@ private Q_SLOTS:
         QCOMPARE(lines[0].password, QStringLiteral("s3cret"));
         QCOMPARE(asked.size(), 1);
         InstallSecretHandler(previous);
+    }
+
+    // Where nobody can be asked (the service), a missing password is not asked for: the line
+    // says so in the log and sends no REGISTER.
+    void missingPasswordReportedWhereNobodyCanBeAsked() {
+        QUdpSocket registrar;
+        QVERIFY(registrar.bind(QHostAddress::LocalHost, 0));
+        const QString file = settings(QStringLiteral("[Sip1]\nAccount=sip:bob@127.0.0.1:%1\n"
+                                                     "Listen=127.0.0.1:0\n")
+                                          .arg(registrar.localPort())
+                                          .toUtf8());
+        const SecretHandler previous = InstallSecretHandler([](const SecretRequest&) {
+            QTest::qFail("a password was asked for", __FILE__, __LINE__);
+            return std::optional<QString>();
+        });
+        SipSecrets secrets;
+        LineServices lines({}, LoadSipLines(file, secrets, MissingPassword::Report));
+        InstallSecretHandler(previous);
+        Log log;
+        lines.reportProblemsTo(log);
+        uint32_t app = 0, count = 0;
+        QCOMPARE(lines.api().lineInitialize(
+                     &app, [](uint32_t, uint32_t, uintptr_t, uint32_t, uint32_t, uint32_t) {},
+                     QStringLiteral("Hushwire"), &count),
+                 0);
+        uint32_t handle = 0;
+        QCOMPARE(lines.api().lineOpen(app, 0, &handle, 0x20000, 0, 0, 6,
+                                      tapi::LINEMEDIAMODE_INTERACTIVEVOICE, nullptr),
+                 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!log.lines.isEmpty(), 10000);
+        QVERIFY2(log.lines.size() == 1 && log.lines[0].startsWith(QLatin1String("Line0 - ")) &&
+                     log.lines[0].contains(QLatin1String("bob@127.0.0.1")) &&
+                     log.lines[0].contains(QLatin1String("password")) &&
+                     log.lines[0].contains(QLatin1String("Setup")),
+                 qPrintable(log.lines.join(QLatin1Char('\n'))));
+        QTest::qWait(500);
+        QVERIFY(!registrar.hasPendingDatagrams());
+        lines.api().lineShutdown(app);
     }
 
     // SIP lines follow the modems; a server that does not answer is written to the log under

@@ -2,6 +2,7 @@
 // registrar on 127.0.0.1.
 
 #include "support/SipRig.h"
+#include "support/Sipp.h"
 
 #include "platform/audio/PcmConvert.h"
 
@@ -11,48 +12,6 @@ namespace {
 
 const QString kListed = QStringLiteral("\"Telemarketer\" <sip:5551234567@127.0.0.1>");
 const QString kFriend = QStringLiteral("\"Friend\" <sip:5550000000@127.0.0.1>");
-
-QString Sdp(const QString& formats) {
-    QString sdp = QStringLiteral("v=0\no=caller 1 1 IN IP4 127.0.0.1\ns=-\nc=IN IP4 127.0.0.1\n"
-                                 "t=0 0\nm=audio %RTPPORT% RTP/AVP ") +
-                  formats + QStringLiteral("\n");
-    if (formats.contains(QLatin1String("101")))
-        sdp += QStringLiteral("a=rtpmap:101 telephone-event/8000\na=fmtp:101 0-15\n");
-    return sdp;
-}
-
-// The caller's requests within the call, CSeq from 2 on.
-QString Request(const QString& method, int cseq, const QString& type, const QString& body) {
-    return QStringLiteral(
-               "<send retrans=\"500\"><![CDATA[\n\n%1 sip:hushwire@[remote_ip]:[remote_port] "
-               "SIP/2.0\nVia: SIP/2.0/[transport] [local_ip]:[local_port];branch=[branch]\n"
-               "From: %FROM%;tag=[pid]SIPpTag00[call_number]\nTo: <sip:hushwire@[remote_ip]:"
-               "[remote_port]>[peer_tag_param]\nCall-ID: [call_id]\nCSeq: %2 %1\n"
-               "Contact: <sip:sipp@[local_ip]:[local_port]>\nMax-Forwards: 70\n%3"
-               "Content-Length: [len]\n\n%4\n]]></send>\n")
-        .arg(method)
-        .arg(cseq)
-        .arg(type.isEmpty() ? QString() : QStringLiteral("Content-Type: %1\n").arg(type), body);
-}
-
-const QString kAwaitBye = QStringLiteral(
-    "<recv request=\"BYE\" timeout=\"20000\"/>\n<send><![CDATA[\n\nSIP/2.0 200 OK\n[last_Via:]\n"
-    "[last_From:]\n[last_To:]\n[last_Call-ID:]\n[last_CSeq:]\nContent-Length: 0\n\n]]></send>\n");
-
-QString HangUp(int afterMs) {
-    return QStringLiteral("<pause milliseconds=\"%1\"/>\n").arg(afterMs) +
-           Request(QStringLiteral("BYE"), 20, {}, {}) +
-           QStringLiteral("<recv response=\"200\"/>\n");
-}
-
-QMap<QString, QString> Caller(const QString& from, const QString& middle = {},
-                              const QString& tail = kAwaitBye) {
-    return {{QStringLiteral("FROM"), from},
-            {QStringLiteral("OFFER"), Sdp(QStringLiteral("0 8 101"))},
-            {QStringLiteral("ANSWER"), QString()},
-            {QStringLiteral("MIDDLE"), middle},
-            {QStringLiteral("TAIL"), tail}};
-}
 
 SipLineConfig Account(int registrarPort, const QString& password, const QString& transport) {
     SipLineConfig c;
@@ -64,6 +23,10 @@ SipLineConfig Account(int registrarPort, const QString& password, const QString&
 }
 
 using Vars = QMap<QString, QString>;
+using sipp::Caller;
+using sipp::HangUp;
+using sipp::Request;
+using sipp::Sdp;
 
 } // namespace
 

@@ -80,16 +80,23 @@ QString AwaitBye() {
                           "[last_Call-ID:]\n[last_CSeq:]\nContent-Length: 0\n\n]]></send>\n");
 }
 
-QString HangUp(int afterMs) {
+QString Request(const QString& method, int cseq, const QString& type, const QString& body) {
     return QStringLiteral(
-               "<pause milliseconds=\"%1\"/>\n<send retrans=\"500\"><![CDATA[\n\n"
-               "BYE sip:hushwire@[remote_ip]:[remote_port] SIP/2.0\n"
-               "Via: SIP/2.0/[transport] [local_ip]:[local_port];branch=[branch]\n"
-               "From: %FROM%;tag=[pid]SIPpTag00[call_number]\n"
-               "To: <sip:hushwire@[remote_ip]:[remote_port]>[peer_tag_param]\n"
-               "Call-ID: [call_id]\nCSeq: 20 BYE\nContact: <sip:sipp@[local_ip]:[local_port]>\n"
-               "Max-Forwards: 70\nContent-Length: 0\n\n]]></send>\n<recv response=\"200\"/>\n")
-        .arg(afterMs);
+               "<send retrans=\"500\"><![CDATA[\n\n%1 sip:hushwire@[remote_ip]:[remote_port] "
+               "SIP/2.0\nVia: SIP/2.0/[transport] [local_ip]:[local_port];branch=[branch]\n"
+               "From: %FROM%;tag=[pid]SIPpTag00[call_number]\nTo: <sip:hushwire@[remote_ip]:"
+               "[remote_port]>[peer_tag_param]\nCall-ID: [call_id]\nCSeq: %2 %1\n"
+               "Contact: <sip:sipp@[local_ip]:[local_port]>\nMax-Forwards: 70\n%3"
+               "Content-Length: [len]\n\n%4\n]]></send>\n")
+        .arg(method)
+        .arg(cseq)
+        .arg(type.isEmpty() ? QString() : QStringLiteral("Content-Type: %1\n").arg(type), body);
+}
+
+QString HangUp(int afterMs) {
+    return QStringLiteral("<pause milliseconds=\"%1\"/>\n").arg(afterMs) +
+           Request(QStringLiteral("BYE"), 20, {}, {}) +
+           QStringLiteral("<recv response=\"200\"/>\n");
 }
 
 QString KeysAsEvents(const QString& keys) {

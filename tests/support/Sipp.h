@@ -24,11 +24,13 @@ bool passed(QProcess* process, int timeoutMs = 30000, bool runEventLoop = true);
 
 // An SDP offer or answer for audio on %RTPPORT% in the RTP payload formats given ("0 8 101").
 QString Sdp(const QString& formats);
-// The caller's vars for caller.xml: From, an offer of PCMU, PCMA and telephone-event, then
-// middle (after the ACK) and tail.
-Vars Caller(const QString& from, const QString& middle, const QString& tail);
 // A tail that waits for the line's BYE and answers it.
 QString AwaitBye();
+// The caller's vars for caller.xml: From, an offer of PCMU, PCMA and telephone-event, then
+// middle (after the ACK) and tail.
+Vars Caller(const QString& from, const QString& middle = {}, const QString& tail = AwaitBye());
+// A request of the caller's within the call (CSeq from 2 on), with a body of the type given.
+QString Request(const QString& method, int cseq, const QString& type, const QString& body);
 // A tail that hangs up after ms.
 QString HangUp(int afterMs);
 // Keys pressed as RFC 4733 telephone events from the captures SIPp ships, 400 ms apart.

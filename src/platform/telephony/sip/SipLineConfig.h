@@ -18,6 +18,9 @@ struct SipLineConfig {
     QString proxy;
     QString rewrite; // "from:to" prefix replaced at the start of caller numbers
     QString password;
+    // The secret store holds no password and nobody could be asked: the account does not
+    // register, and its line says how to give the password.
+    bool passwordMissing = false;
 
     bool isListening() const { return account.isEmpty(); }
     // The listen value with the default filled in when none was set.

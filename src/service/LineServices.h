@@ -43,7 +43,15 @@ private:
     CompositeLineAccess m_access;
 };
 
+// What becomes of an account whose password the secret store does not hold.
+enum class MissingPassword {
+    // Asked for once (AskSecret) and put in the store, or kept for this run only where no
+    // store answers, which the question then says.
+    Ask,
+    // Nobody can be asked (no display): the line says so and does not register.
+    Report,
+};
+
 // The SIP lines of the settings file, each account with its password from the secret store.
-// A password the store does not hold is asked for once (AskSecret) and put in the store, or
-// kept for this run only where no store answers, which the question then says.
-QList<SipLineConfig> LoadSipLines(const QString& settingsFile, SipSecrets& secrets);
+QList<SipLineConfig> LoadSipLines(const QString& settingsFile, SipSecrets& secrets,
+                                  MissingPassword missing = MissingPassword::Ask);

@@ -1,4 +1,4 @@
-#include "shell/LineServices.h"
+#include "service/LineServices.h"
 
 #include "calllog/LogSink.h"
 #include "platform/MessageSeam.h"
@@ -83,7 +83,8 @@ SipSecrets::Where writePassword(SipSecrets& secrets, int group, const QString& p
 
 } // namespace
 
-QList<SipLineConfig> LoadSipLines(const QString& settingsFile, SipSecrets& secrets) {
+QList<SipLineConfig> LoadSipLines(const QString& settingsFile, SipSecrets& secrets,
+                                  MissingPassword missing) {
     QList<SipLineConfig> lines = ReadSipLines(settingsFile);
     for (SipLineConfig& line : lines) {
         if (line.isListening())
@@ -91,6 +92,10 @@ QList<SipLineConfig> LoadSipLines(const QString& settingsFile, SipSecrets& secre
         const auto [where, password] = readPassword(secrets, line.group);
         if (where != SipSecrets::Where::Nowhere) {
             line.password = password;
+            continue;
+        }
+        if (missing == MissingPassword::Report) {
+            line.passwordMissing = true;
             continue;
         }
         // Not known: asked once for this run. Where no secret store answered, the question
