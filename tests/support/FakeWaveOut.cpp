@@ -50,7 +50,7 @@ uint32_t FakeWaveOut::waveOutWrite(WaveOutHandle handle, WaveHdr* header, uint32
         return wave::WAVERR_UNPREPARED;
     written.append(QByteArray(reinterpret_cast<const char*>(header->lpData),
                               static_cast<qsizetype>(header->dwBufferLength)));
-    header->dwFlags = (header->dwFlags & ~wave::WHDR_DONE) | wave::WHDR_INQUEUE;
+    wave::MarkQueued(header);
     it->second.queued = header;
     return wave::MMSYSERR_NOERROR;
 }
@@ -58,7 +58,7 @@ uint32_t FakeWaveOut::waveOutWrite(WaveOutHandle handle, WaveHdr* header, uint32
 void FakeWaveOut::complete(WaveOutHandle handle, Device& d) {
     WaveHdr* header = d.queued;
     d.queued = nullptr;
-    header->dwFlags = (header->dwFlags & ~wave::WHDR_INQUEUE) | wave::WHDR_DONE;
+    wave::MarkDone(header);
     if (d.callback)
         d.callback(handle, wave::WOM_DONE, d.instance, reinterpret_cast<uintptr_t>(header), 0);
 }

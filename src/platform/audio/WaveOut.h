@@ -57,6 +57,38 @@ constexpr uint16_t WAVE_FORMAT_PCM = 1;
 constexpr uint32_t kHeaderSize = 32; // sizeof(WAVEHDR) as the callers pass it
 } // namespace wave
 
+namespace wave {
+// The buffer-flag rules every output keeps, so the engine sees one behaviour whatever plays.
+inline uint32_t PrepareHeader(WaveHdr* header) {
+    if (!header)
+        return MMSYSERR_ERROR;
+    header->dwFlags |= WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+// MMSYSERR_NOERROR when the buffer may be written: prepared, and with data where it has a length.
+inline uint32_t CheckWritable(const WaveHdr* header) {
+    if (!header || (!header->lpData && header->dwBufferLength > 0))
+        return MMSYSERR_ERROR;
+    if (!(header->dwFlags & WHDR_PREPARED))
+        return WAVERR_UNPREPARED;
+    return MMSYSERR_NOERROR;
+}
+inline uint32_t UnprepareHeader(WaveHdr* header) {
+    if (!header)
+        return MMSYSERR_ERROR;
+    if (header->dwFlags & WHDR_INQUEUE)
+        return WAVERR_STILLPLAYING;
+    header->dwFlags &= ~WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+inline void MarkQueued(WaveHdr* header) {
+    header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+}
+inline void MarkDone(WaveHdr* header) {
+    header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+}
+} // namespace wave
+
 using WaveOutHandle = uintptr_t;
 // Completion callback: handle, message (WOM_OPEN, WOM_DONE, WOM_CLOSE), instance, param1,
 // param2. It may be called on another thread than the one that opened the device.

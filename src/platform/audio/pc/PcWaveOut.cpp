@@ -63,7 +63,7 @@ uint32_t PcWaveOut::waveOutWrite(WaveOutHandle handle, WaveHdr* header, uint32_t
         return wave::WAVERR_UNPREPARED;
     if (d->queued)
         return wave::WAVERR_STILLPLAYING; // one buffer at a time is all this output needs
-    header->dwFlags = (header->dwFlags & ~wave::WHDR_DONE) | wave::WHDR_INQUEUE;
+    wave::MarkQueued(header);
     d->queued = header;
     d->stream->start(header->lpData, header->dwBufferLength, [this, handle] {
         if (PcWaveDevice* dev = find(handle))
@@ -77,7 +77,7 @@ void PcWaveOut::complete(WaveOutHandle handle, PcWaveDevice& d) {
     if (!header)
         return;
     d.queued = nullptr;
-    header->dwFlags = (header->dwFlags & ~wave::WHDR_INQUEUE) | wave::WHDR_DONE;
+    wave::MarkDone(header);
     if (d.callback)
         d.callback(handle, wave::WOM_DONE, d.instance, reinterpret_cast<uintptr_t>(header), 0);
 }

@@ -72,23 +72,18 @@ uint32_t ModemWaveOut::waveOutOpen(WaveOutHandle* handle, int32_t deviceId,
 uint32_t ModemWaveOut::waveOutPrepareHeader(WaveOutHandle handle, WaveHdr* header, uint32_t) {
     if (!find(handle))
         return wave::MMSYSERR_INVALHANDLE;
-    if (!header)
-        return wave::MMSYSERR_ERROR;
-    header->dwFlags |= wave::WHDR_PREPARED;
-    return wave::MMSYSERR_NOERROR;
+    return wave::PrepareHeader(header);
 }
 
 uint32_t ModemWaveOut::waveOutWrite(WaveOutHandle handle, WaveHdr* header, uint32_t) {
     Playback* pb = find(handle);
     if (!pb)
         return wave::MMSYSERR_INVALHANDLE;
-    if (!header || (!header->lpData && header->dwBufferLength > 0))
-        return wave::MMSYSERR_ERROR;
-    if (!(header->dwFlags & wave::WHDR_PREPARED))
-        return wave::WAVERR_UNPREPARED;
+    if (const uint32_t bad = wave::CheckWritable(header))
+        return bad;
     if (pb->stage != Stage::Open)
         return wave::WAVERR_STILLPLAYING; // one buffer at a time is all the program queues
-    header->dwFlags = (header->dwFlags & ~wave::WHDR_DONE) | wave::WHDR_INQUEUE;
+    wave::MarkQueued(header);
     pb->header = header;
     pb->source = QByteArray(reinterpret_cast<const char*>(header->lpData),
                             qsizetype(header->dwBufferLength));
@@ -245,7 +240,7 @@ void ModemWaveOut::finish(WaveOutHandle handle) {
     pb->source.clear();
     WaveHdr* header = pb->header;
     if (header)
-        header->dwFlags = (header->dwFlags & ~wave::WHDR_INQUEUE) | wave::WHDR_DONE;
+        wave::MarkDone(header);
     const WaveOutCallback callback = pb->callback;
     const uintptr_t instance = pb->instance;
     if (callback)
@@ -285,12 +280,7 @@ void ModemWaveOut::stopDevice(uint32_t deviceId) {
 uint32_t ModemWaveOut::waveOutUnprepareHeader(WaveOutHandle handle, WaveHdr* header, uint32_t) {
     if (!find(handle))
         return wave::MMSYSERR_INVALHANDLE;
-    if (!header)
-        return wave::MMSYSERR_ERROR;
-    if (header->dwFlags & wave::WHDR_INQUEUE)
-        return wave::WAVERR_STILLPLAYING;
-    header->dwFlags &= ~wave::WHDR_PREPARED;
-    return wave::MMSYSERR_NOERROR;
+    return wave::UnprepareHeader(header);
 }
 
 uint32_t ModemWaveOut::waveOutClose(WaveOutHandle handle) {

@@ -32,23 +32,18 @@ uint32_t SipWaveOut::waveOutOpen(WaveOutHandle* handle, int32_t deviceId,
 uint32_t SipWaveOut::waveOutPrepareHeader(WaveOutHandle handle, WaveHdr* header, uint32_t) {
     if (!find(handle))
         return wave::MMSYSERR_INVALHANDLE;
-    if (!header)
-        return wave::MMSYSERR_ERROR;
-    header->dwFlags |= wave::WHDR_PREPARED;
-    return wave::MMSYSERR_NOERROR;
+    return wave::PrepareHeader(header);
 }
 
 uint32_t SipWaveOut::waveOutWrite(WaveOutHandle handle, WaveHdr* header, uint32_t) {
     Playback* pb = find(handle);
     if (!pb)
         return wave::MMSYSERR_INVALHANDLE;
-    if (!header || (!header->lpData && header->dwBufferLength > 0))
-        return wave::MMSYSERR_ERROR;
-    if (!(header->dwFlags & wave::WHDR_PREPARED))
-        return wave::WAVERR_UNPREPARED;
+    if (const uint32_t bad = wave::CheckWritable(header))
+        return bad;
     if (pb->playing)
         return wave::WAVERR_STILLPLAYING;
-    header->dwFlags = (header->dwFlags & ~wave::WHDR_DONE) | wave::WHDR_INQUEUE;
+    wave::MarkQueued(header);
     pb->header = header;
     pb->playing = true;
     pb->sequence = ++m_nextSequence;
@@ -68,7 +63,7 @@ void SipWaveOut::finish(WaveOutHandle handle) {
     pb->playing = false;
     WaveHdr* header = pb->header;
     if (header)
-        header->dwFlags = (header->dwFlags & ~wave::WHDR_INQUEUE) | wave::WHDR_DONE;
+        wave::MarkDone(header);
     const WaveOutCallback callback = pb->callback;
     if (callback)
         callback(handle, wave::WOM_DONE, pb->instance, reinterpret_cast<uintptr_t>(header), 0);
@@ -109,12 +104,7 @@ uint32_t SipWaveOut::waveOutReset(WaveOutHandle handle) {
 uint32_t SipWaveOut::waveOutUnprepareHeader(WaveOutHandle handle, WaveHdr* header, uint32_t) {
     if (!find(handle))
         return wave::MMSYSERR_INVALHANDLE;
-    if (!header)
-        return wave::MMSYSERR_ERROR;
-    if (header->dwFlags & wave::WHDR_INQUEUE)
-        return wave::WAVERR_STILLPLAYING;
-    header->dwFlags &= ~wave::WHDR_PREPARED;
-    return wave::MMSYSERR_NOERROR;
+    return wave::UnprepareHeader(header);
 }
 
 uint32_t SipWaveOut::waveOutClose(WaveOutHandle handle) {
