@@ -11,6 +11,7 @@
 #include "settings/OptionsStore.h"
 
 #include <QCoreApplication>
+#include <malloc.h>
 
 ServiceHost::ServiceHost(ServiceLines lines, QObject* parent)
     : QObject(parent), m_services(std::move(lines)) {
@@ -44,6 +45,14 @@ ServiceHost::~ServiceHost() {
     shutDown();
 }
 
+namespace {
+// Reading a list file whole leaves its buffers freed but still held by the allocator; an
+// unattended service on a small box hands them back at once.
+void ReturnFreedMemory() {
+    malloc_trim(0);
+}
+} // namespace
+
 bool ServiceHost::start() {
     m_journal.setMuted(true);
     m_callLog->OpenDailyLog();
@@ -55,6 +64,7 @@ bool ServiceHost::start() {
     connect(m_watcher.get(), &ListFileWatcher::listChanged, this, &ServiceHost::reloadList);
 
     openTelephony();
+    ReturnFreedMemory();
     return !m_failed;
 }
 
@@ -75,6 +85,7 @@ void ServiceHost::reload() {
         return;
     m_listStore->load();
     applyOptions();
+    ReturnFreedMemory();
 }
 
 void ServiceHost::applyOptions() {
@@ -104,6 +115,7 @@ void ServiceHost::reloadList(ListKind kind) {
     else
         m_lists->LoadPrivateList();
     m_listStore->restartPublicOrder();
+    ReturnFreedMemory();
 }
 
 void ServiceHost::shutDown() {
