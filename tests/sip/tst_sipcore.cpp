@@ -74,7 +74,7 @@ private Q_SLOTS:
         QTest::newRow("escaped quotes, utf-8, angle in name")
             << QStringList{} << none << s("\"Jos\u00e9 \\\"Pep\\\" <x>\" <sips:%2B3491234@sip.es>")
             << none << none << Kind::Number << s("+3491234") << s("Jos\u00e9 \"Pep\" <x>");
-        QTest::newRow("addr-spec without brackets")
+        QTest::newRow("bare URI without brackets")
             << QStringList{} << none << s("sip:5551234@10.0.0.2;tag=77") << none << none
             << Kind::Number << s("5551234") << QString();
         QTest::newRow("rewrite does not touch other prefixes")

@@ -8,7 +8,7 @@
 
 namespace {
 
-// One name-addr or addr-spec value, taken apart.
+// One identity header value (display name and URI in angle brackets, or a bare URI), taken apart.
 struct Party {
     QString name;
     QString scheme; // lower case: sip, sips, tel, or anything else
@@ -93,7 +93,7 @@ std::optional<Party> parseParty(const QString& value) {
         uri = value.mid(lt + 1, gt - lt - 1).trimmed();
         p.params = value.mid(gt + 1).toLower();
     } else {
-        // addr-spec: the URI runs to the first ';', header parameters follow.
+        // A bare URI: it runs to the first ';', header parameters follow.
         const QString t = value.trimmed();
         const qsizetype semi = t.indexOf(u';');
         uri = semi < 0 ? t : t.left(semi);
