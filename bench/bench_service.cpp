@@ -11,6 +11,7 @@
 #include "support/FakeLineApi.h"
 #include "support/FakeSoundPlayer.h"
 #include "support/FakeWaveOut.h"
+#include "support/Files.h"
 #include "support/ListFolder.h"
 
 #include <QCoreApplication>
@@ -36,17 +37,6 @@ std::vector<PrivateEntry> FullPrivateList() {
         entries.push_back(
             MakePrivateEntry(QStringLiteral("Name %1").arg(i), QString::number(5552000000LL + i)));
     return entries;
-}
-
-double ResidentMb(qint64 pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 // Starts the program on the emulated line, waits for its readyCount-th "Line0 is ready" in the

@@ -13,6 +13,8 @@
 #include "support/ListFolder.h"
 #include "support/TestFolders.h"
 
+#include "support/Files.h"
+
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDate>
@@ -28,17 +30,6 @@ void writeFile(const QString& path, const QByteArray& data) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         std::exit(1);
     }
-}
-
-double residentMb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return 0;
 }
 
 void prepare(const QString& root) {
@@ -108,7 +99,7 @@ int main(int argc, char** argv) {
     }
     std::printf("startup_ms %.1f ms\n", double(readyNs) / 1e6);
     std::printf("load_ms %.1f ms\n", double(loadNs) / 1e6);
-    std::printf("rss_mb %.1f MB\n", residentMb());
+    std::printf("rss_mb %.1f MB\n", ResidentMb());
     std::printf("log_rows %d rows\n", shell.mainWindow().lstWhite()->count());
     return 0;
 }

@@ -15,3 +15,13 @@ bool WriteFileBytes(const QString& path, const QByteArray& data) {
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) == data.size() &&
            f.flush();
 }
+
+double ResidentMb(qint64 pid) {
+    const QString status =
+        pid == 0 ? QStringLiteral("/proc/self/status") : QStringLiteral("/proc/%1/status").arg(pid);
+    for (const QByteArray& line : ReadFileBytes(status).split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}
