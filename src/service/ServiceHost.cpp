@@ -5,6 +5,7 @@
 #include "engine/Wave.h"
 #include "lists/ListStore.h"
 #include "lists/PhoneLists.h"
+#include "platform/telephony/LineAccess.h"
 #include "platform/time/Clock.h"
 #include "service/ControlProtocol.h"
 #include "service/ListFileWatcher.h"
@@ -17,6 +18,7 @@ ServiceHost::ServiceHost(ServiceLines lines, QObject* parent)
     : QObject(parent), m_services(std::move(lines)) {
     m_callLog =
         std::make_unique<CallLog>(m_journal, m_services.clock, m_loop, m_services.appFolder);
+    m_callLog->setFilePerWrite(true);
     m_lists = std::make_unique<PhoneLists>(m_services.appFolder);
     m_listStore = std::make_unique<ListStore>(*m_lists);
     m_wave = std::make_unique<Wave>(m_services.mmio, m_services.waveOut);
@@ -31,6 +33,7 @@ ServiceHost::ServiceHost(ServiceLines lines, QObject* parent)
     m_linesPending.setSingleShot(true);
     m_linesPending.setInterval(1000);
     connect(&m_linesPending, &QTimer::timeout, this, &ServiceHost::applyOptions);
+    connect(&m_missing, &MissingLines::mayHaveAppeared, this, &ServiceHost::reopenLines);
     m_newDay.setSingleShot(true);
     connect(&m_newDay, &QTimer::timeout, this, [this] {
         // A service runs for days: each day's calls go to that day's file.
@@ -76,8 +79,21 @@ void ServiceHost::openTelephony() {
     m_devices = DescribeLineDevices(lineDevices());
     m_screener->setOptions(LoadEngineOptions(m_devices));
     ExplainDeniedPorts(m_devices);
+    m_missing.update(m_devices, m_services.lineAccess, m_screener->deviceCount(), *m_callLog);
     m_screener->OpenLines();
     RecordModemChanges(m_devices);
+}
+
+void ServiceHost::reopenLines() {
+    // A line whose modem appeared opens with the others; a call in progress is not cut short.
+    if (m_shutDown || m_failed)
+        return;
+    if (callInProgress()) {
+        m_linesPending.start();
+        return;
+    }
+    m_screener->CloseTelephony();
+    openTelephony();
 }
 
 void ServiceHost::reload() {
@@ -93,7 +109,8 @@ void ServiceHost::applyOptions() {
         return;
     const EngineOptions running = m_screener->options();
     const EngineOptions stored = LoadEngineOptions(m_devices);
-    bool linesChanged = false;
+    // A chosen line whose modem was missing is looked for again.
+    bool linesChanged = m_missing.any();
     for (int line = 0; line < EngineOptions::kLines; ++line)
         linesChanged |= running.lines[size_t(line)].opens() != stored.lines[size_t(line)].opens();
     if (linesChanged && !callInProgress()) {
@@ -154,7 +171,24 @@ QStringList ServiceHost::statusLines() const {
             state = slot.callHandle != 0 ? control::LineState::Call : control::LineState::Ready;
         else if (m_screener->options().lines[size_t(line)].opens())
             state = control::LineState::Error;
-        lines.append(control::FormatStatusLine({line, state, m_devices[size_t(line)].text}));
+        else if (m_missing.isMissing(line))
+            state = control::LineState::Missing;
+        QString text = m_devices[size_t(line)].text;
+        // An open line that cannot take calls (a SIP account the server refused) says why.
+        const QString problem = state == control::LineState::Ready && m_services.lineAccess
+                                    ? m_services.lineAccess->lastError(uint32_t(line))
+                                    : QString();
+        if (!problem.isEmpty()) {
+            state = control::LineState::Error;
+            text += QStringLiteral("  [") + problem + QLatin1Char(']');
+        }
+        lines.append(control::FormatStatusLine({line, state, text}));
+    }
+    // A chosen line beyond the devices there now.
+    for (int line = count; line < CallScreener::kLines; ++line) {
+        if (m_missing.isMissing(line))
+            lines.append(control::FormatStatusLine(
+                {line, control::LineState::Missing, m_missing.description(line)}));
     }
     return lines;
 }

@@ -3,6 +3,7 @@
 #include "lists/ListKind.h"
 #include "platform/time/QtTime.h"
 #include "service/JournalLogList.h"
+#include "service/MissingLines.h"
 #include "settings/DeviceDescription.h"
 
 #include <QObject>
@@ -74,6 +75,7 @@ private:
     void reloadList(ListKind kind);
     void scheduleNewDay();
     bool callInProgress() const;
+    void reopenLines();
 
     ServiceLines m_services;
     QObject m_timerOwner;
@@ -83,6 +85,7 @@ private:
     std::unique_ptr<CallLog> m_callLog;
     std::unique_ptr<PhoneLists> m_lists;
     std::unique_ptr<ListStore> m_listStore;
+    MissingLines m_missing;
     std::unique_ptr<Wave> m_wave;
     std::unique_ptr<CallScreener> m_screener;
     std::unique_ptr<ListFileWatcher> m_watcher;

@@ -9,6 +9,7 @@
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
+#include "service/ListFileWatcher.h"
 #include "settings/OptionsStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
@@ -103,6 +104,7 @@ void AppShell::LoadMainWindow() {
     }
 
     m_listStore->load();
+    m_listWatcher = WatchListFiles(*m_listStore);
 
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
@@ -117,6 +119,7 @@ void AppShell::attachToService() {
         m_main->setWindowState(m_main->windowState() | Qt::WindowMinimized);
     }
     m_listStore->load();
+    m_listWatcher = WatchListFiles(*m_listStore);
 }
 
 void AppShell::reloadService() {

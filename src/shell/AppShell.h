@@ -12,6 +12,7 @@ class CallScreener;
 class Clock;
 class LineAccess;
 class LineApi;
+class ListFileWatcher;
 class ListStore;
 class ListWindows;
 class Mmio;
@@ -94,6 +95,7 @@ private:
     std::unique_ptr<CallLog> m_callLog;
     std::unique_ptr<PhoneLists> m_lists;
     std::unique_ptr<ListStore> m_listStore;
+    std::unique_ptr<ListFileWatcher> m_listWatcher;
     std::unique_ptr<Wave> m_wave;
     std::unique_ptr<CallScreener> m_screener;
     std::unique_ptr<ListWindows> m_listWindows;
