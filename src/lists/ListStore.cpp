@@ -145,10 +145,9 @@ void ListStore::takeUp(ListKind kind) {
             Q_EMIT privateReplaced();
         return;
     }
+    // The rows as shown until now, built from the table before it changes.
+    std::vector<ListedValue> before = publicRows();
     m_tables.LoadPublicList();
-    if (!m_publicRows)
-        return; // nobody shows the rows yet; they are built from the table when asked for
-    std::vector<ListedValue> before = *m_publicRows;
     const std::vector<double> values = publicValues(m_tables);
     *m_publicRows = FollowFile(before, values);
     m_nextSeq = values.size();

@@ -102,7 +102,13 @@ void MissingLines::folderChanged() {
     bool appeared = false;
     for (int line = 0; line < int(m_missing.size()); ++line) {
         const QString& path = m_paths[std::size_t(line)];
-        appeared |= m_missing[std::size_t(line)] && !path.isEmpty() && QFileInfo::exists(path);
+        if (!m_missing[std::size_t(line)] || path.isEmpty())
+            continue;
+        appeared |= QFileInfo::exists(path);
+        // A folder on the way to the device was made: it is watched in its turn.
+        const QString nearest = NearestFolder(path);
+        if (!m_watcher.directories().contains(nearest))
+            m_watcher.addPath(nearest);
     }
     if (appeared)
         m_settle.start();

@@ -5,6 +5,8 @@
 #include "lists/ListStore.h"
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
+#include "lists/ui/PrivateListWindow.h"
+#include "lists/ui/PublicListWindow.h"
 #include "service/ListFileWatcher.h"
 #include "support/EmulatedLine.h"
 #include "support/Files.h"
