@@ -106,7 +106,8 @@ int ListStore::count(ListKind kind) const {
 }
 
 template <typename Entry, typename Change>
-bool ListStore::changeLocked(ListKind kind, Change change, QString* error) {
+bool ListStore::changeLocked(ListKind kind, Change change, QString* error,
+                             std::optional<double> ownAdd) {
     const QString path = kind == ListKind::Public ? m_tables.publicPath() : m_tables.privatePath();
     bool changed = false;
     const bool written = RewriteLocked(
@@ -119,9 +120,11 @@ bool ListStore::changeLocked(ListKind kind, Change change, QString* error) {
             return encode(entries);
         },
         error);
-    // What the file holds now is shown, whether this change was written or not: the lock's
-    // re-read may have found changes made by others.
-    takeUp(kind);
+    // What the file holds now is shown, whether this change was made or not: the lock's
+    // re-read may have found changes made by others. A file that could not be read or written
+    // leaves the list as it is shown.
+    if (written)
+        takeUp(kind, ownAdd);
     return written && changed;
 }
 
@@ -129,7 +132,7 @@ void ListStore::reload(ListKind kind) {
     takeUp(kind);
 }
 
-void ListStore::takeUp(ListKind kind) {
+void ListStore::takeUp(ListKind kind, std::optional<double> ownAdd) {
     if (kind == ListKind::Private) {
         const std::vector<PrivateEntry> before = privateEntries(m_tables);
         m_tables.LoadPrivateList();
@@ -151,6 +154,18 @@ void ListStore::takeUp(ListKind kind) {
     const std::vector<double> values = publicValues(m_tables);
     *m_publicRows = FollowFile(before, values);
     m_nextSeq = values.size();
+    if (ownAdd) {
+        // This program's own new entry is shown on top whatever its sign: the newest place in
+        // the file that holds its value.
+        std::vector<ListedValue>& rows = *m_publicRows;
+        auto own = rows.end();
+        for (auto it = rows.begin(); it != rows.end(); ++it) {
+            if (it->value == *ownAdd && (own == rows.end() || it->fileSeq > own->fileSeq))
+                own = it;
+        }
+        if (own != rows.end())
+            std::rotate(rows.begin(), own, own + 1);
+    }
     const std::vector<ListedValue>& after = *m_publicRows;
     if (before.size() == after.size() &&
         std::equal(before.begin(), before.end(), after.begin(), sameValue)) {
@@ -178,7 +193,7 @@ bool ListStore::addPublic(double value, QString* error, bool* alreadyListed) {
             values.push_back(value);
             return true;
         },
-        error);
+        error, value);
     if (alreadyListed)
         *alreadyListed = listed;
     if (full && error)

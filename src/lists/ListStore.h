@@ -77,10 +77,12 @@ private:
     std::vector<ListedValue>& rows();
     // Applies change to the entries the file holds now, under the file's lock, then takes the
     // file up. change returns false to leave the file as it is.
+    // ownAdd: the public value this change adds, shown on top.
     template <typename Entry, typename Change>
-    bool changeLocked(ListKind kind, Change change, QString* error);
+    bool changeLocked(ListKind kind, Change change, QString* error,
+                      std::optional<double> ownAdd = std::nullopt);
     // Rebuilds the table of kind from its file and tells the listeners how the rows changed.
-    void takeUp(ListKind kind);
+    void takeUp(ListKind kind, std::optional<double> ownAdd = std::nullopt);
 
     PhoneLists& m_tables;
     mutable std::optional<std::vector<ListedValue>> m_publicRows;
