@@ -85,8 +85,8 @@ install(FILES ${_hw_pkg}/copyright ${_hw_doc}/changelog.gz DESTINATION ${_hw_doc
 install(FILES ${_hw_pkg}/copyright ${_hw_doc}/changelog.gz DESTINATION ${_hw_service_docdir}
     COMPONENT service)
 
-# Man pages are installed compressed, as Debian expects; hushwire-fakemodem(1) and
-# hushwire-service(1) point at the shared page.
+# Man pages are installed compressed, as Debian expects; hushwire-fakemodem(1) points at the
+# desktop package's page, and the headless package carries the same page as hushwire-service(1).
 set(_hw_man ${PROJECT_BINARY_DIR}/man)
 add_custom_command(OUTPUT ${_hw_man}/hushwire.1.gz ${_hw_man}/hushwire-fakemodem.1.gz
         ${_hw_man}/hushwire-service.1.gz
@@ -94,18 +94,17 @@ add_custom_command(OUTPUT ${_hw_man}/hushwire.1.gz ${_hw_man}/hushwire-fakemodem
     COMMAND gzip -9 -n -c ${_hw_pkg}/hushwire.1 > ${_hw_man}/hushwire.1.gz
     COMMAND ${CMAKE_COMMAND} -E echo ".so man1/hushwire.1" > ${_hw_man}/hushwire-fakemodem.1
     COMMAND gzip -9 -n -f ${_hw_man}/hushwire-fakemodem.1
-    COMMAND ${CMAKE_COMMAND} -E echo ".so man1/hushwire.1" > ${_hw_man}/hushwire-service.1
-    COMMAND gzip -9 -n -f ${_hw_man}/hushwire-service.1
+    COMMAND gzip -9 -n -c ${_hw_pkg}/hushwire.1 > ${_hw_man}/hushwire-service.1.gz
     DEPENDS ${_hw_pkg}/hushwire.1
     COMMENT "Compressing the man pages"
     VERBATIM)
 add_custom_target(hw_manpages ALL
     DEPENDS ${_hw_man}/hushwire.1.gz ${_hw_man}/hushwire-fakemodem.1.gz
         ${_hw_man}/hushwire-service.1.gz)
-install(FILES ${_hw_man}/hushwire.1.gz ${_hw_man}/hushwire-service.1.gz
-    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT service)
-install(FILES ${_hw_man}/hushwire-fakemodem.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
-    COMPONENT desktop)
+install(FILES ${_hw_man}/hushwire-service.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+    COMPONENT service)
+install(FILES ${_hw_man}/hushwire.1.gz ${_hw_man}/hushwire-fakemodem.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT desktop)
 
 # Debian packages, one per component.
 set(CPACK_GENERATOR DEB)
