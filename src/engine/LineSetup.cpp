@@ -1,8 +1,8 @@
 #include "calllog/LogSink.h"
 #include "engine/CallScreener.h"
 #include "platform/MessageSeam.h"
-#include "platform/telephony/LineAccess.h"
-#include "platform/telephony/LineApi.h"
+#include "telephony/LineAccess.h"
+#include "telephony/LineApi.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // The SIP line pieces that need no network: settings groups, caller ID from identity headers,
 // and the address filter of a listening endpoint.
-#include "platform/telephony/sip/AddressFilter.h"
-#include "platform/telephony/sip/SipCallerId.h"
-#include "platform/telephony/sip/SipIdentityFromMsg.h"
-#include "platform/telephony/sip/SipLineConfig.h"
+#include "telephony/sip/AddressFilter.h"
+#include "telephony/sip/SipCallerId.h"
+#include "telephony/sip/SipIdentityFromMsg.h"
+#include "telephony/sip/SipLineConfig.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -6,7 +6,7 @@
 #include "lists/PhoneLists.h"
 #include "platform/audio/Mmio.h"
 #include "platform/audio/PcmConvert.h"
-#include "platform/telephony/sip/SipLineService.h"
+#include "telephony/sip/SipLineService.h"
 #include "platform/time/QtTime.h"
 #include "support/FakeSoundPlayer.h"
 

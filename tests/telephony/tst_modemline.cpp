@@ -2,7 +2,7 @@
 
 #include "support/ModemLineRig.h"
 
-#include "platform/telephony/modem/DeviceDiscovery.h"
+#include "telephony/modem/DeviceDiscovery.h"
 
 #include <QTemporaryDir>
 #include <QTemporaryFile>

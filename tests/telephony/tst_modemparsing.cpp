@@ -1,14 +1,14 @@
 // What the line service makes of the text and bytes a modem sends, without a modem.
 
-#include "platform/telephony/LineApi.h"
-#include "platform/telephony/LineStructs.h"
-#include "platform/telephony/modem/CallerIdParser.h"
-#include "platform/telephony/modem/DeviceDiscovery.h"
-#include "platform/telephony/modem/DeviceReturn.h"
-#include "platform/telephony/modem/LineStructWriter.h"
-#include "platform/telephony/modem/ModemStreamParser.h"
-#include "platform/telephony/modem/ModemWaveOut.h"
-#include "platform/telephony/modem/VoiceFormatChoice.h"
+#include "telephony/LineApi.h"
+#include "telephony/LineStructs.h"
+#include "telephony/modem/CallerIdParser.h"
+#include "telephony/modem/DeviceDiscovery.h"
+#include "telephony/modem/DeviceReturn.h"
+#include "telephony/LineStructWriter.h"
+#include "telephony/modem/ModemStreamParser.h"
+#include "telephony/modem/ModemWaveOut.h"
+#include "telephony/modem/VoiceFormatChoice.h"
 
 #include <QSettings>
 #include <QTemporaryDir>

@@ -1,0 +1,546 @@
+#include "telephony/sip/SipStack.h"
+
+#include "telephony/sip/AddressFilter.h"
+#include "telephony/sip/LibreApi.h"
+#include "telephony/sip/SipAccount.h"
+#include "telephony/sip/SipIdentityFromMsg.h"
+#include "telephony/sip/SipLeg.h"
+
+#include <QHostAddress>
+
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+enum Command { CmdOpen, CmdClose, CmdAnswer, CmdDrop, CmdPlay, CmdStop, CmdQuit };
+
+struct CommandData {
+    uint32_t call = 0; // or the line, to open or close
+    QByteArray audio;
+    uint32_t sequence = 0;
+};
+
+std::once_flag g_libreInit;
+int g_libreInitResult = 0;
+
+QString toQString(const pl& p) {
+    return QString::fromUtf8(p.p, qsizetype(p.l));
+}
+
+QHostAddress toHostAddress(const sa& a) {
+    if (sa_af(&a) == AF_INET)
+        return QHostAddress(sa_in(&a));
+    if (sa_af(&a) == AF_INET6) {
+        quint8 bytes[16];
+        sa_in6(&a, bytes);
+        return QHostAddress(bytes);
+    }
+    return {};
+}
+
+sip_transp transportOf(const QString& name) {
+    if (name.compare(QLatin1String("tcp"), Qt::CaseInsensitive) == 0)
+        return SIP_TRANSP_TCP;
+    if (name.compare(QLatin1String("tls"), Qt::CaseInsensitive) == 0)
+        return SIP_TRANSP_TLS;
+    return SIP_TRANSP_UDP;
+}
+
+} // namespace
+
+// One SIP line on the SIP thread: its own SIP stack and socket, its filter, its registration,
+// and the one call it can carry.
+struct SipLineState {
+    SipStack::Thread* owner = nullptr;
+    int index = 0;
+    SipLineConfig config;
+    SipAccount account;
+    AddressFilter filter{QStringList()};
+    bool filtered = false;
+    sip_transp transport = SIP_TRANSP_UDP;
+    sa local{};
+    sip* stack = nullptr;
+    sip_lsnr* guard = nullptr;
+    sipsess_sock* sessions = nullptr;
+    tls* tlsContext = nullptr;
+    sipreg* registration = nullptr;
+    sa registrar{};
+    bool registered = false;
+    int retryMs = 0;
+    tmr retry{};
+    tmr keepAlive{};
+    tmr dispose{};
+    uint32_t call = 0;
+    QString status;
+};
+
+struct SipStack::Thread : SipLegHost {
+    QList<SipLineConfig> configs;
+    SipTimings timings;
+    EventSink sink;
+    std::thread thread;
+
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool ready = false;
+    bool failed = false;
+    mqueue* queue = nullptr;
+
+    // SIP thread only from here on.
+    dnsc* dns = nullptr;
+    std::vector<std::unique_ptr<SipLineState>> lines;
+    std::map<uint32_t, std::unique_ptr<SipLeg>> legs;
+    std::vector<uint32_t> closed;
+    tmr reaper{};
+    uint32_t nextCall = 0;
+
+    void run();
+    void setUpDns();
+    void setUpLine(SipLineState& line);
+    void startRegistration(SipLineState& line);
+    void scheduleRetry(SipLineState& line);
+    void setStatus(SipLineState& line, const QString& text);
+    void closeLine(SipLineState& line);
+    void tearDown();
+
+    void legEvent(const SipEvent& event) override { sink(event); }
+    void legClosed(uint32_t call) override;
+
+    void push(int id, uint32_t call, QByteArray audio = {}, uint32_t sequence = 0);
+
+    static void onCommand(int id, void* data, void* arg);
+    static bool onRequest(const sip_msg* msg, void* arg);
+    static void onInvite(const sip_msg* msg, void* arg);
+    static int onAuth(char** user, char** password, const char* realm, void* arg);
+    static void onRegistered(int err, const sip_msg* msg, void* arg);
+    static void onRetry(void* arg);
+    static void onKeepAlive(void* arg);
+    static void onDispose(void* arg);
+    static void onReap(void* arg);
+
+    SipLeg* leg(uint32_t call) {
+        auto it = legs.find(call);
+        return it == legs.end() ? nullptr : it->second.get();
+    }
+};
+
+SipStack::SipStack(QList<SipLineConfig> lines, SipTimings timings, EventSink sink)
+    : d(std::make_unique<Thread>()) {
+    d->configs = std::move(lines);
+    d->timings = timings;
+    d->sink = std::move(sink);
+}
+
+SipStack::~SipStack() {
+    if (d->thread.joinable()) {
+        d->push(CmdQuit, 0);
+        d->thread.join();
+    }
+}
+
+bool SipStack::start(QString* error) {
+    std::call_once(g_libreInit, [] { g_libreInitResult = libre_init(); });
+    if (g_libreInitResult != 0) {
+        if (error)
+            *error = QStringLiteral("The SIP library could not start.");
+        return false;
+    }
+    d->thread = std::thread([this] { d->run(); });
+    std::unique_lock lock(d->mutex);
+    d->cv.wait(lock, [this] { return d->ready; });
+    if (d->failed) {
+        lock.unlock();
+        d->thread.join();
+        if (error)
+            *error = QStringLiteral("The SIP lines could not start.");
+        return false;
+    }
+    return true;
+}
+
+void SipStack::openLine(int line) {
+    d->push(CmdOpen, uint32_t(line));
+}
+
+void SipStack::closeLine(int line) {
+    d->push(CmdClose, uint32_t(line));
+}
+
+void SipStack::answer(uint32_t call) {
+    d->push(CmdAnswer, call);
+}
+
+void SipStack::drop(uint32_t call) {
+    d->push(CmdDrop, call);
+}
+
+void SipStack::play(uint32_t call, QByteArray audio, uint32_t sequence) {
+    d->push(CmdPlay, call, std::move(audio), sequence);
+}
+
+void SipStack::stopPlaying(uint32_t call) {
+    d->push(CmdStop, call);
+}
+
+void SipStack::Thread::push(int id, uint32_t call, QByteArray audio, uint32_t sequence) {
+    if (!queue)
+        return;
+    auto* data = new CommandData{call, std::move(audio), sequence};
+    if (mqueue_push(queue, id, data) != 0)
+        delete data;
+}
+
+void SipStack::Thread::run() {
+    re_thread_init();
+    tmr_init(&reaper);
+    const bool ok = mqueue_alloc(&queue, onCommand, this) == 0;
+    if (ok) {
+        setUpDns();
+        for (int i = 0; i < configs.size(); ++i) {
+            auto line = std::make_unique<SipLineState>();
+            line->owner = this;
+            line->index = i;
+            line->config = configs[i];
+            tmr_init(&line->retry);
+            tmr_init(&line->keepAlive);
+            tmr_init(&line->dispose);
+            lines.push_back(std::move(line));
+        }
+    }
+    {
+        std::lock_guard lock(mutex);
+        ready = true;
+        failed = !ok;
+    }
+    cv.notify_all();
+    if (ok)
+        re_main(nullptr);
+    tearDown();
+    queue = static_cast<mqueue*>(mem_deref(queue));
+    re_thread_close();
+}
+
+void SipStack::Thread::setUpDns() {
+    // Names need a resolver; without name servers only numeric addresses work.
+    char domain[256] = {};
+    sa servers[4];
+    uint32_t count = 4;
+    if (dns_srv_get(domain, sizeof domain, servers, &count) == 0 && count > 0)
+        dnsc_alloc(&dns, nullptr, servers, count);
+}
+
+void SipStack::Thread::setUpLine(SipLineState& line) {
+    if (line.stack)
+        return;
+    const SipLineConfig& c = line.config;
+    line.account = SipAccount::Parse(c.account, c.authUser, c.transport);
+    line.transport = transportOf(line.account.valid ? line.account.transport : c.transport);
+    line.filtered = c.isListening() || !c.allow.isEmpty();
+    line.filter = AddressFilter(c.allow);
+
+    QString listen = c.listen.trimmed();
+    if (listen.isEmpty())
+        listen = c.isListening() ? QStringLiteral("0.0.0.0:5060") : QStringLiteral("0.0.0.0:0");
+    const QByteArray text = listen.toUtf8();
+    if (sa_decode(&line.local, text.constData(), size_t(text.size())) != 0 &&
+        sa_set_str(&line.local, text.constData(), 0) != 0) {
+        setStatus(line, QStringLiteral("The address to listen on, %1, is not valid.").arg(listen));
+        return;
+    }
+    // The address goes into Contact and SDP, where "any address" means nothing to the far
+    // end: use the address this host sends from.
+    if (sa_is_any(&line.local)) {
+        sa source;
+        if (net_default_source_addr_get(sa_af(&line.local), &source) == 0) {
+            sa_set_port(&source, sa_port(&line.local));
+            line.local = source;
+        }
+    }
+    if (sip_alloc(&line.stack, dns, 32, 32, 32, "Hushwire", nullptr, nullptr) != 0)
+        return;
+    int err = 0;
+    if (line.transport == SIP_TRANSP_TLS) {
+        err = tls_alloc(&line.tlsContext, TLS_METHOD_SSLV23, nullptr, nullptr);
+        if (!err) {
+            // The server must show a certificate that the system trusts, for the host named.
+            SSL_CTX* ctx = tls_openssl_context(line.tlsContext);
+            SSL_CTX_set_default_verify_paths(ctx);
+            SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
+            const QByteArray host = line.account.host.toUtf8();
+            X509_VERIFY_PARAM* param = SSL_CTX_get0_param(ctx);
+            if (!host.isEmpty() && X509_VERIFY_PARAM_set1_ip_asc(param, host.constData()) != 1)
+                X509_VERIFY_PARAM_set1_host(param, host.constData(), 0);
+            err = sip_transp_add(line.stack, SIP_TRANSP_TLS, &line.local, line.tlsContext);
+        }
+    } else {
+        err = sip_transp_add(line.stack, line.transport, &line.local);
+    }
+    if (!err && sa_port(&line.local) == 0)
+        sip_transp_laddr(line.stack, &line.local, line.transport, nullptr);
+    if (err) {
+        char where[64] = {};
+        re_snprintf(where, sizeof where, "%J", &line.local);
+        setStatus(line,
+                  QStringLiteral("Hushwire could not listen for SIP on %1: %2.")
+                      .arg(QString::fromLatin1(where), QString::fromLocal8Bit(strerror(err))));
+        line.stack = static_cast<sip*>(mem_deref(line.stack));
+        sa_init(&line.local, AF_UNSPEC);
+        return;
+    }
+    // The guard sees every request first, so strangers are turned away before any session
+    // state is made for them.
+    sip_listen(&line.guard, line.stack, true, onRequest, &line);
+    sipsess_listen(&line.sessions, line.stack, 32, onInvite, &line);
+    if (line.account.valid && c.passwordMissing)
+        setStatus(line, QStringLiteral("The password of the SIP account %1 is missing, so "
+                                       "Hushwire does not register it. Enter it in Setup > "
+                                       "Options > SIP Lines (Edit...) as the user Hushwire "
+                                       "runs as, then start Hushwire again.")
+                            .arg(line.account.displayName));
+    else if (line.account.valid)
+        startRegistration(line);
+    else if (!c.isListening())
+        setStatus(
+            line,
+            QStringLiteral("The SIP account %1 is not a sip: or sips: address.").arg(c.account));
+    else if (line.filter.isEmpty())
+        setStatus(line, QStringLiteral("The SIP line on %1 takes calls from nobody: its Allow "
+                                       "setting names no address.")
+                            .arg(listen));
+}
+
+void SipStack::Thread::startRegistration(SipLineState& line) {
+    line.registration = static_cast<sipreg*>(mem_deref(line.registration));
+    line.registered = false;
+    const SipAccount& a = line.account;
+    const QByteArray registrar = a.registrarUri.toUtf8();
+    const QByteArray aor = a.addressOfRecord.toUtf8();
+    const QByteArray user = a.contactUser.toUtf8();
+    const QByteArray proxy = line.config.proxy.trimmed().toUtf8();
+    const char* routes[] = {proxy.constData()};
+    const int err = sipreg_register(
+        &line.registration, line.stack, registrar.constData(), aor.constData(), nullptr,
+        aor.constData(), timings.expiresS, user.constData(), proxy.isEmpty() ? nullptr : routes,
+        proxy.isEmpty() ? 0 : 1, 0, onAuth, &line, false, onRegistered, &line, nullptr, "");
+    if (err) {
+        setStatus(line, QStringLiteral("Hushwire could not register %1: %2.")
+                            .arg(a.displayName, QString::fromLocal8Bit(strerror(err))));
+        scheduleRetry(line);
+    }
+}
+
+void SipStack::Thread::scheduleRetry(SipLineState& line) {
+    line.retryMs =
+        line.retryMs == 0 ? timings.firstRetryMs : std::min(line.retryMs * 2, timings.maxRetryMs);
+    tmr_start(&line.retry, uint64_t(line.retryMs), onRetry, &line);
+}
+
+void SipStack::Thread::setStatus(SipLineState& line, const QString& text) {
+    if (line.status == text)
+        return;
+    line.status = text;
+    SipEvent ev;
+    ev.kind = SipEvent::Kind::Status;
+    ev.line = line.index;
+    ev.text = text;
+    sink(ev);
+}
+
+void SipStack::Thread::legClosed(uint32_t call) {
+    for (auto& line : lines) {
+        if (line->call == call)
+            line->call = 0;
+    }
+    // Freed after libre's handler returns.
+    closed.push_back(call);
+    tmr_start(&reaper, 0, onReap, this);
+}
+
+void SipStack::Thread::onReap(void* arg) {
+    auto* self = static_cast<Thread*>(arg);
+    for (uint32_t call : std::exchange(self->closed, {}))
+        self->legs.erase(call);
+}
+
+void SipStack::Thread::closeLine(SipLineState& line) {
+    if (line.call != 0) {
+        legs.erase(line.call); // an answered call gets its BYE
+        line.call = 0;
+    }
+    tmr_cancel(&line.retry);
+    tmr_cancel(&line.keepAlive);
+    tmr_cancel(&line.dispose);
+    line.registered = false;
+    line.retryMs = 0;
+    line.registration = static_cast<sipreg*>(mem_deref(line.registration));
+    line.sessions = static_cast<sipsess_sock*>(mem_deref(line.sessions));
+    line.guard = static_cast<sip_lsnr*>(mem_deref(line.guard));
+    if (line.stack)
+        sip_close(line.stack, true);
+    line.stack = static_cast<sip*>(mem_deref(line.stack));
+    line.tlsContext = static_cast<tls*>(mem_deref(line.tlsContext));
+}
+
+void SipStack::Thread::tearDown() {
+    tmr_cancel(&reaper);
+    for (auto& line : lines)
+        closeLine(*line);
+    legs.clear();
+    lines.clear();
+    dns = static_cast<dnsc*>(mem_deref(dns));
+}
+
+void SipStack::Thread::onCommand(int id, void* data, void* arg) {
+    auto* self = static_cast<Thread*>(arg);
+    std::unique_ptr<CommandData> cmd(static_cast<CommandData*>(data));
+    if (id == CmdQuit) {
+        re_cancel();
+        return;
+    }
+    if (id == CmdOpen || id == CmdClose) {
+        if (cmd->call < self->lines.size()) {
+            SipLineState& line = *self->lines[cmd->call];
+            if (id == CmdOpen)
+                self->setUpLine(line);
+            else
+                self->closeLine(line);
+        }
+        return;
+    }
+    SipLeg* leg = self->leg(cmd->call);
+    if (!leg)
+        return;
+    switch (id) {
+    case CmdAnswer:
+        leg->answer();
+        break;
+    case CmdDrop:
+        leg->drop();
+        break;
+    case CmdPlay:
+        leg->play(cmd->audio, cmd->sequence);
+        break;
+    case CmdStop:
+        leg->stopPlaying();
+        break;
+    default:
+        break;
+    }
+}
+
+bool SipStack::Thread::onRequest(const sip_msg* msg, void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    if (!line->filtered || line->filter.allows(toHostAddress(msg->src)))
+        return false; // on to the session layer
+    // A stranger: one stateless answer, no transaction, no call.
+    if (pl_strcmp(&msg->met, "ACK") != 0)
+        sip_reply(line->stack, msg, 403, "Forbidden");
+    return true;
+}
+
+void SipStack::Thread::onInvite(const sip_msg* msg, void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    Thread* self = line->owner;
+    if (line->call != 0) {
+        // The line carries one call; the provider's other devices still ring for this one.
+        sip_treply(nullptr, line->stack, msg, 486, "Busy Here");
+        return;
+    }
+    const uint32_t id = ++self->nextCall;
+    auto leg = std::make_unique<SipLeg>(*self, line->index, id);
+    sa media = line->local;
+    sa_set_port(&media, 0);
+    if (const uint16_t refuse = leg->accept(line->sessions, msg, media)) {
+        sip_treply(nullptr, line->stack, msg, refuse,
+                   refuse == 488 ? "Not Acceptable Here" : "Server Internal Error");
+        return;
+    }
+    line->call = id;
+    self->legs.emplace(id, std::move(leg));
+    SipEvent ev;
+    ev.kind = SipEvent::Kind::Incoming;
+    ev.line = line->index;
+    ev.call = id;
+    ev.identity = SipIdentityFromMsg(msg);
+    self->sink(ev);
+}
+
+int SipStack::Thread::onAuth(char** user, char** password, const char*, void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    const QByteArray u = line->account.authUser.toUtf8();
+    const QByteArray p = line->config.password.toUtf8();
+    int err = str_dup(user, u.constData());
+    err |= str_dup(password, p.constData());
+    return err;
+}
+
+void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    Thread* self = line->owner;
+    const QString who = line->account.displayName;
+    if (!err && msg && msg->scode < 300) {
+        line->registered = true;
+        line->retryMs = 0;
+        tmr_cancel(&line->retry);
+        line->registrar = msg->src;
+        if (!tmr_isrunning(&line->keepAlive))
+            tmr_start(&line->keepAlive, uint64_t(self->timings.keepAliveMs), onKeepAlive, line);
+        self->setStatus(*line, QString());
+        return;
+    }
+    if (!err && msg && msg->scode < 200)
+        return;
+    line->registered = false;
+    QString text;
+    if (err == EPROTO && line->transport == SIP_TRANSP_TLS) {
+        text = QStringLiteral("The SIP server for %1 did not show a certificate that this "
+                              "computer trusts.")
+                   .arg(who);
+    } else if (err || !msg) {
+        text = QStringLiteral("The SIP server for %1 did not answer.").arg(who);
+    } else if (msg->scode == 401 || msg->scode == 403 || msg->scode == 407) {
+        text = QStringLiteral("The SIP server refused the password for %1.").arg(who);
+    } else {
+        text = QStringLiteral("The SIP server for %1 answered %2 %3.")
+                   .arg(who, QString::number(msg->scode), toQString(msg->reason));
+    }
+    self->setStatus(*line, text);
+    // libre would try again on its own schedule; this line backs off on its own instead, so
+    // the failed registration goes once its handler has returned.
+    tmr_start(&line->dispose, 0, onDispose, line);
+    if (!tmr_isrunning(&line->retry))
+        self->scheduleRetry(*line);
+}
+
+void SipStack::Thread::onDispose(void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    if (!line->registered)
+        line->registration = static_cast<sipreg*>(mem_deref(line->registration));
+}
+
+void SipStack::Thread::onRetry(void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    line->owner->startRegistration(*line);
+}
+
+void SipStack::Thread::onKeepAlive(void* arg) {
+    // A blank line to the registrar keeps the NAT binding for incoming calls open.
+    auto* line = static_cast<SipLineState*>(arg);
+    if (line->registered && line->stack) {
+        if (mbuf* mb = mbuf_alloc(4)) {
+            mbuf_write_str(mb, "\r\n\r\n");
+            mb->pos = 0;
+            sip_send(line->stack, nullptr, line->transport, &line->registrar, mb);
+            mem_deref(mb);
+        }
+    }
+    tmr_start(&line->keepAlive, uint64_t(line->owner->timings.keepAliveMs), onKeepAlive, line);
+}
