@@ -42,7 +42,7 @@ QList<QByteArray> parse(const QByteArray& stream, uint8_t seed, bool pieces) {
 }
 
 void checkCallInfo(const CallerId& id, uint8_t sizeByte) {
-    ModemCall call;
+    LineCall call;
     call.handle = 1;
     call.hasCallerId = true;
     call.callerId = id;

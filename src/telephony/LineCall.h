@@ -1,12 +1,12 @@
 #pragma once
 
-#include "telephony/modem/CallerIdParser.h"
+#include "telephony/CallerId.h"
 
 #include <cstdint>
 
-// The record of one call on a modem line, from its first sign (RING or caller ID) until the
-// program deallocates it.
-struct ModemCall {
+// The record of one call on a line, modem or SIP, from its first sign (a ring, a caller ID or
+// an INVITE) until the program deallocates it.
+struct LineCall {
     enum class State { Offering, Answering, Connected, Disconnected, HangingUp, Idle };
 
     uint32_t handle = 0;

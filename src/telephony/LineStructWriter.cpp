@@ -38,7 +38,7 @@ void appendText(uint8_t* buf, uint32_t total, uint32_t* used, uint32_t* needed,
 
 namespace LineStructWriter {
 
-bool WriteCallInfo(uint8_t* buf, const ModemCall& call) {
+bool WriteCallInfo(uint8_t* buf, const LineCall& call) {
     namespace ci = callinfo;
     const uint32_t total = readU32(buf, kTotalSize);
     if (total < ci::kFixedSize)

@@ -164,7 +164,7 @@ void TestModemParsing::dleDoubling() {
 }
 
 void TestModemParsing::callInfoThatDoesNotFit() {
-    ModemCall call;
+    LineCall call;
     call.handle = 7;
     call.lineHandle = 0x100;
     call.hasCallerId = true;

@@ -1,15 +1,8 @@
 #pragma once
 
-#include <QByteArray>
+#include "telephony/CallerId.h"
 
-// What a modem's caller-ID report said about the caller.
-struct CallerId {
-    enum class Part { Absent, Present, Private, OutOfArea };
-    Part number = Part::Absent;
-    Part name = Part::Absent;
-    QByteArray numberText; // as delivered, only when number is Present
-    QByteArray nameText;   // as delivered, only when name is Present
-};
+#include <QByteArray>
 
 // Collects the text lines of one caller-ID report ("DATE = 0101", "NMBR = 5551234567",
 // "NAME = SMITH JOHN"...). Modems differ: spaces around '=' may be missing, DDN_NMBR or NBR may

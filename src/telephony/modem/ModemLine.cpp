@@ -27,7 +27,7 @@ ModemLine::ModemLine(ModemLineHost& host, uint32_t deviceId, uint32_t lineHandle
     connect(&m_return, &DeviceReturn::mayBeBack, this, &ModemLine::onMayBeBack);
     connect(&m_ringTimer, &QTimer::timeout, this, [this] {
         // Nobody says "the caller gave up": the rings just stop.
-        if (m_call && m_call->state == ModemCall::State::Offering)
+        if (m_call && m_call->state == LineCall::State::Offering)
             endCall(m_call);
     });
     connect(&m_callerIdGap, &QTimer::timeout, this, &ModemLine::deliverCallerId);
@@ -56,12 +56,12 @@ void ModemLine::close() {
     m_callerIdGap.stop();
     m_heldCallerIdTimer.stop();
     m_return.stop();
-    if (m_port.isOpen() && m_call && m_call->offHook && m_call->state != ModemCall::State::Idle) {
+    if (m_port.isOpen() && m_call && m_call->offHook && m_call->state != LineCall::State::Idle) {
         m_host.stopVoice(m_deviceId);
         m_port.writeRaw("ATH0\r");
     }
     if (m_call)
-        m_call->state = ModemCall::State::Idle;
+        m_call->state = LineCall::State::Idle;
     m_call.reset();
     m_nextCallRang = false;
     m_heldCallerId.reset();
@@ -159,7 +159,7 @@ void ModemLine::onLine(const QByteArray& line) {
     }
 }
 
-std::shared_ptr<ModemCall> ModemLine::offerCall() {
+std::shared_ptr<LineCall> ModemLine::offerCall() {
     m_call = m_host.createCall(m_deviceId, m_lineHandle, m_mediaMode);
     m_host.postNotice(m_call->handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_OFFERING, 0, 0);
     m_ringTimer.start(m_timings.ringTimeoutMs);
@@ -167,7 +167,7 @@ std::shared_ptr<ModemCall> ModemLine::offerCall() {
 }
 
 void ModemLine::onRing() {
-    if (m_call && m_call->state == ModemCall::State::HangingUp) {
+    if (m_call && m_call->state == LineCall::State::HangingUp) {
         // A modem that is off hook hears no ring, so this one is the next caller's, arriving
         // while the hang-up's set-up commands run. It is offered once this call has ended.
         m_nextCallRang = true;
@@ -175,7 +175,7 @@ void ModemLine::onRing() {
     }
     if (!m_call)
         offerCall();
-    else if (m_call->state != ModemCall::State::Offering)
+    else if (m_call->state != LineCall::State::Offering)
         return; // rings after an off-hook command start nothing new
     ++m_call->rings;
     m_ringTimer.start(m_timings.ringTimeoutMs);
@@ -193,11 +193,11 @@ void ModemLine::deliverCallerId() {
     if (!m_callerId.pending())
         return;
     const CallerId id = m_callerId.take();
-    if (!m_call || m_call->state == ModemCall::State::HangingUp) {
+    if (!m_call || m_call->state == LineCall::State::HangingUp) {
         holdCallerId(id); // no ring yet: it is no call until one comes
         return;
     }
-    if (m_call->state == ModemCall::State::Offering)
+    if (m_call->state == LineCall::State::Offering)
         attachCallerId(*m_call, id);
 }
 
@@ -206,7 +206,7 @@ void ModemLine::holdCallerId(const CallerId& id) {
     m_heldCallerIdTimer.start(m_timings.heldCallerIdMs);
 }
 
-void ModemLine::attachCallerId(ModemCall& call, const CallerId& id) {
+void ModemLine::attachCallerId(LineCall& call, const CallerId& id) {
     if (call.hasCallerId)
         return;
     call.callerId = id;
@@ -214,21 +214,21 @@ void ModemLine::attachCallerId(ModemCall& call, const CallerId& id) {
     m_host.postNotice(call.handle, tapi::LINE_CALLINFO, tapi::LINECALLINFOSTATE_CALLERID, 0, 0);
 }
 
-void ModemLine::setState(ModemCall& call, ModemCall::State state) {
+void ModemLine::setState(LineCall& call, LineCall::State state) {
     call.state = state;
 }
 
-void ModemLine::disconnect(ModemCall& call) {
+void ModemLine::disconnect(LineCall& call) {
     if (call.disconnectedSent)
         return;
     call.disconnectedSent = true;
     m_host.postNotice(call.handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_DISCONNECTED, 0, 0);
 }
 
-void ModemLine::endCall(const std::shared_ptr<ModemCall>& call) {
-    if (call->state == ModemCall::State::Idle)
+void ModemLine::endCall(const std::shared_ptr<LineCall>& call) {
+    if (call->state == LineCall::State::Idle)
         return;
-    setState(*call, ModemCall::State::Idle);
+    setState(*call, LineCall::State::Idle);
     m_host.postNotice(call->handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_IDLE, 0, 0);
     if (m_call == call) {
         m_call.reset();
@@ -243,10 +243,10 @@ void ModemLine::offerHeldCall() {
         onRing();
 }
 
-bool ModemLine::answer(const std::shared_ptr<ModemCall>& call) {
-    if (call->state != ModemCall::State::Offering || !m_port.isOpen())
+bool ModemLine::answer(const std::shared_ptr<LineCall>& call) {
+    if (call->state != LineCall::State::Offering || !m_port.isOpen())
         return false;
-    setState(*call, ModemCall::State::Answering);
+    setState(*call, LineCall::State::Answering);
     call->offHook = true;
     m_ringTimer.stop();
     auto failed = [this, call](Result r, const char* step) {
@@ -267,13 +267,13 @@ constexpr const char* kOffHookCommands[] = {"AT+VLS=1", "AT#VLS=0A", "ATA"};
 constexpr int kOffHookCount = int(std::size(kOffHookCommands));
 } // namespace
 
-void ModemLine::goOffHook(const std::shared_ptr<ModemCall>& call, int tried) {
+void ModemLine::goOffHook(const std::shared_ptr<LineCall>& call, int tried) {
     // Start with the command this modem took last, so an older modem loses no time per call.
     const int which = (m_offHookCommand + tried) % kOffHookCount;
     const char* command = kOffHookCommands[which];
     m_port.command(command, [this, call, tried, which, command](Result r,
                                                                 const QList<QByteArray>&) {
-        if (call->state != ModemCall::State::Answering)
+        if (call->state != LineCall::State::Answering)
             return; // dropped meanwhile, or an earlier step failed
         if (r == Result::Error && tried + 1 < kOffHookCount) {
             goOffHook(call, tried + 1);
@@ -288,26 +288,26 @@ void ModemLine::goOffHook(const std::shared_ptr<ModemCall>& call, int tried) {
         // line is off hook, so that it never delays taking the call.
         if (m_usRobotics)
             m_port.command("AT#VTD=3F,3F,3F", [](Result, const QList<QByteArray>&) {});
-        setState(*call, ModemCall::State::Connected);
+        setState(*call, LineCall::State::Connected);
         m_host.postNotice(call->handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_CONNECTED, 0, 0);
     });
 }
 
-void ModemLine::answerFailed(const std::shared_ptr<ModemCall>& call, const char* step) {
-    if (call->state != ModemCall::State::Answering)
+void ModemLine::answerFailed(const std::shared_ptr<LineCall>& call, const char* step) {
+    if (call->state != LineCall::State::Answering)
         return;
     m_lastError =
         QStringLiteral("The modem on %1 did not take %2.").arg(m_port.path(), QLatin1String(step));
     // The call cannot go on; the program drops it, which hangs the line up again.
-    setState(*call, ModemCall::State::Disconnected);
+    setState(*call, LineCall::State::Disconnected);
     disconnect(*call);
 }
 
-bool ModemLine::drop(const std::shared_ptr<ModemCall>& call) {
+bool ModemLine::drop(const std::shared_ptr<LineCall>& call) {
     switch (call->state) {
-    case ModemCall::State::Idle:
+    case LineCall::State::Idle:
         return false;
-    case ModemCall::State::HangingUp:
+    case LineCall::State::HangingUp:
         return true;
     default:
         break;
@@ -323,8 +323,8 @@ bool ModemLine::drop(const std::shared_ptr<ModemCall>& call) {
     return true;
 }
 
-void ModemLine::hangUp(const std::shared_ptr<ModemCall>& call) {
-    setState(*call, ModemCall::State::HangingUp);
+void ModemLine::hangUp(const std::shared_ptr<LineCall>& call) {
+    setState(*call, LineCall::State::HangingUp);
     disconnect(*call);
     m_host.stopVoice(m_deviceId);
     auto finish = [this, call] { endCall(call); };
@@ -339,7 +339,7 @@ void ModemLine::hangUp(const std::shared_ptr<ModemCall>& call) {
 }
 
 void ModemLine::onDtmf(char key) {
-    if (!m_call || m_call->state != ModemCall::State::Connected || !m_call->monitorDigits)
+    if (!m_call || m_call->state != LineCall::State::Connected || !m_call->monitorDigits)
         return;
     m_host.postNotice(m_call->handle, tapi::LINE_MONITORDIGITS, uint8_t(key),
                       tapi::LINEDIGITMODE_DTMF, 0);
@@ -348,12 +348,12 @@ void ModemLine::onDtmf(char key) {
 void ModemLine::onEvent(char code) {
     if (!m_call || !m_call->offHook)
         return;
-    if (m_call->state != ModemCall::State::Connected &&
-        m_call->state != ModemCall::State::Answering)
+    if (m_call->state != LineCall::State::Connected &&
+        m_call->state != LineCall::State::Answering)
         return;
     // Busy tone, dial tone or loop-current loss: the far end has gone.
     if (code == 'b' || code == 'd' || code == 'l') {
-        setState(*m_call, ModemCall::State::Disconnected);
+        setState(*m_call, LineCall::State::Disconnected);
         disconnect(*m_call);
     }
 }
@@ -370,7 +370,7 @@ void ModemLine::onVanished(const QString& reason) {
     m_heldCallerIdTimer.stop();
     m_heldCallerId.reset();
     if (m_call) {
-        const std::shared_ptr<ModemCall> call = m_call;
+        const std::shared_ptr<LineCall> call = m_call;
         m_host.stopVoice(m_deviceId);
         disconnect(*call);
         endCall(call);

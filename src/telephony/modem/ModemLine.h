@@ -20,7 +20,7 @@ public:
     virtual void postNotice(uint32_t device, uint32_t message, uint32_t p1, uint32_t p2,
                             uint32_t p3) = 0;
     // Registers a new call record with a fresh handle.
-    virtual std::shared_ptr<ModemCall> createCall(uint32_t deviceId, uint32_t lineHandle,
+    virtual std::shared_ptr<LineCall> createCall(uint32_t deviceId, uint32_t lineHandle,
                                                   uint32_t mediaMode) = 0;
     // Stops any message playing on the device at once (the line is about to hang up).
     virtual void stopVoice(uint32_t deviceId) = 0;
@@ -53,7 +53,7 @@ public:
     ModemPort& port() { return m_port; }
     QString identity() const { return m_identity; }
     QString lastError() const { return m_lastError; }
-    std::shared_ptr<ModemCall> call() const { return m_call; }
+    std::shared_ptr<LineCall> call() const { return m_call; }
 
     // Voice format for playback, learnt once from AT+VSM=?.
     bool voiceFormatKnown() const { return m_voiceFormatKnown; }
@@ -64,8 +64,8 @@ public:
     }
 
     // The LineApi operations on this line's call; false when the call is in the wrong state.
-    bool answer(const std::shared_ptr<ModemCall>& call);
-    bool drop(const std::shared_ptr<ModemCall>& call);
+    bool answer(const std::shared_ptr<LineCall>& call);
+    bool drop(const std::shared_ptr<LineCall>& call);
 
 private:
     void queueSetup();
@@ -77,16 +77,16 @@ private:
     void onVanished(const QString& reason);
     void onRing();
     void deliverCallerId();
-    std::shared_ptr<ModemCall> offerCall();
+    std::shared_ptr<LineCall> offerCall();
     void offerHeldCall();
     void holdCallerId(const CallerId& id);
-    void attachCallerId(ModemCall& call, const CallerId& id);
-    void goOffHook(const std::shared_ptr<ModemCall>& call, int tried);
-    void setState(ModemCall& call, ModemCall::State state);
-    void disconnect(ModemCall& call);
-    void endCall(const std::shared_ptr<ModemCall>& call);
-    void answerFailed(const std::shared_ptr<ModemCall>& call, const char* step);
-    void hangUp(const std::shared_ptr<ModemCall>& call);
+    void attachCallerId(LineCall& call, const CallerId& id);
+    void goOffHook(const std::shared_ptr<LineCall>& call, int tried);
+    void setState(LineCall& call, LineCall::State state);
+    void disconnect(LineCall& call);
+    void endCall(const std::shared_ptr<LineCall>& call);
+    void answerFailed(const std::shared_ptr<LineCall>& call, const char* step);
+    void hangUp(const std::shared_ptr<LineCall>& call);
 
     ModemLineHost& m_host;
     const uint32_t m_deviceId;
@@ -100,7 +100,7 @@ private:
     QTimer m_heldCallerIdTimer;
     DeviceReturn m_return;
     bool m_away = false; // from the modem's going away until it is back and set up again
-    std::shared_ptr<ModemCall> m_call;
+    std::shared_ptr<LineCall> m_call;
     QString m_identity;
     QString m_lastError;
     QByteArray m_callerIdCommand = "AT+VCID=1";

@@ -56,7 +56,7 @@ uint32_t ModemWaveOut::waveOutOpen(WaveOutHandle* handle, int32_t deviceId,
     if (!line || !line->port().isOpen())
         return wave::MMSYSERR_BADDEVICEID;
     const auto call = line->call();
-    if (!call || call->state != ModemCall::State::Connected)
+    if (!call || call->state != LineCall::State::Connected)
         return wave::MMSYSERR_BADDEVICEID; // no voice channel without an answered call
     Playback pb;
     pb.deviceId = uint32_t(deviceId);

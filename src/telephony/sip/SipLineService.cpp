@@ -1,11 +1,7 @@
 #include "telephony/sip/SipLineService.h"
 
-#include "telephony/LineStructs.h"
-#include "telephony/LineStructWriter.h"
 #include "telephony/sip/SipAccount.h"
 #include "telephony/sip/SipCallerId.h"
-
-#include <cstring>
 
 namespace {
 
@@ -32,11 +28,17 @@ CallerId toCallerId(const SipCallerId& id) {
 
 } // namespace
 
+namespace {
+constexpr uint32_t kLineApp = 0x5349;
+constexpr uint32_t kLineHandleBase = 0x300;
+constexpr uint32_t kLastCall = 0x3000;
+} // namespace
+
 SipLineService::SipLineService(QList<SipLineConfig> lines, QObject* parent)
-    : QObject(parent), m_configs(std::move(lines)) {}
+    : LineServiceBase(kLineApp, kLineHandleBase, kLastCall, parent), m_configs(std::move(lines)) {}
 
 SipLineService::~SipLineService() {
-    m_callback = nullptr;
+    forgetCallback();
     m_stack.reset(); // ends every call and registration
 }
 
@@ -57,36 +59,16 @@ QString SipLineService::lineName(uint32_t deviceId) const {
     return QStringLiteral("SIP ") + (listen.isEmpty() ? QStringLiteral("0.0.0.0:5060") : listen);
 }
 
-SipLineService::Call* SipLineService::findCall(uint32_t handle) {
-    auto it = m_calls.find(handle);
-    return it == m_calls.end() ? nullptr : &it->second;
+SipLineService::Call* SipLineService::sipCall(uint32_t handle) const {
+    return static_cast<Call*>(findCall(handle).get());
 }
 
-SipLineService::Call* SipLineService::callByLeg(uint32_t leg) {
-    for (auto& [handle, call] : m_calls) {
-        if (call.leg == leg)
-            return &call;
+SipLineService::Call* SipLineService::callByLeg(uint32_t leg) const {
+    for (const auto& [handle, call] : calls()) {
+        if (static_cast<Call&>(*call).leg == leg)
+            return static_cast<Call*>(call.get());
     }
     return nullptr;
-}
-
-void SipLineService::postNotice(uint32_t device, uint32_t message, uint32_t p1, uint32_t p2,
-                                uint32_t p3) {
-    uint32_t deviceId = device - kLineHandleBase;
-    if (message != tapi::LINE_LINEDEVSTATE) {
-        const Call* call = findCall(device);
-        deviceId = call ? call->record.deviceId : UINT32_MAX;
-    }
-    auto it = m_lines.find(deviceId);
-    const uintptr_t instance = it == m_lines.end() ? 0 : it->second.instance;
-    // Always later, in order: the program never hears of a call inside its own LineApi call.
-    QMetaObject::invokeMethod(
-        this,
-        [this, device, message, instance, p1, p2, p3] {
-            if (m_callback)
-                m_callback(device, message, instance, p1, p2, p3);
-        },
-        Qt::QueuedConnection);
 }
 
 void SipLineService::onEvent(const SipEvent& event) {
@@ -116,28 +98,28 @@ void SipLineService::onEvent(const SipEvent& event) {
             std::erase_if(m_waiting, [&](const auto& w) { return w.second.call == event.call; });
         return; // a call the program has already let go
     }
-    ModemCall& r = call->record;
+    LineCall& r = *call;
     switch (event.kind) {
     case SipEvent::Kind::Connected:
-        if (r.state != ModemCall::State::Answering)
+        if (r.state != LineCall::State::Answering)
             return;
         call->codec = event.codec;
-        r.state = ModemCall::State::Connected;
-        postNotice(r.handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_CONNECTED, 0, 0);
+        r.state = LineCall::State::Connected;
+        queueNotice(r.handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_CONNECTED, 0, 0);
         break;
     case SipEvent::Kind::Digit:
-        if (r.state == ModemCall::State::Connected && r.monitorDigits)
-            postNotice(r.handle, tapi::LINE_MONITORDIGITS, uint8_t(event.digit),
-                       tapi::LINEDIGITMODE_DTMF, 0);
+        if (r.state == LineCall::State::Connected && r.monitorDigits)
+            queueNotice(r.handle, tapi::LINE_MONITORDIGITS, uint8_t(event.digit),
+                        tapi::LINEDIGITMODE_DTMF, 0);
         break;
     case SipEvent::Kind::Ended:
         call->leg = 0;
-        if (r.state == ModemCall::State::Connected) {
+        if (r.state == LineCall::State::Connected) {
             // The far end hung up: the program drops the call, which then goes idle.
             m_waveOut.stopLine(r.deviceId);
-            r.state = ModemCall::State::Disconnected;
+            r.state = LineCall::State::Disconnected;
             disconnect(*call);
-        } else if (r.state != ModemCall::State::Disconnected) {
+        } else if (r.state != LineCall::State::Disconnected) {
             endCall(*call); // cancelled while ringing, or answered elsewhere
         }
         break;
@@ -148,7 +130,7 @@ void SipLineService::onEvent(const SipEvent& event) {
 
 void SipLineService::offer(const SipEvent& event) {
     const uint32_t device = uint32_t(event.line);
-    if (!m_lines.count(device) || !validDevice(device)) {
+    if (!isOpen(device) || !validDevice(device)) {
         m_stack->drop(event.call); // nobody watches the line: let it ring on
         return;
     }
@@ -156,59 +138,55 @@ void SipLineService::offer(const SipEvent& event) {
     // offered once that one has gone idle, as a modem line rings again only once it is back on
     // hook. Offered now, it would take the place of the old call, and the old call's drop would
     // hang up on it.
-    for (const auto& [handle, held] : m_calls) {
-        if (held.record.deviceId == device && held.record.state != ModemCall::State::Idle) {
+    for (const auto& [handle, held] : calls()) {
+        if (held->deviceId == device && held->state != LineCall::State::Idle) {
             m_waiting[device] = event;
             return;
         }
     }
-    const uint32_t handle = ++m_nextCall;
-    Call& call = m_calls[handle];
+    const auto created = newCall<Call>(device, mediaModesOf(device));
+    Call& call = *created;
+    const uint32_t handle = call.handle;
     call.leg = event.call;
-    ModemCall& r = call.record;
-    r.handle = handle;
-    r.deviceId = device;
-    r.lineHandle = kLineHandleBase + device;
-    r.mediaMode = m_lines[device].mediaModes;
-    r.state = ModemCall::State::Offering;
-    r.callerId = toCallerId(ExtractCallerId(event.identity, m_configs[int(device)].rewrite));
-    r.hasCallerId = true;
-    postNotice(handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_OFFERING, 0, 0);
+    call.state = LineCall::State::Offering;
+    call.callerId = toCallerId(ExtractCallerId(event.identity, m_configs[int(device)].rewrite));
+    call.hasCallerId = true;
+    queueNotice(handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_OFFERING, 0, 0);
     ring(call);
-    postNotice(handle, tapi::LINE_CALLINFO, tapi::LINECALLINFOSTATE_CALLERID, 0, 0);
+    queueNotice(handle, tapi::LINE_CALLINFO, tapi::LINECALLINFOSTATE_CALLERID, 0, 0);
     // Rings go on at an analogue line's cadence while the INVITE waits.
     call.ring = std::make_unique<QTimer>();
     call.ring->setInterval(m_ringIntervalMs);
     connect(call.ring.get(), &QTimer::timeout, this, [this, handle] {
-        if (Call* c = findCall(handle); c && c->record.state == ModemCall::State::Offering)
+        if (Call* c = sipCall(handle); c && c->state == LineCall::State::Offering)
             ring(*c);
     });
     call.ring->start();
 }
 
 void SipLineService::ring(Call& call) {
-    ++call.record.rings;
-    postNotice(call.record.lineHandle, tapi::LINE_LINEDEVSTATE, tapi::LINEDEVSTATE_RINGING, 0,
-               uint32_t(call.record.rings));
+    ++call.rings;
+    queueNotice(call.lineHandle, tapi::LINE_LINEDEVSTATE, tapi::LINEDEVSTATE_RINGING, 0,
+                uint32_t(call.rings));
 }
 
 void SipLineService::disconnect(Call& call) {
     if (call.ring)
         call.ring->stop();
-    if (call.record.disconnectedSent)
+    if (call.disconnectedSent)
         return;
-    call.record.disconnectedSent = true;
-    postNotice(call.record.handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_DISCONNECTED, 0, 0);
+    call.disconnectedSent = true;
+    queueNotice(call.handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_DISCONNECTED, 0, 0);
 }
 
 void SipLineService::endCall(Call& call) {
     if (call.ring)
         call.ring->stop();
-    if (call.record.state == ModemCall::State::Idle)
+    if (call.state == LineCall::State::Idle)
         return;
-    call.record.state = ModemCall::State::Idle;
-    postNotice(call.record.handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_IDLE, 0, 0);
-    if (auto waiting = m_waiting.find(call.record.deviceId); waiting != m_waiting.end()) {
+    call.state = LineCall::State::Idle;
+    queueNotice(call.handle, tapi::LINE_CALLSTATE, tapi::LINECALLSTATE_IDLE, 0, 0);
+    if (auto waiting = m_waiting.find(call.deviceId); waiting != m_waiting.end()) {
         const SipEvent next = waiting->second;
         m_waiting.erase(waiting);
         offer(next);
@@ -216,9 +194,9 @@ void SipLineService::endCall(Call& call) {
 }
 
 bool SipLineService::connectedCall(uint32_t line, uint32_t* leg, SipCodec* codec) const {
-    for (const auto& [handle, call] : m_calls) {
-        if (call.record.deviceId == line && call.record.state == ModemCall::State::Connected &&
-            call.leg != 0) {
+    for (const auto& [handle, record] : calls()) {
+        const auto& call = static_cast<const Call&>(*record);
+        if (call.deviceId == line && call.state == LineCall::State::Connected && call.leg != 0) {
             *leg = call.leg;
             *codec = call.codec;
             return true;
@@ -237,207 +215,86 @@ void SipLineService::stopPlaying(uint32_t leg) {
         m_stack->stopPlaying(leg);
 }
 
-int32_t SipLineService::lineInitialize(uint32_t* lineApp, LineCallback callback,
-                                       const QString& /*appName*/, uint32_t* numDevs) {
-    if (!lineApp || !numDevs)
-        return tapi::LINEERR_INVALPOINTER;
-    if (!m_stack) {
-        const int generation = ++m_generation;
-        auto sink = [this, generation](const SipEvent& e) {
-            // From the SIP thread to this one, in order.
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, e] {
-                    if (m_stack && generation == m_generation)
-                        onEvent(e);
-                },
-                Qt::QueuedConnection);
-        };
-        auto stack = std::make_unique<SipStack>(m_configs, m_timings, sink);
-        QString error;
-        if (!stack->start(&error)) {
-            for (int i = 0; i < m_configs.size(); ++i)
-                m_problems[uint32_t(i)] = error;
-            return tapi::LINEERR_NODRIVER;
-        }
-        m_stack = std::move(stack);
+int32_t SipLineService::startService() {
+    const int generation = ++m_generation;
+    auto sink = [this, generation](const SipEvent& e) {
+        // From the SIP thread to this one, in order.
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, e] {
+                if (m_stack && generation == m_generation)
+                    onEvent(e);
+            },
+            Qt::QueuedConnection);
+    };
+    auto stack = std::make_unique<SipStack>(m_configs, m_timings, sink);
+    QString error;
+    if (!stack->start(&error)) {
+        for (int i = 0; i < m_configs.size(); ++i)
+            m_problems[uint32_t(i)] = error;
+        return tapi::LINEERR_NODRIVER;
     }
-    m_callback = std::move(callback);
-    *lineApp = kLineApp;
-    *numDevs = uint32_t(m_configs.size());
+    m_stack = std::move(stack);
     return 0;
 }
 
-int32_t SipLineService::lineNegotiateAPIVersion(uint32_t lineApp, uint32_t deviceId,
-                                                uint32_t apiLowVersion, uint32_t apiHighVersion,
-                                                uint32_t* apiVersion, uint8_t* extensionId) {
-    if (!validApp(lineApp))
-        return tapi::LINEERR_INVALAPPHANDLE;
-    if (!validDevice(deviceId))
-        return tapi::LINEERR_BADDEVICEID;
-    if (!apiVersion)
-        return tapi::LINEERR_INVALPOINTER;
-    if (apiHighVersion < tapi::kApiVersionLow || apiLowVersion > kApiVersion)
-        return tapi::LINEERR_INCOMPATIBLEAPIVERSION;
-    *apiVersion = qMin(apiHighVersion, kApiVersion);
-    if (extensionId)
-        std::memset(extensionId, 0, 16);
+int32_t SipLineService::describeDevice(uint32_t deviceId, QByteArray* name, uint32_t* mediaModes) {
+    *name = lineName(deviceId).toUtf8();
+    *mediaModes = tapi::LINEMEDIAMODE_INTERACTIVEVOICE | tapi::LINEMEDIAMODE_AUTOMATEDVOICE;
     return 0;
 }
 
-int32_t SipLineService::lineGetDevCaps(uint32_t lineApp, uint32_t deviceId, uint32_t, uint32_t,
-                                       uint8_t* devCaps) {
-    if (!validApp(lineApp))
-        return tapi::LINEERR_INVALAPPHANDLE;
-    if (!validDevice(deviceId))
-        return tapi::LINEERR_BADDEVICEID;
-    if (!devCaps)
-        return tapi::LINEERR_INVALPOINTER;
-    if (!LineStructWriter::WriteDevCaps(devCaps, deviceId, lineName(deviceId).toUtf8(),
-                                        tapi::LINEMEDIAMODE_INTERACTIVEVOICE |
-                                            tapi::LINEMEDIAMODE_AUTOMATEDVOICE))
-        return tapi::LINEERR_STRUCTURETOOSMALL;
-    return 0;
-}
-
-int32_t SipLineService::lineOpen(uint32_t lineApp, uint32_t deviceId, uint32_t* line, uint32_t,
-                                 uint32_t, uintptr_t callbackInstance, uint32_t,
-                                 uint32_t mediaModes, const void*) {
-    if (!validApp(lineApp))
-        return tapi::LINEERR_INVALAPPHANDLE;
-    if (!validDevice(deviceId))
-        return tapi::LINEERR_BADDEVICEID;
-    if (!line)
-        return tapi::LINEERR_INVALPOINTER;
-    if (m_lines.count(deviceId))
-        return tapi::LINEERR_ALLOCATED;
-    m_lines[deviceId] = OpenLine{callbackInstance, mediaModes};
+int32_t SipLineService::openDevice(uint32_t deviceId, uint32_t, uint32_t) {
     m_stack->openLine(int(deviceId));
-    *line = kLineHandleBase + deviceId;
     return 0;
 }
 
-int32_t SipLineService::lineSetStatusMessages(uint32_t line, uint32_t, uint32_t) {
-    // Rings are always reported; nothing else is on offer.
-    return line >= kLineHandleBase && m_lines.count(line - kLineHandleBase)
-               ? 0
-               : tapi::LINEERR_INVALLINEHANDLE;
+bool SipLineService::answerCall(const std::shared_ptr<LineCall>& record) {
+    auto& c = static_cast<Call&>(*record);
+    if (c.state != LineCall::State::Offering || c.leg == 0)
+        return false;
+    c.state = LineCall::State::Answering;
+    c.offHook = true;
+    c.ring->stop();
+    m_stack->answer(c.leg);
+    return true;
 }
 
-int32_t SipLineService::lineGetCallInfo(uint32_t call, uint8_t* callInfo) {
-    const Call* c = findCall(call);
-    if (!c)
-        return tapi::LINEERR_INVALCALLHANDLE;
-    if (!callInfo)
-        return tapi::LINEERR_INVALPOINTER;
-    if (!LineStructWriter::WriteCallInfo(callInfo, c->record))
-        return tapi::LINEERR_STRUCTURETOOSMALL;
-    return 0;
-}
-
-int32_t SipLineService::lineAnswer(uint32_t call, const char*, uint32_t) {
-    Call* c = findCall(call);
-    if (!c)
-        return tapi::LINEERR_INVALCALLHANDLE;
-    if (c->record.state != ModemCall::State::Offering || c->leg == 0)
-        return tapi::LINEERR_INVALCALLSTATE;
-    c->record.state = ModemCall::State::Answering;
-    c->record.offHook = true;
-    c->ring->stop();
-    m_stack->answer(c->leg);
-    return m_nextRequest++;
-}
-
-int32_t SipLineService::lineMonitorDigits(uint32_t call, uint32_t digitModes) {
-    Call* c = findCall(call);
-    if (!c)
-        return tapi::LINEERR_INVALCALLHANDLE;
-    if (c->record.state == ModemCall::State::Idle)
-        return tapi::LINEERR_INVALCALLSTATE;
-    c->record.monitorDigits = (digitModes & tapi::LINEDIGITMODE_DTMF) != 0;
-    return 0;
-}
-
-int32_t SipLineService::lineGetID(uint32_t line, uint32_t, uint32_t call, uint32_t select,
-                                  uint8_t* deviceId, const QString& deviceClass) {
-    if (!deviceId)
-        return tapi::LINEERR_INVALPOINTER;
-    if (deviceClass.compare(QLatin1String("wave/out"), Qt::CaseInsensitive) != 0)
-        return tapi::LINEERR_OPERATIONFAILED;
-    uint32_t device = 0;
-    if (select == tapi::LINECALLSELECT_CALL) {
-        const Call* c = findCall(call);
-        if (!c)
-            return tapi::LINEERR_INVALCALLHANDLE;
-        // The RTP stream exists only while the call is answered.
-        if (c->record.state != ModemCall::State::Connected)
-            return tapi::LINEERR_INVALCALLSTATE;
-        device = c->record.deviceId;
-    } else {
-        if (line < kLineHandleBase || !m_lines.count(line - kLineHandleBase))
-            return tapi::LINEERR_INVALLINEHANDLE;
-        device = line - kLineHandleBase;
-    }
-    if (!LineStructWriter::WriteWaveOutId(deviceId, device))
-        return tapi::LINEERR_STRUCTURETOOSMALL;
-    return 0;
-}
-
-int32_t SipLineService::lineDrop(uint32_t call, const char*, uint32_t) {
-    Call* c = findCall(call);
-    if (!c)
-        return tapi::LINEERR_INVALCALLHANDLE;
-    if (c->record.state == ModemCall::State::Idle)
-        return tapi::LINEERR_INVALCALLSTATE;
-    m_waveOut.stopLine(c->record.deviceId);
+bool SipLineService::dropCall(const std::shared_ptr<LineCall>& record) {
+    auto& c = static_cast<Call&>(*record);
+    if (c.state == LineCall::State::Idle)
+        return false;
+    m_waveOut.stopLine(c.deviceId);
     // An answered call gets its BYE; one never answered is only let go, so it rings on for the
     // user's phones until the provider cancels it.
-    if (c->leg != 0 && m_stack)
-        m_stack->drop(c->leg);
-    c->leg = 0;
-    disconnect(*c);
-    endCall(*c);
-    return m_nextRequest++;
+    if (c.leg != 0 && m_stack)
+        m_stack->drop(c.leg);
+    c.leg = 0;
+    disconnect(c);
+    endCall(c);
+    return true;
 }
 
-int32_t SipLineService::lineDeallocateCall(uint32_t call) {
-    const Call* c = findCall(call);
-    if (!c)
-        return tapi::LINEERR_INVALCALLHANDLE;
-    if (c->record.state != ModemCall::State::Idle)
-        return tapi::LINEERR_INVALCALLSTATE;
-    m_calls.erase(call);
-    return 0;
-}
-
-int32_t SipLineService::lineClose(uint32_t line) {
-    if (line < kLineHandleBase || !m_lines.count(line - kLineHandleBase))
-        return tapi::LINEERR_INVALLINEHANDLE;
-    const uint32_t device = line - kLineHandleBase;
+void SipLineService::closeDevice(uint32_t device) {
     m_waveOut.stopLine(device);
-    for (auto& [handle, call] : m_calls) {
-        if (call.record.deviceId == device) {
+    for (const auto& [handle, record] : calls()) {
+        auto& call = static_cast<Call&>(*record);
+        if (call.deviceId == device) {
             if (call.ring)
                 call.ring->stop();
-            call.record.state = ModemCall::State::Idle;
+            call.state = LineCall::State::Idle;
             call.leg = 0;
         }
     }
     m_waiting.erase(device);
     m_stack->closeLine(int(device));
-    m_lines.erase(device);
-    return 0;
 }
 
-int32_t SipLineService::lineShutdown(uint32_t lineApp) {
-    if (!validApp(lineApp))
-        return tapi::LINEERR_INVALAPPHANDLE;
-    for (const auto& [device, open] : m_lines)
-        m_waveOut.stopLine(device);
-    m_lines.clear();
-    m_calls.clear();
+void SipLineService::shutDownService() {
+    for (uint32_t device = 0; device < deviceCount(); ++device) {
+        if (isOpen(device))
+            m_waveOut.stopLine(device);
+    }
     m_waiting.clear();
-    m_callback = nullptr;
     m_stack.reset();
-    return 0;
 }
