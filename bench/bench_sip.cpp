@@ -324,7 +324,7 @@ void FloodDuringCall() {
         stop = true;
         flood.join();
     });
-    const bool calm = rig.log.lines.filter(QStringLiteral("Ring")).size() == 1;
+    const bool calm = rig.log.texts().filter(QStringLiteral("Ring")).size() == 1;
     std::printf("sip_flood_invites_per_s %.0f /s\n", seconds > 0 ? double(refused) / seconds : 0);
     std::printf("sip_flood_rtp_jitter_ms %.2f ms\n", p99);
     std::fprintf(stderr, "sip_flood: worst spacing deviation %.2f ms; %s\n", worst,

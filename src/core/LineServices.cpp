@@ -3,6 +3,8 @@
 #include "calllog/LogSink.h"
 #include "platform/MessageSeam.h"
 #include "platform/audio/RoutingWaveOut.h"
+#include "settings/SettingsStore.h"
+#include "telephony/modem/DeviceDiscovery.h"
 #include "telephony/sip/SipLineService.h"
 #include "telephony/sip/SipSecrets.h"
 
@@ -82,6 +84,11 @@ SipSecrets::Where writePassword(SipSecrets& secrets, int group, const QString& p
 }
 
 } // namespace
+
+QStringList DiscoverModemDevices() {
+    const QStringList configured = ReadDevicesSetting();
+    return configured.isEmpty() ? DeviceDiscovery::ScanDevices() : configured;
+}
 
 QList<SipLineConfig> LoadSipLines(const QString& settingsFile, SipSecrets& secrets,
                                   MissingPassword missing) {

@@ -43,6 +43,10 @@ private:
     CompositeLineAccess m_access;
 };
 
+// The modems to offer, in a stable order: those of setting Telephony/Devices, else a scan of
+// /dev (DeviceDiscovery::ScanDevices).
+QStringList DiscoverModemDevices();
+
 // What becomes of an account whose password the secret store does not hold.
 enum class MissingPassword {
     // Asked for once (AskSecret) and put in the store, or kept for this run only where no

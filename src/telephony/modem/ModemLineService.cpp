@@ -1,6 +1,5 @@
 #include "telephony/modem/ModemLineService.h"
 
-#include "telephony/modem/DeviceDiscovery.h"
 #include "telephony/modem/ModemWaveOut.h"
 
 #include <QFile>
@@ -24,10 +23,6 @@ ModemLineService::ModemLineService(QStringList devicePaths, QObject* parent)
 ModemLineService::~ModemLineService() {
     forgetCallback();
     m_lines.clear();
-}
-
-QStringList ModemLineService::DiscoverDevices() {
-    return DeviceDiscovery::DiscoverDevices();
 }
 
 WaveOut& ModemLineService::modemWaveOut() {

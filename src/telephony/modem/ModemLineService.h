@@ -23,9 +23,6 @@ public:
     explicit ModemLineService(QStringList devicePaths, QObject* parent = nullptr);
     ~ModemLineService() override;
 
-    // The devices to offer: setting Telephony/Devices, else a scan of /dev.
-    static QStringList DiscoverDevices();
-
     QStringList devices() const { return m_paths; }
     // The modem voice channel: wave-out device i plays on line device i.
     WaveOut& modemWaveOut();
