@@ -53,12 +53,15 @@ private:
         std::unique_ptr<QTimer> ring;
     };
 
-    uint32_t deviceCount() const override { return uint32_t(m_configs.size()); }
+    // The SIP stack starts with the first lineInitialize and ends with lineShutdown.
     int32_t startService() override;
+    void shutDownService() override;
+    // One device per configured line; opening one registers or listens.
+    uint32_t deviceCount() const override { return uint32_t(m_configs.size()); }
     int32_t describeDevice(uint32_t deviceId, QByteArray* name, uint32_t* mediaModes) override;
     int32_t openDevice(uint32_t deviceId, uint32_t lineHandle, uint32_t mediaModes) override;
     void closeDevice(uint32_t deviceId) override;
-    void shutDownService() override;
+    // Answering sends 200 OK; dropping sends BYE, or nothing for a call never answered.
     bool answerCall(const std::shared_ptr<LineCall>& call) override;
     bool dropCall(const std::shared_ptr<LineCall>& call) override;
 
