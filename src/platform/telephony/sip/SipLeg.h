@@ -70,6 +70,8 @@ private:
     sa m_remote{};
     bool m_haveRemote = false;
     bool m_latched = false; // the far end's RTP came from another address: send there
+    sa m_offered{};         // the far end's media address as its SDP last gave it
+    sa m_movedFrom{};       // where the media was before the far end moved it: not latched again
 
     uint32_t m_lastEventTs = 0;
     bool m_haveEventTs = false;

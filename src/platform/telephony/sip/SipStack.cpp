@@ -5,6 +5,8 @@
 #include "platform/telephony/sip/SipAccount.h"
 #include "platform/telephony/sip/SipIdentityFromMsg.h"
 #include "platform/telephony/sip/SipLeg.h"
+#include "platform/telephony/sip/SipMethods.h"
+#include "platform/telephony/sip/SipRegisterAttempts.h"
 
 #include <QHostAddress>
 
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -54,7 +57,20 @@ sip_transp transportOf(const QString& name) {
     return SIP_TRANSP_UDP;
 }
 
+// How long shutting down waits for the lines' un-REGISTERs to be answered, challenge and all.
+constexpr uint64_t kUnregisterWaitMs = 2000;
+
 } // namespace
+
+struct SipLineState;
+
+// One libre SIP stack of a line, for its whole life: a closed line's stack stays until its
+// un-REGISTER has been answered, so the provider does not keep ringing a dead contact.
+struct SipStackTag {
+    SipLineState* line = nullptr;
+    sip* stack = nullptr;
+    bool exited = false; // libre has no transaction of its left
+};
 
 // One SIP line on the SIP thread: its own SIP stack and socket, its filter, its registration,
 // and the one call it can carry.
@@ -68,12 +84,15 @@ struct SipLineState {
     sip_transp transport = SIP_TRANSP_UDP;
     sa local{};
     sip* stack = nullptr;
+    std::unique_ptr<SipStackTag> tag; // the stack's handler argument
     sip_lsnr* guard = nullptr;
     sipsess_sock* sessions = nullptr;
     tls* tlsContext = nullptr;
     sipreg* registration = nullptr;
     sa registrar{};
     bool registered = false;
+    SipRegisterAttempts attempts;
+    bool staleChallenge = false; // the last challenge received said stale=true
     int retryMs = 0;
     tmr retry{};
     tmr keepAlive{};
@@ -99,6 +118,9 @@ struct SipStack::Thread : SipLegHost {
     std::vector<std::unique_ptr<SipLineState>> lines;
     std::map<uint32_t, std::unique_ptr<SipLeg>> legs;
     std::vector<uint32_t> closed;
+    std::vector<std::unique_ptr<SipStackTag>> closing; // stacks of closed lines
+    bool quitting = false;
+    tmr quitTimer{};
     tmr reaper{};
     uint32_t nextCall = 0;
 
@@ -110,6 +132,7 @@ struct SipStack::Thread : SipLegHost {
     void setStatus(SipLineState& line, const QString& text);
     void closeLine(SipLineState& line);
     void tearDown();
+    void quitWhenClosed();
 
     void legEvent(const SipEvent& event) override { sink(event); }
     void legClosed(uint32_t call) override;
@@ -123,8 +146,12 @@ struct SipStack::Thread : SipLegHost {
     static void onRegistered(int err, const sip_msg* msg, void* arg);
     static void onRetry(void* arg);
     static void onKeepAlive(void* arg);
+    static void onTrace(bool tx, sip_transp tp, const sa* src, const sa* dst, const uint8_t* pkt,
+                        size_t len, void* arg);
     static void onDispose(void* arg);
     static void onReap(void* arg);
+    static void onStackExit(void* arg);
+    static void onQuitTimeout(void* arg);
 
     SipLeg* leg(uint32_t call) {
         auto it = legs.find(call);
@@ -201,6 +228,7 @@ void SipStack::Thread::push(int id, uint32_t call, QByteArray audio, uint32_t se
 void SipStack::Thread::run() {
     re_thread_init();
     tmr_init(&reaper);
+    tmr_init(&quitTimer);
     const bool ok = mqueue_alloc(&queue, onCommand, this) == 0;
     if (ok) {
         setUpDns();
@@ -241,6 +269,11 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
     if (line.stack)
         return;
     const SipLineConfig& c = line.config;
+    // Hand-edited settings are only checked by Setup: say what is wrong at start-up too. The
+    // line still tries with what it can use; a later status replaces this one.
+    const QStringList problems = c.problems();
+    if (!problems.isEmpty())
+        setStatus(line, problems.join(QLatin1Char(' ')));
     line.account = SipAccount::Parse(c.account, c.authUser, c.transport);
     line.transport = transportOf(line.account.valid ? line.account.transport : c.transport);
     line.filtered = c.isListening() || !c.allow.isEmpty();
@@ -264,8 +297,14 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
             line.local = source;
         }
     }
-    if (sip_alloc(&line.stack, dns, 32, 32, 32, "Hushwire", nullptr, nullptr) != 0)
+    line.tag = std::make_unique<SipStackTag>();
+    line.tag->line = &line;
+    if (sip_alloc(&line.stack, dns, 32, 32, 32, "Hushwire", onStackExit, line.tag.get()) != 0)
         return;
+    line.tag->stack = line.stack;
+    // Challenges are seen raw first: libre's password callback is not told whether the server
+    // only found the nonce stale.
+    sip_set_trace_handler(line.stack, onTrace);
     int err = 0;
     if (line.transport == SIP_TRANSP_TLS) {
         err = tls_alloc(&line.tlsContext, TLS_METHOD_SSLV23, nullptr, nullptr);
@@ -320,11 +359,13 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
 void SipStack::Thread::startRegistration(SipLineState& line) {
     line.registration = static_cast<sipreg*>(mem_deref(line.registration));
     line.registered = false;
+    line.attempts.reset();
+    line.staleChallenge = false;
     const SipAccount& a = line.account;
     const QByteArray registrar = a.registrarUri.toUtf8();
     const QByteArray aor = a.addressOfRecord.toUtf8();
     const QByteArray user = a.contactUser.toUtf8();
-    const QByteArray proxy = line.config.proxy.trimmed().toUtf8();
+    const QByteArray proxy = line.config.proxyUri().toUtf8();
     const char* routes[] = {proxy.constData()};
     const int err = sipreg_register(
         &line.registration, line.stack, registrar.constData(), aor.constData(), nullptr,
@@ -380,20 +421,55 @@ void SipStack::Thread::closeLine(SipLineState& line) {
     tmr_cancel(&line.dispose);
     line.registered = false;
     line.retryMs = 0;
+    line.attempts.reset();
+    line.staleChallenge = false;
+    // A granted registration is withdrawn (un-REGISTER); the stack stays open without its
+    // listeners until that is answered, through a challenge if need be.
     line.registration = static_cast<sipreg*>(mem_deref(line.registration));
     line.sessions = static_cast<sipsess_sock*>(mem_deref(line.sessions));
     line.guard = static_cast<sip_lsnr*>(mem_deref(line.guard));
-    if (line.stack)
-        sip_close(line.stack, true);
-    line.stack = static_cast<sip*>(mem_deref(line.stack));
+    if (line.stack) {
+        sip_close(line.stack, false);
+        closing.push_back(std::move(line.tag));
+    } else {
+        line.tag.reset();
+    }
+    line.stack = nullptr;
     line.tlsContext = static_cast<tls*>(mem_deref(line.tlsContext));
+}
+
+void SipStack::Thread::quitWhenClosed() {
+    for (const auto& tag : closing) {
+        if (!tag->exited)
+            return;
+    }
+    re_cancel();
+}
+
+void SipStack::Thread::onStackExit(void* arg) {
+    auto* tag = static_cast<SipStackTag*>(arg);
+    tag->exited = true;
+    Thread* self = tag->line->owner;
+    if (self->quitting)
+        self->quitWhenClosed();
+}
+
+void SipStack::Thread::onQuitTimeout(void*) {
+    re_cancel();
 }
 
 void SipStack::Thread::tearDown() {
     tmr_cancel(&reaper);
+    tmr_cancel(&quitTimer);
     for (auto& line : lines)
         closeLine(*line);
     legs.clear();
+    // Whatever is still unanswered is given up now.
+    for (auto& tag : closing) {
+        sip_close(tag->stack, true);
+        mem_deref(tag->stack);
+    }
+    closing.clear();
     lines.clear();
     dns = static_cast<dnsc*>(mem_deref(dns));
 }
@@ -402,7 +478,11 @@ void SipStack::Thread::onCommand(int id, void* data, void* arg) {
     auto* self = static_cast<Thread*>(arg);
     std::unique_ptr<CommandData> cmd(static_cast<CommandData*>(data));
     if (id == CmdQuit) {
-        re_cancel();
+        self->quitting = true;
+        for (auto& line : self->lines)
+            self->closeLine(*line);
+        tmr_start(&self->quitTimer, kUnregisterWaitMs, onQuitTimeout, self);
+        self->quitWhenClosed();
         return;
     }
     if (id == CmdOpen || id == CmdClose) {
@@ -439,7 +519,7 @@ void SipStack::Thread::onCommand(int id, void* data, void* arg) {
 bool SipStack::Thread::onRequest(const sip_msg* msg, void* arg) {
     auto* line = static_cast<SipLineState*>(arg);
     if (!line->filtered || line->filter.allows(toHostAddress(msg->src)))
-        return false; // on to the session layer
+        return AnswerOutsideCall(line->stack, msg); // else on to the session layer
     // A stranger: one stateless answer, no transaction, no call.
     if (pl_strcmp(&msg->met, "ACK") != 0)
         sip_reply(line->stack, msg, 403, "Forbidden");
@@ -473,8 +553,11 @@ void SipStack::Thread::onInvite(const sip_msg* msg, void* arg) {
     self->sink(ev);
 }
 
-int SipStack::Thread::onAuth(char** user, char** password, const char*, void* arg) {
+int SipStack::Thread::onAuth(char** user, char** password, const char* realm, void* arg) {
     auto* line = static_cast<SipLineState*>(arg);
+    const bool stale = std::exchange(line->staleChallenge, false);
+    if (!line->attempts.mayAnswer(QByteArray(realm ? realm : ""), stale))
+        return EACCES; // the same password again would only be refused again
     const QByteArray u = line->account.authUser.toUtf8();
     const QByteArray p = line->config.password.toUtf8();
     int err = str_dup(user, u.constData());
@@ -487,6 +570,7 @@ void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
     Thread* self = line->owner;
     const QString who = line->account.displayName;
     if (!err && msg && msg->scode < 300) {
+        line->attempts.reset();
         line->registered = true;
         line->retryMs = 0;
         tmr_cancel(&line->retry);
@@ -499,15 +583,28 @@ void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
     if (!err && msg && msg->scode < 200)
         return;
     line->registered = false;
+    const bool challenged = msg && (msg->scode == 401 || msg->scode == 407);
+    const bool refused =
+        line->attempts.refused() || (!err && challenged && line->attempts.answered());
     QString text;
-    if (err == EPROTO && line->transport == SIP_TRANSP_TLS) {
+    if (refused) {
+        text = QStringLiteral("The SIP server refused the password for %1. Hushwire does not try "
+                              "it again for 30 minutes, or until the password or the line's "
+                              "settings change.")
+                   .arg(who);
+    } else if (err == ENOSYS && challenged) {
+        text = QStringLiteral("The SIP server for %1 asks for a password check that Hushwire "
+                              "does not support.")
+                   .arg(who);
+    } else if (err == EPROTO && line->transport == SIP_TRANSP_TLS) {
         text = QStringLiteral("The SIP server for %1 did not show a certificate that this "
                               "computer trusts.")
                    .arg(who);
     } else if (err || !msg) {
         text = QStringLiteral("The SIP server for %1 did not answer.").arg(who);
-    } else if (msg->scode == 401 || msg->scode == 403 || msg->scode == 407) {
-        text = QStringLiteral("The SIP server refused the password for %1.").arg(who);
+    } else if (msg->scode == 403) {
+        text = QStringLiteral("%1: the server refused the registration: %2 %3.")
+                   .arg(who, QString::number(msg->scode), toQString(msg->reason));
     } else {
         text = QStringLiteral("The SIP server for %1 answered %2 %3.")
                    .arg(who, QString::number(msg->scode), toQString(msg->reason));
@@ -516,8 +613,20 @@ void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
     // libre would try again on its own schedule; this line backs off on its own instead, so
     // the failed registration goes once its handler has returned.
     tmr_start(&line->dispose, 0, onDispose, line);
-    if (!tmr_isrunning(&line->retry))
+    if (refused)
+        tmr_start(&line->retry, uint64_t(self->timings.refusedRetryMs), onRetry, line);
+    else if (!tmr_isrunning(&line->retry))
         self->scheduleRetry(*line);
+}
+
+void SipStack::Thread::onTrace(bool tx, sip_transp, const sa*, const sa*, const uint8_t* pkt,
+                               size_t len, void* arg) {
+    if (tx || !arg || len < 11)
+        return;
+    SipLineState* line = static_cast<SipStackTag*>(arg)->line;
+    const char* text = reinterpret_cast<const char*>(pkt);
+    if (std::strncmp(text, "SIP/2.0 401", 11) == 0 || std::strncmp(text, "SIP/2.0 407", 11) == 0)
+        line->staleChallenge = IsStaleChallenge(text, len);
 }
 
 void SipStack::Thread::onDispose(void* arg) {
