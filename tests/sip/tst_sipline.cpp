@@ -271,12 +271,15 @@ void TestSipLine::registrarDownThenUp() {
 // account's host.
 void TestSipLine::tlsServerMustBeTrusted_data() {
     QTest::addColumn<bool>("trusted");
-    QTest::newRow("trusted") << true;
-    QTest::newRow("self-signed, not trusted") << false;
+    QTest::addColumn<bool>("viaProxy"); // the account names another host; the proxy is this one
+    QTest::newRow("trusted") << true << false;
+    QTest::newRow("self-signed, not trusted") << false << false;
+    QTest::newRow("trusted, through a bare-host proxy") << true << true;
 }
 
 void TestSipLine::tlsServerMustBeTrusted() {
     QFETCH(bool, trusted);
+    QFETCH(bool, viaProxy);
     QTemporaryDir certs;
     const QString cert = certs.filePath(QStringLiteral("cert.pem"));
     const QString key = certs.filePath(QStringLiteral("key.pem"));
@@ -300,13 +303,18 @@ void TestSipLine::tlsServerMustBeTrusted() {
     QVERIFY(server.waitForStarted());
     QTest::qWait(500);
     {
-        SipRig rig({Account(port, QStringLiteral("secret"), QStringLiteral("tls"))});
+        SipLineConfig c = Account(port, QStringLiteral("secret"), QStringLiteral("tls"));
+        if (viaProxy) {
+            c.account = QStringLiteral("sip:alice@sip.example.invalid");
+            c.proxy = QStringLiteral("127.0.0.1:%1").arg(port);
+        }
+        SipRig rig({c});
         rig.start();
         QByteArray received;
         const bool registered = QTest::qWaitFor(
             [&] {
                 received += server.readAll();
-                return received.contains("REGISTER sip:127.0.0.1");
+                return received.contains("REGISTER sip:");
             },
             4000);
         QCOMPARE(registered, trusted);

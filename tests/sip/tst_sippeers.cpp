@@ -31,6 +31,7 @@ private Q_SLOTS:
     void requestsOutsideACall();
     void reInviteMovesTheMedia();
     void closingWithdrawsTheRegistrationThroughAChallenge();
+    void accountTakesCallsOnlyFromItsRegistrar();
 };
 
 // Asterisk, FreePBX and most providers answer a wrong password with another 401. The line
@@ -147,6 +148,38 @@ void TestSipPeers::closingWithdrawsTheRegistrationThroughAChallenge() {
     QTest::qWait(1000);
     rig.engine->CloseTelephony();
     QVERIFY(rig.passed(registrar));
+}
+
+// Without Allow, an account line rings for INVITEs from where it registered, and turns away
+// anyone else who finds its port.
+void TestSipPeers::accountTakesCallsOnlyFromItsRegistrar() {
+    const int port = SipRig::FreePort();
+    SipLineConfig c = Account(port);
+    c.password = QStringLiteral("secret");
+    const int linePort = SipRig::FreePort();
+    c.listen = QStringLiteral("127.0.0.1:%1").arg(linePort);
+    SipRig rig({c});
+    rig.sipPort = linePort;
+    rig.prepare(1000, 5551234567.0);
+    QProcess* registrar = rig.sipp(QStringLiteral("registrar"),
+                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+                                    {QStringLiteral("EXPIRES"), QStringLiteral("60")},
+                                    {QStringLiteral("REFRESH"), QString()}},
+                                   {QStringLiteral("-p"), QString::number(port)}, false);
+    QTest::qWait(300);
+    rig.start();
+    QVERIFY(rig.passed(registrar));
+    QVERIFY(rig.passed(rig.sipp(QStringLiteral("refused"),
+                                {{QStringLiteral("CODE"), QStringLiteral("403")}},
+                                {QStringLiteral("-i"), QStringLiteral("127.0.0.2")})));
+    QVERIFY(rig.log.lines.filter(QStringLiteral("Ring")).isEmpty());
+    QVERIFY(
+        rig.passed(rig.sipp(QStringLiteral("caller_cancel"),
+                            {{QStringLiteral("FROM"), QStringLiteral("<sip:5550000000@127.0.0.1>")},
+                             {QStringLiteral("OFFER"), sipp::Sdp(QStringLiteral("0 101"))},
+                             {QStringLiteral("RINGMS"), QStringLiteral("300")}})));
+    QVERIFY(QTest::qWaitFor([&] { return !rig.log.lines.filter(QStringLiteral("Ring")).isEmpty(); },
+                            2000));
 }
 
 QTEST_MAIN(TestSipPeers)

@@ -89,6 +89,17 @@ QString SipLineConfig::proxyUri() const {
     return QStringLiteral("sip:") + p;
 }
 
+QString SipLineConfig::proxyHost() const {
+    const QString uri = proxyUri();
+    if (uri.isEmpty())
+        return {};
+    QString rest = uri.mid(uri.indexOf(QLatin1Char(':')) + 1);
+    rest = rest.left(rest.indexOf(QLatin1Char(';')));
+    if (rest.startsWith(QLatin1Char('[')))
+        return rest.mid(1, rest.indexOf(QLatin1Char(']')) - 1);
+    return rest.count(QLatin1Char(':')) == 1 ? rest.left(rest.indexOf(QLatin1Char(':'))) : rest;
+}
+
 namespace {
 
 // host, host:port, [v6]:port, optionally with ;parameters, after the scheme.

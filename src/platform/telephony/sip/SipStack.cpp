@@ -133,6 +133,7 @@ struct SipStack::Thread : SipLegHost {
     void closeLine(SipLineState& line);
     void tearDown();
     void quitWhenClosed();
+    bool admits(const SipLineState& line, const sip_msg* msg) const;
 
     void legEvent(const SipEvent& event) override { sink(event); }
     void legClosed(uint32_t call) override;
@@ -299,7 +300,8 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
     }
     line.tag = std::make_unique<SipStackTag>();
     line.tag->line = &line;
-    if (sip_alloc(&line.stack, dns, 32, 32, 32, "Hushwire", onStackExit, line.tag.get()) != 0)
+    // No Server or User-Agent header: a scanner learns nothing about the program it found.
+    if (sip_alloc(&line.stack, dns, 32, 32, 32, nullptr, onStackExit, line.tag.get()) != 0)
         return;
     line.tag->stack = line.stack;
     // Challenges are seen raw first: libre's password callback is not told whether the server
@@ -313,7 +315,9 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
             SSL_CTX* ctx = tls_openssl_context(line.tlsContext);
             SSL_CTX_set_default_verify_paths(ctx);
             SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
-            const QByteArray host = line.account.host.toUtf8();
+            // The certificate is the one of the host connected to: the proxy when there is one.
+            const QString proxyHost = c.proxyHost();
+            const QByteArray host = (proxyHost.isEmpty() ? line.account.host : proxyHost).toUtf8();
             X509_VERIFY_PARAM* param = SSL_CTX_get0_param(ctx);
             if (!host.isEmpty() && X509_VERIFY_PARAM_set1_ip_asc(param, host.constData()) != 1)
                 X509_VERIFY_PARAM_set1_host(param, host.constData(), 0);
@@ -365,7 +369,14 @@ void SipStack::Thread::startRegistration(SipLineState& line) {
     const QByteArray registrar = a.registrarUri.toUtf8();
     const QByteArray aor = a.addressOfRecord.toUtf8();
     const QByteArray user = a.contactUser.toUtf8();
-    const QByteArray proxy = line.config.proxyUri().toUtf8();
+    QString route = line.config.proxyUri();
+    // A proxy given as a bare host is reached over the account's transport.
+    if (route.startsWith(QLatin1String("sip:"), Qt::CaseInsensitive) &&
+        !route.contains(QLatin1String(";transport="), Qt::CaseInsensitive) &&
+        line.transport != SIP_TRANSP_UDP)
+        route += QStringLiteral(";transport=") +
+                 (line.transport == SIP_TRANSP_TLS ? QLatin1String("tls") : QLatin1String("tcp"));
+    const QByteArray proxy = route.toUtf8();
     const char* routes[] = {proxy.constData()};
     const int err = sipreg_register(
         &line.registration, line.stack, registrar.constData(), aor.constData(), nullptr,
@@ -518,12 +529,24 @@ void SipStack::Thread::onCommand(int id, void* data, void* arg) {
 
 bool SipStack::Thread::onRequest(const sip_msg* msg, void* arg) {
     auto* line = static_cast<SipLineState*>(arg);
-    if (!line->filtered || line->filter.allows(toHostAddress(msg->src)))
+    if (line->owner->admits(*line, msg))
         return AnswerOutsideCall(line->stack, msg); // else on to the session layer
     // A stranger: one stateless answer, no transaction, no call.
     if (pl_strcmp(&msg->met, "ACK") != 0)
         sip_reply(line->stack, msg, 403, "Forbidden");
     return true;
+}
+
+// A listening endpoint, or an account with Allow, takes requests from the addresses allowed. An
+// account without Allow takes new calls only from where its registration was granted (the
+// registrar, or the proxy in front of it): anyone else who finds its port could ring it with
+// a forged caller identity.
+bool SipStack::Thread::admits(const SipLineState& line, const sip_msg* msg) const {
+    if (line.filtered)
+        return line.filter.allows(toHostAddress(msg->src));
+    if (pl_strcmp(&msg->met, "INVITE") != 0 || pl_isset(&msg->to.tag))
+        return true;
+    return line.registered && sa_cmp(&msg->src, &line.registrar, SA_ADDR);
 }
 
 void SipStack::Thread::onInvite(const sip_msg* msg, void* arg) {
