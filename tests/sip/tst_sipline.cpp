@@ -94,6 +94,7 @@ void TestSipLine::listedCallerHearsWholeMessageThenBye() {
 void TestSipLine::pinKeyedDuringMessageHoldsCall_data() {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("lateAnswer"); // a late offer and the caller's answer to ours
+    QTest::addColumn<bool>("inBand");        // tones in PCMU, no telephone events offered
     QString events;
     QString info;
     for (int i = 1; i <= 3; ++i) {
@@ -108,25 +109,32 @@ void TestSipLine::pinKeyedDuringMessageHoldsCall_data() {
                                : QStringLiteral("Signal=%1\nDuration=160").arg(i)) +
                 QStringLiteral("<recv response=\"200\"/>\n");
     }
-    QTest::newRow("telephone events") << events << QString();
-    QTest::newRow("SIP INFO") << info << QString();
+    QTest::newRow("telephone events") << events << QString() << false;
+    QTest::newRow("SIP INFO") << info << QString() << false;
+    QTest::newRow("in-band tones") << QString() << QString() << true;
     // Our offer says 101, the answer says 96, and the gateway sends on the number we offered.
     QTest::newRow("late offer, events on the offered number")
         << events
         << QStringLiteral("v=0\no=caller 1 1 IN IP4 127.0.0.1\ns=-\nc=IN IP4 127.0.0.1\nt=0 0\n"
-                          "m=audio %RTPPORT% RTP/AVP 0 96\na=rtpmap:96 telephone-event/8000\n");
+                          "m=audio %RTPPORT% RTP/AVP 0 96\na=rtpmap:96 telephone-event/8000\n")
+        << false;
 }
 
 void TestSipLine::pinKeyedDuringMessageHoldsCall() {
     QFETCH(QString, keys);
     QFETCH(QString, lateAnswer);
+    QFETCH(bool, inBand);
     SipRig rig;
+    if (inBand)
+        keys = sipp::KeysInBand(rig.dir.path(), QStringLiteral("123"));
     rig.prepare(4000, 5551234567.0);
     rig.setOption(&EngineOptions::pin, QStringLiteral("123"));
     rig.start();
     // The caller keys, hears the message out and stays 3 s more: a BYE then fails the scenario.
     Vars vars =
         Caller(kListed, QStringLiteral("<pause milliseconds=\"300\"/>\n") + keys, HangUp(6000));
+    if (inBand)
+        vars[QStringLiteral("OFFER")] = Sdp(QStringLiteral("0"));
     if (!lateAnswer.isEmpty()) {
         vars[QStringLiteral("OFFER")] = QString();
         vars[QStringLiteral("ANSWER")] = lateAnswer;

@@ -199,6 +199,8 @@ void SipLeg::onEstablished(const sip_msg*, void* arg) {
     if (self->m_established)
         return;
     self->m_established = true;
+    if (self->m_eventPayloadType < 0)
+        self->m_tones = std::make_unique<SipToneDetector>(self->m_codec == SipCodec::Pcma);
     SipEvent ev;
     ev.kind = SipEvent::Kind::Connected;
     ev.line = self->m_line;
@@ -230,6 +232,11 @@ void SipLeg::onRtp(const sa* src, const rtp_header* hdr, mbuf* mb, void* arg) {
         self->m_remote = *src;
         self->m_haveRemote = true;
         self->m_latched = true;
+    }
+    if (self->m_tones && hdr && hdr->pt == self->m_payloadType && mb) {
+        if (const char key = self->m_tones->feed(mbuf_buf(mb), mbuf_get_left(mb)))
+            self->reportDigit(key);
+        return;
     }
     // Keys come on the telephone-event number of the answer, or on the one we offered: after a
     // late offer some gateways keep sending on ours.
