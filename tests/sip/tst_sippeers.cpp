@@ -32,6 +32,7 @@ private Q_SLOTS:
     void reInviteMovesTheMedia();
     void closingWithdrawsTheRegistrationThroughAChallenge();
     void accountTakesCallsOnlyFromItsRegistrar();
+    void anyAddressIsReachedThroughLoopback();
 };
 
 // Asterisk, FreePBX and most providers answer a wrong password with another 401. The line
@@ -180,6 +181,23 @@ void TestSipPeers::accountTakesCallsOnlyFromItsRegistrar() {
                              {QStringLiteral("RINGMS"), QStringLiteral("300")}})));
     QVERIFY(QTest::qWaitFor([&] { return !rig.log.lines.filter(QStringLiteral("Ring")).isEmpty(); },
                             2000));
+}
+
+// Listen=0.0.0.0:port listens on every address of the host, loopback included (a PBX on the
+// same machine), not only on the one of the default route.
+void TestSipPeers::anyAddressIsReachedThroughLoopback() {
+    const int port = SipRig::FreePort();
+    SipLineConfig c;
+    c.listen = QStringLiteral("0.0.0.0:%1").arg(port);
+    c.allow = {QStringLiteral("127.0.0.1")};
+    SipRig rig({c});
+    rig.sipPort = port;
+    rig.prepare(500, 5551234567.0);
+    rig.start();
+    QVERIFY(rig.passed(rig.sipp(QStringLiteral("caller"), sipp::Caller(kListed))));
+    const QByteArray expected = rig.expectedAudio(ModemVoiceFormat::MuLaw);
+    QVERIFY(QTest::qWaitFor([&] { return rig.heard.size() >= expected.size(); }, 2000));
+    QVERIFY(rig.heard == expected);
 }
 
 QTEST_MAIN(TestSipPeers)

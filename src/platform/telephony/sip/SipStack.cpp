@@ -9,6 +9,7 @@
 #include "platform/telephony/sip/SipRegisterAttempts.h"
 
 #include <QHostAddress>
+#include <QNetworkInterface>
 
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
@@ -49,6 +50,38 @@ QHostAddress toHostAddress(const sa& a) {
     return {};
 }
 
+sa toSa(const QHostAddress& address, uint16_t port) {
+    sa result;
+    sa_init(&result, AF_UNSPEC);
+    const QByteArray text = address.toString().toLatin1();
+    sa_set_str(&result, text.constData(), port);
+    return result;
+}
+
+// Every address of this host a peer can send to, for a line listening on "any address": the
+// one this host sends from by default first (libre names the first address of a family in
+// its own requests), IPv4 before IPv6. Link-local IPv6 addresses need a scope and are left out.
+QList<QHostAddress> hostAddresses() {
+    QList<QHostAddress> result;
+    sa source;
+    if (net_default_source_addr_get(AF_INET, &source) == 0)
+        result.append(QHostAddress(sa_in(&source)));
+    QList<QHostAddress> v6;
+    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+        if (result.contains(a) || a.isLinkLocal() || !a.scopeId().isEmpty())
+            continue;
+        if (a.protocol() == QAbstractSocket::IPv4Protocol)
+            result.append(a);
+        else if (a.protocol() == QAbstractSocket::IPv6Protocol)
+            v6.append(a);
+    }
+    return result + v6;
+}
+
+bool isNetworkError(int err) {
+    return err == ENETUNREACH || err == EHOSTUNREACH || err == EADDRNOTAVAIL || err == ENETDOWN;
+}
+
 sip_transp transportOf(const QString& name) {
     if (name.compare(QLatin1String("tcp"), Qt::CaseInsensitive) == 0)
         return SIP_TRANSP_TCP;
@@ -83,6 +116,10 @@ struct SipLineState {
     bool filtered = false;
     sip_transp transport = SIP_TRANSP_UDP;
     sa local{};
+    bool anyAddress = false;       // listens on every address of the host
+    QList<QHostAddress> addresses; // ...these, when it was opened
+    bool networkChanged = false;   // a REGISTER failed for the network: look again first
+    tmr networkCheck{};
     sip* stack = nullptr;
     std::unique_ptr<SipStackTag> tag; // the stack's handler argument
     sip_lsnr* guard = nullptr;
@@ -130,7 +167,9 @@ struct SipStack::Thread : SipLegHost {
     void startRegistration(SipLineState& line);
     void scheduleRetry(SipLineState& line);
     void setStatus(SipLineState& line, const QString& text);
-    void closeLine(SipLineState& line);
+    void closeLine(SipLineState& line, bool unregister = true);
+    void reopenLine(SipLineState& line);
+    int addTransport(SipLineState& line, const sa& address);
     void tearDown();
     void quitWhenClosed();
     bool admits(const SipLineState& line, const sip_msg* msg) const;
@@ -152,6 +191,7 @@ struct SipStack::Thread : SipLegHost {
     static void onDispose(void* arg);
     static void onReap(void* arg);
     static void onStackExit(void* arg);
+    static void onNetworkCheck(void* arg);
     static void onQuitTimeout(void* arg);
 
     SipLeg* leg(uint32_t call) {
@@ -241,6 +281,7 @@ void SipStack::Thread::run() {
             tmr_init(&line->retry);
             tmr_init(&line->keepAlive);
             tmr_init(&line->dispose);
+            tmr_init(&line->networkCheck);
             lines.push_back(std::move(line));
         }
     }
@@ -289,15 +330,13 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
         setStatus(line, QStringLiteral("The address to listen on, %1, is not valid.").arg(listen));
         return;
     }
-    // The address goes into Contact and SDP, where "any address" means nothing to the far
-    // end: use the address this host sends from.
-    if (sa_is_any(&line.local)) {
-        sa source;
-        if (net_default_source_addr_get(sa_af(&line.local), &source) == 0) {
-            sa_set_port(&source, sa_port(&line.local));
-            line.local = source;
-        }
-    }
+    // libre cannot bind the wildcard address itself: "any address" listens on each address of
+    // the host, on one port, so loopback, a second network card and a VPN reach the line too,
+    // and Contact and SDP name an address the peer can use.
+    line.anyAddress = sa_is_any(&line.local);
+    line.addresses = line.anyAddress ? hostAddresses() : QList<QHostAddress>();
+    if (line.anyAddress && !line.addresses.isEmpty())
+        line.local = toSa(line.addresses.first(), sa_port(&line.local));
     line.tag = std::make_unique<SipStackTag>();
     line.tag->line = &line;
     // No Server or User-Agent header: a scanner learns nothing about the program it found.
@@ -321,13 +360,18 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
             X509_VERIFY_PARAM* param = SSL_CTX_get0_param(ctx);
             if (!host.isEmpty() && X509_VERIFY_PARAM_set1_ip_asc(param, host.constData()) != 1)
                 X509_VERIFY_PARAM_set1_host(param, host.constData(), 0);
-            err = sip_transp_add(line.stack, SIP_TRANSP_TLS, &line.local, line.tlsContext);
         }
-    } else {
-        err = sip_transp_add(line.stack, line.transport, &line.local);
     }
+    if (!err)
+        err = addTransport(line, line.local);
     if (!err && sa_port(&line.local) == 0)
         sip_transp_laddr(line.stack, &line.local, line.transport, nullptr);
+    if (!err && line.anyAddress) {
+        // The other addresses on the same port; one that cannot be bound is left out.
+        for (qsizetype i = 1; i < line.addresses.size(); ++i)
+            addTransport(line, toSa(line.addresses[i], sa_port(&line.local)));
+        tmr_start(&line.networkCheck, uint64_t(timings.networkCheckMs), onNetworkCheck, &line);
+    }
     if (err) {
         char where[64] = {};
         re_snprintf(where, sizeof where, "%J", &line.local);
@@ -358,6 +402,31 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
         setStatus(line, QStringLiteral("The SIP line on %1 takes calls from nobody: its Allow "
                                        "setting names no address.")
                             .arg(listen));
+}
+
+int SipStack::Thread::addTransport(SipLineState& line, const sa& address) {
+    if (line.transport == SIP_TRANSP_TLS)
+        return sip_transp_add(line.stack, SIP_TRANSP_TLS, &address, line.tlsContext);
+    return sip_transp_add(line.stack, line.transport, &address);
+}
+
+// Listens and registers anew, on the host's addresses as they are now; the back-off goes on.
+void SipStack::Thread::reopenLine(SipLineState& line) {
+    const int retryMs = line.retryMs;
+    closeLine(line, false); // the old addresses are gone: nothing to withdraw from there
+    dns = static_cast<dnsc*>(mem_deref(dns));
+    setUpDns();
+    line.retryMs = retryMs;
+    setUpLine(line);
+}
+
+void SipStack::Thread::onNetworkCheck(void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    if (line->call == 0 && hostAddresses() != line->addresses)
+        line->owner->reopenLine(*line);
+    else
+        tmr_start(&line->networkCheck, uint64_t(line->owner->timings.networkCheckMs),
+                  onNetworkCheck, line);
 }
 
 void SipStack::Thread::startRegistration(SipLineState& line) {
@@ -422,7 +491,7 @@ void SipStack::Thread::onReap(void* arg) {
         self->legs.erase(call);
 }
 
-void SipStack::Thread::closeLine(SipLineState& line) {
+void SipStack::Thread::closeLine(SipLineState& line, bool unregister) {
     if (line.call != 0) {
         legs.erase(line.call); // an answered call gets its BYE
         line.call = 0;
@@ -430,6 +499,8 @@ void SipStack::Thread::closeLine(SipLineState& line) {
     tmr_cancel(&line.retry);
     tmr_cancel(&line.keepAlive);
     tmr_cancel(&line.dispose);
+    tmr_cancel(&line.networkCheck);
+    line.networkChanged = false;
     line.registered = false;
     line.retryMs = 0;
     line.attempts.reset();
@@ -439,9 +510,13 @@ void SipStack::Thread::closeLine(SipLineState& line) {
     line.registration = static_cast<sipreg*>(mem_deref(line.registration));
     line.sessions = static_cast<sipsess_sock*>(mem_deref(line.sessions));
     line.guard = static_cast<sip_lsnr*>(mem_deref(line.guard));
-    if (line.stack) {
+    if (line.stack && unregister) {
         sip_close(line.stack, false);
         closing.push_back(std::move(line.tag));
+    } else if (line.stack) {
+        sip_close(line.stack, true);
+        mem_deref(line.stack);
+        line.tag.reset();
     } else {
         line.tag.reset();
     }
@@ -559,7 +634,8 @@ void SipStack::Thread::onInvite(const sip_msg* msg, void* arg) {
     }
     const uint32_t id = ++self->nextCall;
     auto leg = std::make_unique<SipLeg>(*self, line->index, id);
-    sa media = line->local;
+    // The media is offered on the address the INVITE came to: the one that reaches the caller.
+    sa media = line->anyAddress ? msg->dst : line->local;
     sa_set_port(&media, 0);
     if (const uint16_t refuse = leg->accept(line->sessions, msg, media)) {
         sip_treply(nullptr, line->stack, msg, refuse,
@@ -606,6 +682,7 @@ void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
     if (!err && msg && msg->scode < 200)
         return;
     line->registered = false;
+    line->networkChanged = line->anyAddress && err && isNetworkError(err);
     const bool challenged = msg && (msg->scode == 401 || msg->scode == 407);
     const bool refused =
         line->attempts.refused() || (!err && challenged && line->attempts.answered());
@@ -660,7 +737,10 @@ void SipStack::Thread::onDispose(void* arg) {
 
 void SipStack::Thread::onRetry(void* arg) {
     auto* line = static_cast<SipLineState*>(arg);
-    line->owner->startRegistration(*line);
+    if (line->networkChanged)
+        line->owner->reopenLine(*line);
+    else
+        line->owner->startRegistration(*line);
 }
 
 void SipStack::Thread::onKeepAlive(void* arg) {
