@@ -564,9 +564,9 @@ void SipStack::Thread::onCommand(int id, void* data, void* arg) {
     auto* self = static_cast<Thread*>(arg);
     std::unique_ptr<CommandData> cmd(static_cast<CommandData*>(data));
     if (id == CmdQuit) {
-        self->quitting = true;
         for (auto& line : self->lines)
             self->closeLine(*line);
+        self->quitting = true; // from here on, the last stack to finish ends the loop
         tmr_start(&self->quitTimer, kUnregisterWaitMs, onQuitTimeout, self);
         self->quitWhenClosed();
         return;
