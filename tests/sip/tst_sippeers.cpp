@@ -31,6 +31,7 @@ private Q_SLOTS:
     void requestsOutsideACall();
     void reInviteMovesTheMedia();
     void closingWithdrawsTheRegistrationThroughAChallenge();
+    void failedRefreshKeepsTheBinding();
     void accountTakesCallsOnlyFromItsRegistrar();
     void anyAddressIsReachedThroughLoopback();
 };
@@ -148,6 +149,26 @@ void TestSipPeers::closingWithdrawsTheRegistrationThroughAChallenge() {
     rig.start();
     QTest::qWait(1000);
     rig.engine->CloseTelephony();
+    QVERIFY(rig.passed(registrar));
+}
+
+// A refresh the registrar fails (500) is tried again later; the binding is not withdrawn.
+void TestSipPeers::failedRefreshKeepsTheBinding() {
+    const int port = SipRig::FreePort();
+    SipLineConfig c = Account(port);
+    c.password = QStringLiteral("secret");
+    SipRig rig({c});
+    const QString failed = QStringLiteral(
+        "<recv request=\"REGISTER\" timeout=\"4000\"/>\n<send><![CDATA[\n\nSIP/2.0 500 "
+        "Server Internal Error\n[last_Via:]\n[last_From:]\n[last_To:]\n[last_Call-ID:]\n"
+        "[last_CSeq:]\nContent-Length: 0\n\n]]></send>\n<pause milliseconds=\"1500\"/>\n");
+    QProcess* registrar = rig.sipp(QStringLiteral("registrar"),
+                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+                                    {QStringLiteral("EXPIRES"), QStringLiteral("2")},
+                                    {QStringLiteral("REFRESH"), failed}},
+                                   {QStringLiteral("-p"), QString::number(port)}, false);
+    QTest::qWait(300);
+    rig.start();
     QVERIFY(rig.passed(registrar));
 }
 

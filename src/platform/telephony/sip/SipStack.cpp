@@ -128,6 +128,7 @@ struct SipLineState {
     sipreg* registration = nullptr;
     sa registrar{};
     bool registered = false;
+    bool granted = false; // this registration was accepted at least once
     SipRegisterAttempts attempts;
     bool staleChallenge = false; // the last challenge received said stale=true
     int retryMs = 0;
@@ -432,6 +433,7 @@ void SipStack::Thread::onNetworkCheck(void* arg) {
 void SipStack::Thread::startRegistration(SipLineState& line) {
     line.registration = static_cast<sipreg*>(mem_deref(line.registration));
     line.registered = false;
+    line.granted = false;
     line.attempts.reset();
     line.staleChallenge = false;
     const SipAccount& a = line.account;
@@ -671,6 +673,7 @@ void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
     if (!err && msg && msg->scode < 300) {
         line->attempts.reset();
         line->registered = true;
+        line->granted = true;
         line->retryMs = 0;
         tmr_cancel(&line->retry);
         line->registrar = msg->src;
@@ -710,6 +713,12 @@ void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
                    .arg(who, QString::number(msg->scode), toQString(msg->reason));
     }
     self->setStatus(*line, text);
+    if (line->granted && !refused && !line->networkChanged) {
+        // A refresh failed: libre tries it again on its own, from 30 s on, and the binding
+        // stays. A new registration would first withdraw it, and a late copy of that
+        // un-REGISTER could remove the binding made just after.
+        return;
+    }
     // libre would try again on its own schedule; this line backs off on its own instead, so
     // the failed registration goes once its handler has returned.
     tmr_start(&line->dispose, 0, onDispose, line);
