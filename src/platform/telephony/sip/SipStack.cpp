@@ -334,6 +334,9 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
     // libre cannot bind the wildcard address itself: "any address" listens on each address of
     // the host, on one port, so loopback, a second network card and a VPN reach the line too,
     // and Contact and SDP name an address the peer can use.
+    const bool stablePort = line.account.valid && sa_port(&line.local) == 0;
+    if (stablePort)
+        sa_set_port(&line.local, SipAccount::StableLocalPort(c.account));
     line.anyAddress = sa_is_any(&line.local);
     line.addresses = line.anyAddress ? hostAddresses() : QList<QHostAddress>();
     if (line.anyAddress && !line.addresses.isEmpty())
@@ -363,8 +366,13 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
                 X509_VERIFY_PARAM_set1_host(param, host.constData(), 0);
         }
     }
-    if (!err)
+    if (!err) {
         err = addTransport(line, line.local);
+        if (err == EADDRINUSE && stablePort) { // taken: any free port will do
+            sa_set_port(&line.local, 0);
+            err = addTransport(line, line.local);
+        }
+    }
     if (!err && sa_port(&line.local) == 0)
         sip_transp_laddr(line.stack, &line.local, line.transport, nullptr);
     if (!err && line.anyAddress) {
