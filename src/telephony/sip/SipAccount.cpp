@@ -2,6 +2,15 @@
 
 #include <QStringList>
 
+uint16_t SipAccount::StableLocalPort(const QString& uri) {
+    uint32_t hash = 2166136261u; // FNV-1a: the same on every run and machine
+    for (const char c : uri.trimmed().toLower().toUtf8()) {
+        hash ^= uint8_t(c);
+        hash *= 16777619u;
+    }
+    return uint16_t(15000 + hash % 1384);
+}
+
 SipAccount SipAccount::Parse(const QString& uri, const QString& authUser,
                              const QString& transport) {
     SipAccount a;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 // The parts of a SIP account URI that registration needs: "sip:alice@sip.example.net" or
 // "sips:alice@host:5061;transport=tls".
 struct SipAccount {
@@ -15,4 +17,9 @@ struct SipAccount {
     QString displayName; // user@host[:port], for the line's name and messages
 
     static SipAccount Parse(const QString& uri, const QString& authUser, const QString& transport);
+
+    // The local port an account listens on when its settings leave it free: the same one from
+    // run to run (derived from the account's address, 15000-16383), so a new start replaces the
+    // binding at the provider instead of leaving a dead contact beside it.
+    static uint16_t StableLocalPort(const QString& uri);
 };

@@ -12,6 +12,7 @@ constexpr uint64_t kPacketMs = 20;
 constexpr size_t kRtpHeader = 12;
 constexpr uint16_t kRtpPortMin = 16384;
 constexpr uint16_t kRtpPortMax = 32766;
+constexpr uint8_t kOfferedEventPt = 101; // the telephone-event number accept() offers
 
 bool sameName(const char* a, const char* b) {
     return a && b && str_casecmp(a, b) == 0;
@@ -119,9 +120,20 @@ bool SipLeg::chooseMedia() {
     const sdp_format* event = sdp_media_rformat(m_media, telev_rtpfmt);
     m_eventPayloadType = event ? event->pt : -1;
     const sa* raddr = sdp_media_raddr(m_media);
-    if (!m_latched && raddr && sa_isset(raddr, SA_ALL)) {
-        m_remote = *raddr;
-        m_haveRemote = true;
+    if (raddr && sa_isset(raddr, SA_ALL)) {
+        // A new address in an offer or answer (a PBX bridging the media directly, an SBC
+        // re-anchoring it, a transfer) moves the media: the latch gives way and the message
+        // goes on there. Packets still coming from the old place must not pull it back.
+        const bool moved = sa_isset(&m_offered, SA_ALL) && !sa_cmp(raddr, &m_offered, SA_ALL);
+        if (moved) {
+            m_movedFrom = m_latched ? m_remote : m_offered;
+            m_latched = false;
+        }
+        m_offered = *raddr;
+        if (!m_latched) {
+            m_remote = *raddr;
+            m_haveRemote = true;
+        }
     }
     return found;
 }
@@ -187,6 +199,8 @@ void SipLeg::onEstablished(const sip_msg*, void* arg) {
     if (self->m_established)
         return;
     self->m_established = true;
+    if (self->m_eventPayloadType < 0)
+        self->m_tones = std::make_unique<SipToneDetector>(self->m_codec == SipCodec::Pcma);
     SipEvent ev;
     ev.kind = SipEvent::Kind::Connected;
     ev.line = self->m_line;
@@ -214,12 +228,20 @@ void SipLeg::onClose(int, const sip_msg*, void* arg) {
 void SipLeg::onRtp(const sa* src, const rtp_header* hdr, mbuf* mb, void* arg) {
     auto* self = static_cast<SipLeg*>(arg);
     // Behind NAT the far end's media comes from somewhere else than its SDP says: answer there.
-    if (!self->m_latched && src) {
+    if (!self->m_latched && src && !sa_cmp(src, &self->m_movedFrom, SA_ALL)) {
         self->m_remote = *src;
         self->m_haveRemote = true;
         self->m_latched = true;
     }
-    if (!hdr || int(hdr->pt) != self->m_eventPayloadType)
+    if (self->m_tones && hdr && hdr->pt == self->m_payloadType && mb) {
+        if (const char key = self->m_tones->feed(mbuf_buf(mb), mbuf_get_left(mb)))
+            self->reportDigit(key);
+        return;
+    }
+    // Keys come on the telephone-event number of the answer, or on the one we offered: after a
+    // late offer some gateways keep sending on ours.
+    if (!hdr || (int(hdr->pt) != self->m_eventPayloadType &&
+                 (hdr->pt != kOfferedEventPt || hdr->pt == self->m_payloadType)))
         return;
     int event = 0;
     bool end = false;

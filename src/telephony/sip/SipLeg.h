@@ -2,10 +2,12 @@
 
 #include "telephony/sip/LibreApi.h"
 #include "telephony/sip/SipStack.h"
+#include "telephony/sip/SipToneDetector.h"
 
 #include <QByteArray>
 
 #include <cstdint>
+#include <memory>
 
 // What a call leg needs from the SIP thread that owns it.
 class SipLegHost {
@@ -70,7 +72,10 @@ private:
     sa m_remote{};
     bool m_haveRemote = false;
     bool m_latched = false; // the far end's RTP came from another address: send there
+    sa m_offered{};         // the far end's media address as its SDP last gave it
+    sa m_movedFrom{};       // where the media was before the far end moved it: not latched again
 
+    std::unique_ptr<SipToneDetector> m_tones; // keys in the audio, when no events were agreed
     uint32_t m_lastEventTs = 0;
     bool m_haveEventTs = false;
 

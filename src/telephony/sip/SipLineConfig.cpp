@@ -3,6 +3,7 @@
 #include "telephony/sip/AddressFilter.h"
 
 #include <QHostAddress>
+#include <QRegularExpression>
 #include <QSettings>
 
 namespace {
@@ -80,6 +81,57 @@ QString SipLineConfig::listenOrDefault() const {
     return isListening() ? QStringLiteral("0.0.0.0:5060") : QStringLiteral("0.0.0.0:0");
 }
 
+QString SipLineConfig::proxyUri() const {
+    const QString p = proxy.trimmed();
+    if (p.isEmpty() || p.startsWith(QLatin1String("sip:"), Qt::CaseInsensitive) ||
+        p.startsWith(QLatin1String("sips:"), Qt::CaseInsensitive))
+        return p;
+    return QStringLiteral("sip:") + p;
+}
+
+QString SipLineConfig::proxyHost() const {
+    const QString uri = proxyUri();
+    if (uri.isEmpty())
+        return {};
+    QString rest = uri.mid(uri.indexOf(QLatin1Char(':')) + 1);
+    rest = rest.left(rest.indexOf(QLatin1Char(';')));
+    if (rest.startsWith(QLatin1Char('[')))
+        return rest.mid(1, rest.indexOf(QLatin1Char(']')) - 1);
+    return rest.count(QLatin1Char(':')) == 1 ? rest.left(rest.indexOf(QLatin1Char(':'))) : rest;
+}
+
+namespace {
+
+// host, host:port, [v6]:port, optionally with ;parameters, after the scheme.
+bool validProxy(const QString& uri) {
+    QString rest = uri.mid(uri.indexOf(QLatin1Char(':')) + 1);
+    rest = rest.left(rest.indexOf(QLatin1Char(';')));
+    if (rest.contains(QLatin1Char('@')) || rest.contains(QLatin1Char(' ')) || rest.isEmpty())
+        return false;
+    QString host = rest;
+    const bool bracketed = rest.startsWith(QLatin1Char('['));
+    if (bracketed || rest.count(QLatin1Char(':')) == 1) {
+        const bool hasPort = bracketed ? rest.contains(QLatin1String("]:")) : true;
+        if (hasPort) {
+            int port = 0;
+            if (!SplitHostPort(rest, &host, &port) || port == 0)
+                return false;
+        } else if (!rest.endsWith(QLatin1Char(']'))) {
+            return false;
+        } else {
+            host = rest.mid(1, rest.size() - 2);
+        }
+    }
+    if (!QHostAddress(host).isNull())
+        return true;
+    static const QRegularExpression name(
+        QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9-]*[A-Za-z0-9])?"
+                       "(\\.[A-Za-z0-9]([A-Za-z0-9-]*[A-Za-z0-9])?)*\\.?$"));
+    return name.match(host).hasMatch();
+}
+
+} // namespace
+
 QStringList SipLineConfig::problems() const {
     QStringList result;
     const QString name = QStringLiteral("SIP line %1").arg(group);
@@ -109,6 +161,10 @@ QStringList SipLineConfig::problems() const {
         result << QStringLiteral("%1: Rewrite \"%2\" is not of the form from:to, such as +1: or "
                                  "+44:0.")
                       .arg(name, rewrite);
+    if (!proxy.trimmed().isEmpty() && !validProxy(proxyUri()))
+        result << QStringLiteral("%1: Proxy \"%2\" is not a host name or address, such as "
+                                 "proxy.example.net, 10.0.0.1:5090 or sip:proxy.example.net.")
+                      .arg(name, proxy);
     const AddressFilter filter(allow);
     for (const QString& bad : filter.problems())
         result << QStringLiteral("%1: %2").arg(name, bad);

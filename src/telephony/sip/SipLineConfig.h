@@ -23,6 +23,11 @@ struct SipLineConfig {
     bool passwordMissing = false;
 
     bool isListening() const { return account.isEmpty(); }
+    // The outbound proxy as a SIP URI, empty when none is set. Providers publish it as a bare
+    // host ("proxy.example.net", "10.0.0.1:5090"): sip: is put in front of it then.
+    QString proxyUri() const;
+    // The host of the outbound proxy (no port, no brackets), empty when none is set.
+    QString proxyHost() const;
     // The listen value with the default filled in when none was set.
     QString listenOrDefault() const;
     // What is wrong with the values, one sentence each for the user; empty when all is usable.

@@ -5,14 +5,18 @@
 #include "telephony/sip/SipAccount.h"
 #include "telephony/sip/SipIdentityFromMsg.h"
 #include "telephony/sip/SipLeg.h"
+#include "telephony/sip/SipMethods.h"
+#include "telephony/sip/SipRegisterAttempts.h"
 
 #include <QHostAddress>
+#include <QNetworkInterface>
 
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -46,6 +50,38 @@ QHostAddress toHostAddress(const sa& a) {
     return {};
 }
 
+sa toSa(const QHostAddress& address, uint16_t port) {
+    sa result;
+    sa_init(&result, AF_UNSPEC);
+    const QByteArray text = address.toString().toLatin1();
+    sa_set_str(&result, text.constData(), port);
+    return result;
+}
+
+// Every address of this host a peer can send to, for a line listening on "any address": the
+// one this host sends from by default first (libre names the first address of a family in
+// its own requests), IPv4 before IPv6. Link-local IPv6 addresses need a scope and are left out.
+QList<QHostAddress> hostAddresses() {
+    QList<QHostAddress> result;
+    sa source;
+    if (net_default_source_addr_get(AF_INET, &source) == 0)
+        result.append(QHostAddress(sa_in(&source)));
+    QList<QHostAddress> v6;
+    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+        if (result.contains(a) || a.isLinkLocal() || !a.scopeId().isEmpty())
+            continue;
+        if (a.protocol() == QAbstractSocket::IPv4Protocol)
+            result.append(a);
+        else if (a.protocol() == QAbstractSocket::IPv6Protocol)
+            v6.append(a);
+    }
+    return result + v6;
+}
+
+bool isNetworkError(int err) {
+    return err == ENETUNREACH || err == EHOSTUNREACH || err == EADDRNOTAVAIL || err == ENETDOWN;
+}
+
 sip_transp transportOf(const QString& name) {
     if (name.compare(QLatin1String("tcp"), Qt::CaseInsensitive) == 0)
         return SIP_TRANSP_TCP;
@@ -54,7 +90,20 @@ sip_transp transportOf(const QString& name) {
     return SIP_TRANSP_UDP;
 }
 
+// How long shutting down waits for the lines' un-REGISTERs to be answered, challenge and all.
+constexpr uint64_t kUnregisterWaitMs = 2000;
+
 } // namespace
+
+struct SipLineState;
+
+// One libre SIP stack of a line, for its whole life: a closed line's stack stays until its
+// un-REGISTER has been answered, so the provider does not keep ringing a dead contact.
+struct SipStackTag {
+    SipLineState* line = nullptr;
+    sip* stack = nullptr;
+    bool exited = false; // libre has no transaction of its left
+};
 
 // One SIP line on the SIP thread: its own SIP stack and socket, its filter, its registration,
 // and the one call it can carry.
@@ -67,13 +116,21 @@ struct SipLineState {
     bool filtered = false;
     sip_transp transport = SIP_TRANSP_UDP;
     sa local{};
+    bool anyAddress = false;       // listens on every address of the host
+    QList<QHostAddress> addresses; // ...these, when it was opened
+    bool networkChanged = false;   // a REGISTER failed for the network: look again first
+    tmr networkCheck{};
     sip* stack = nullptr;
+    std::unique_ptr<SipStackTag> tag; // the stack's handler argument
     sip_lsnr* guard = nullptr;
     sipsess_sock* sessions = nullptr;
     tls* tlsContext = nullptr;
     sipreg* registration = nullptr;
     sa registrar{};
     bool registered = false;
+    bool granted = false; // this registration was accepted at least once
+    SipRegisterAttempts attempts;
+    bool staleChallenge = false; // the last challenge received said stale=true
     int retryMs = 0;
     tmr retry{};
     tmr keepAlive{};
@@ -99,6 +156,9 @@ struct SipStack::Thread : SipLegHost {
     std::vector<std::unique_ptr<SipLineState>> lines;
     std::map<uint32_t, std::unique_ptr<SipLeg>> legs;
     std::vector<uint32_t> closed;
+    std::vector<std::unique_ptr<SipStackTag>> closing; // stacks of closed lines
+    bool quitting = false;
+    tmr quitTimer{};
     tmr reaper{};
     uint32_t nextCall = 0;
 
@@ -108,8 +168,12 @@ struct SipStack::Thread : SipLegHost {
     void startRegistration(SipLineState& line);
     void scheduleRetry(SipLineState& line);
     void setStatus(SipLineState& line, const QString& text);
-    void closeLine(SipLineState& line);
+    void closeLine(SipLineState& line, bool unregister = true);
+    void reopenLine(SipLineState& line);
+    int addTransport(SipLineState& line, const sa& address);
     void tearDown();
+    void quitWhenClosed();
+    bool admits(const SipLineState& line, const sip_msg* msg) const;
 
     void legEvent(const SipEvent& event) override { sink(event); }
     void legClosed(uint32_t call) override;
@@ -123,8 +187,13 @@ struct SipStack::Thread : SipLegHost {
     static void onRegistered(int err, const sip_msg* msg, void* arg);
     static void onRetry(void* arg);
     static void onKeepAlive(void* arg);
+    static void onTrace(bool tx, sip_transp tp, const sa* src, const sa* dst, const uint8_t* pkt,
+                        size_t len, void* arg);
     static void onDispose(void* arg);
     static void onReap(void* arg);
+    static void onStackExit(void* arg);
+    static void onNetworkCheck(void* arg);
+    static void onQuitTimeout(void* arg);
 
     SipLeg* leg(uint32_t call) {
         auto it = legs.find(call);
@@ -201,6 +270,7 @@ void SipStack::Thread::push(int id, uint32_t call, QByteArray audio, uint32_t se
 void SipStack::Thread::run() {
     re_thread_init();
     tmr_init(&reaper);
+    tmr_init(&quitTimer);
     const bool ok = mqueue_alloc(&queue, onCommand, this) == 0;
     if (ok) {
         setUpDns();
@@ -212,6 +282,7 @@ void SipStack::Thread::run() {
             tmr_init(&line->retry);
             tmr_init(&line->keepAlive);
             tmr_init(&line->dispose);
+            tmr_init(&line->networkCheck);
             lines.push_back(std::move(line));
         }
     }
@@ -241,6 +312,11 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
     if (line.stack)
         return;
     const SipLineConfig& c = line.config;
+    // Hand-edited settings are only checked by Setup: say what is wrong at start-up too. The
+    // line still tries with what it can use; a later status replaces this one.
+    const QStringList problems = c.problems();
+    if (!problems.isEmpty())
+        setStatus(line, problems.join(QLatin1Char(' ')));
     line.account = SipAccount::Parse(c.account, c.authUser, c.transport);
     line.transport = transportOf(line.account.valid ? line.account.transport : c.transport);
     line.filtered = c.isListening() || !c.allow.isEmpty();
@@ -255,17 +331,25 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
         setStatus(line, QStringLiteral("The address to listen on, %1, is not valid.").arg(listen));
         return;
     }
-    // The address goes into Contact and SDP, where "any address" means nothing to the far
-    // end: use the address this host sends from.
-    if (sa_is_any(&line.local)) {
-        sa source;
-        if (net_default_source_addr_get(sa_af(&line.local), &source) == 0) {
-            sa_set_port(&source, sa_port(&line.local));
-            line.local = source;
-        }
-    }
-    if (sip_alloc(&line.stack, dns, 32, 32, 32, "Hushwire", nullptr, nullptr) != 0)
+    // libre cannot bind the wildcard address itself: "any address" listens on each address of
+    // the host, on one port, so loopback, a second network card and a VPN reach the line too,
+    // and Contact and SDP name an address the peer can use.
+    const bool stablePort = line.account.valid && sa_port(&line.local) == 0;
+    if (stablePort)
+        sa_set_port(&line.local, SipAccount::StableLocalPort(c.account));
+    line.anyAddress = sa_is_any(&line.local);
+    line.addresses = line.anyAddress ? hostAddresses() : QList<QHostAddress>();
+    if (line.anyAddress && !line.addresses.isEmpty())
+        line.local = toSa(line.addresses.first(), sa_port(&line.local));
+    line.tag = std::make_unique<SipStackTag>();
+    line.tag->line = &line;
+    // No Server or User-Agent header: a scanner learns nothing about the program it found.
+    if (sip_alloc(&line.stack, dns, 32, 32, 32, nullptr, onStackExit, line.tag.get()) != 0)
         return;
+    line.tag->stack = line.stack;
+    // Challenges are seen raw first: libre's password callback is not told whether the server
+    // only found the nonce stale.
+    sip_set_trace_handler(line.stack, onTrace);
     int err = 0;
     if (line.transport == SIP_TRANSP_TLS) {
         err = tls_alloc(&line.tlsContext, TLS_METHOD_SSLV23, nullptr, nullptr);
@@ -274,17 +358,29 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
             SSL_CTX* ctx = tls_openssl_context(line.tlsContext);
             SSL_CTX_set_default_verify_paths(ctx);
             SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
-            const QByteArray host = line.account.host.toUtf8();
+            // The certificate is the one of the host connected to: the proxy when there is one.
+            const QString proxyHost = c.proxyHost();
+            const QByteArray host = (proxyHost.isEmpty() ? line.account.host : proxyHost).toUtf8();
             X509_VERIFY_PARAM* param = SSL_CTX_get0_param(ctx);
             if (!host.isEmpty() && X509_VERIFY_PARAM_set1_ip_asc(param, host.constData()) != 1)
                 X509_VERIFY_PARAM_set1_host(param, host.constData(), 0);
-            err = sip_transp_add(line.stack, SIP_TRANSP_TLS, &line.local, line.tlsContext);
         }
-    } else {
-        err = sip_transp_add(line.stack, line.transport, &line.local);
+    }
+    if (!err) {
+        err = addTransport(line, line.local);
+        if (err == EADDRINUSE && stablePort) { // taken: any free port will do
+            sa_set_port(&line.local, 0);
+            err = addTransport(line, line.local);
+        }
     }
     if (!err && sa_port(&line.local) == 0)
         sip_transp_laddr(line.stack, &line.local, line.transport, nullptr);
+    if (!err && line.anyAddress) {
+        // The other addresses on the same port; one that cannot be bound is left out.
+        for (qsizetype i = 1; i < line.addresses.size(); ++i)
+            addTransport(line, toSa(line.addresses[i], sa_port(&line.local)));
+        tmr_start(&line.networkCheck, uint64_t(timings.networkCheckMs), onNetworkCheck, &line);
+    }
     if (err) {
         char where[64] = {};
         re_snprintf(where, sizeof where, "%J", &line.local);
@@ -317,14 +413,49 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
                             .arg(listen));
 }
 
+int SipStack::Thread::addTransport(SipLineState& line, const sa& address) {
+    if (line.transport == SIP_TRANSP_TLS)
+        return sip_transp_add(line.stack, SIP_TRANSP_TLS, &address, line.tlsContext);
+    return sip_transp_add(line.stack, line.transport, &address);
+}
+
+// Listens and registers anew, on the host's addresses as they are now; the back-off goes on.
+void SipStack::Thread::reopenLine(SipLineState& line) {
+    const int retryMs = line.retryMs;
+    closeLine(line, false); // the old addresses are gone: nothing to withdraw from there
+    dns = static_cast<dnsc*>(mem_deref(dns));
+    setUpDns();
+    line.retryMs = retryMs;
+    setUpLine(line);
+}
+
+void SipStack::Thread::onNetworkCheck(void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    if (line->call == 0 && hostAddresses() != line->addresses)
+        line->owner->reopenLine(*line);
+    else
+        tmr_start(&line->networkCheck, uint64_t(line->owner->timings.networkCheckMs),
+                  onNetworkCheck, line);
+}
+
 void SipStack::Thread::startRegistration(SipLineState& line) {
     line.registration = static_cast<sipreg*>(mem_deref(line.registration));
     line.registered = false;
+    line.granted = false;
+    line.attempts.reset();
+    line.staleChallenge = false;
     const SipAccount& a = line.account;
     const QByteArray registrar = a.registrarUri.toUtf8();
     const QByteArray aor = a.addressOfRecord.toUtf8();
     const QByteArray user = a.contactUser.toUtf8();
-    const QByteArray proxy = line.config.proxy.trimmed().toUtf8();
+    QString route = line.config.proxyUri();
+    // A proxy given as a bare host is reached over the account's transport.
+    if (route.startsWith(QLatin1String("sip:"), Qt::CaseInsensitive) &&
+        !route.contains(QLatin1String(";transport="), Qt::CaseInsensitive) &&
+        line.transport != SIP_TRANSP_UDP)
+        route += QStringLiteral(";transport=") +
+                 (line.transport == SIP_TRANSP_TLS ? QLatin1String("tls") : QLatin1String("tcp"));
+    const QByteArray proxy = route.toUtf8();
     const char* routes[] = {proxy.constData()};
     const int err = sipreg_register(
         &line.registration, line.stack, registrar.constData(), aor.constData(), nullptr,
@@ -370,7 +501,7 @@ void SipStack::Thread::onReap(void* arg) {
         self->legs.erase(call);
 }
 
-void SipStack::Thread::closeLine(SipLineState& line) {
+void SipStack::Thread::closeLine(SipLineState& line, bool unregister) {
     if (line.call != 0) {
         legs.erase(line.call); // an answered call gets its BYE
         line.call = 0;
@@ -378,22 +509,63 @@ void SipStack::Thread::closeLine(SipLineState& line) {
     tmr_cancel(&line.retry);
     tmr_cancel(&line.keepAlive);
     tmr_cancel(&line.dispose);
+    tmr_cancel(&line.networkCheck);
+    line.networkChanged = false;
     line.registered = false;
     line.retryMs = 0;
+    line.attempts.reset();
+    line.staleChallenge = false;
+    // A granted registration is withdrawn (un-REGISTER); the stack stays open without its
+    // listeners until that is answered, through a challenge if need be.
     line.registration = static_cast<sipreg*>(mem_deref(line.registration));
     line.sessions = static_cast<sipsess_sock*>(mem_deref(line.sessions));
     line.guard = static_cast<sip_lsnr*>(mem_deref(line.guard));
-    if (line.stack)
+    if (line.stack && unregister) {
+        sip_close(line.stack, false);
+        closing.push_back(std::move(line.tag));
+    } else if (line.stack) {
         sip_close(line.stack, true);
-    line.stack = static_cast<sip*>(mem_deref(line.stack));
+        mem_deref(line.stack);
+        line.tag.reset();
+    } else {
+        line.tag.reset();
+    }
+    line.stack = nullptr;
     line.tlsContext = static_cast<tls*>(mem_deref(line.tlsContext));
+}
+
+void SipStack::Thread::quitWhenClosed() {
+    for (const auto& tag : closing) {
+        if (!tag->exited)
+            return;
+    }
+    re_cancel();
+}
+
+void SipStack::Thread::onStackExit(void* arg) {
+    auto* tag = static_cast<SipStackTag*>(arg);
+    tag->exited = true;
+    Thread* self = tag->line->owner;
+    if (self->quitting)
+        self->quitWhenClosed();
+}
+
+void SipStack::Thread::onQuitTimeout(void*) {
+    re_cancel();
 }
 
 void SipStack::Thread::tearDown() {
     tmr_cancel(&reaper);
+    tmr_cancel(&quitTimer);
     for (auto& line : lines)
         closeLine(*line);
     legs.clear();
+    // Whatever is still unanswered is given up now.
+    for (auto& tag : closing) {
+        sip_close(tag->stack, true);
+        mem_deref(tag->stack);
+    }
+    closing.clear();
     lines.clear();
     dns = static_cast<dnsc*>(mem_deref(dns));
 }
@@ -402,7 +574,11 @@ void SipStack::Thread::onCommand(int id, void* data, void* arg) {
     auto* self = static_cast<Thread*>(arg);
     std::unique_ptr<CommandData> cmd(static_cast<CommandData*>(data));
     if (id == CmdQuit) {
-        re_cancel();
+        for (auto& line : self->lines)
+            self->closeLine(*line);
+        self->quitting = true; // from here on, the last stack to finish ends the loop
+        tmr_start(&self->quitTimer, kUnregisterWaitMs, onQuitTimeout, self);
+        self->quitWhenClosed();
         return;
     }
     if (id == CmdOpen || id == CmdClose) {
@@ -438,12 +614,24 @@ void SipStack::Thread::onCommand(int id, void* data, void* arg) {
 
 bool SipStack::Thread::onRequest(const sip_msg* msg, void* arg) {
     auto* line = static_cast<SipLineState*>(arg);
-    if (!line->filtered || line->filter.allows(toHostAddress(msg->src)))
-        return false; // on to the session layer
+    if (line->owner->admits(*line, msg))
+        return AnswerOutsideCall(line->stack, msg); // else on to the session layer
     // A stranger: one stateless answer, no transaction, no call.
     if (pl_strcmp(&msg->met, "ACK") != 0)
         sip_reply(line->stack, msg, 403, "Forbidden");
     return true;
+}
+
+// A listening endpoint, or an account with Allow, takes requests from the addresses allowed. An
+// account without Allow takes new calls only from where its registration was granted (the
+// registrar, or the proxy in front of it): anyone else who finds its port could ring it with
+// a forged caller identity.
+bool SipStack::Thread::admits(const SipLineState& line, const sip_msg* msg) const {
+    if (line.filtered)
+        return line.filter.allows(toHostAddress(msg->src));
+    if (pl_strcmp(&msg->met, "INVITE") != 0 || pl_isset(&msg->to.tag))
+        return true;
+    return line.registered && sa_cmp(&msg->src, &line.registrar, SA_ADDR);
 }
 
 void SipStack::Thread::onInvite(const sip_msg* msg, void* arg) {
@@ -456,7 +644,8 @@ void SipStack::Thread::onInvite(const sip_msg* msg, void* arg) {
     }
     const uint32_t id = ++self->nextCall;
     auto leg = std::make_unique<SipLeg>(*self, line->index, id);
-    sa media = line->local;
+    // The media is offered on the address the INVITE came to: the one that reaches the caller.
+    sa media = line->anyAddress ? msg->dst : line->local;
     sa_set_port(&media, 0);
     if (const uint16_t refuse = leg->accept(line->sessions, msg, media)) {
         sip_treply(nullptr, line->stack, msg, refuse,
@@ -473,8 +662,11 @@ void SipStack::Thread::onInvite(const sip_msg* msg, void* arg) {
     self->sink(ev);
 }
 
-int SipStack::Thread::onAuth(char** user, char** password, const char*, void* arg) {
+int SipStack::Thread::onAuth(char** user, char** password, const char* realm, void* arg) {
     auto* line = static_cast<SipLineState*>(arg);
+    const bool stale = std::exchange(line->staleChallenge, false);
+    if (!line->attempts.mayAnswer(QByteArray(realm ? realm : ""), stale))
+        return EACCES; // the same password again would only be refused again
     const QByteArray u = line->account.authUser.toUtf8();
     const QByteArray p = line->config.password.toUtf8();
     int err = str_dup(user, u.constData());
@@ -487,7 +679,9 @@ void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
     Thread* self = line->owner;
     const QString who = line->account.displayName;
     if (!err && msg && msg->scode < 300) {
+        line->attempts.reset();
         line->registered = true;
+        line->granted = true;
         line->retryMs = 0;
         tmr_cancel(&line->retry);
         line->registrar = msg->src;
@@ -499,25 +693,57 @@ void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
     if (!err && msg && msg->scode < 200)
         return;
     line->registered = false;
+    line->networkChanged = line->anyAddress && err && isNetworkError(err);
+    const bool challenged = msg && (msg->scode == 401 || msg->scode == 407);
+    const bool refused =
+        line->attempts.refused() || (!err && challenged && line->attempts.answered());
     QString text;
-    if (err == EPROTO && line->transport == SIP_TRANSP_TLS) {
+    if (refused) {
+        text = QStringLiteral("The SIP server refused the password for %1. Hushwire does not try "
+                              "it again for 30 minutes, or until the password or the line's "
+                              "settings change.")
+                   .arg(who);
+    } else if (err == ENOSYS && challenged) {
+        text = QStringLiteral("The SIP server for %1 asks for a password check that Hushwire "
+                              "does not support.")
+                   .arg(who);
+    } else if (err == EPROTO && line->transport == SIP_TRANSP_TLS) {
         text = QStringLiteral("The SIP server for %1 did not show a certificate that this "
                               "computer trusts.")
                    .arg(who);
     } else if (err || !msg) {
         text = QStringLiteral("The SIP server for %1 did not answer.").arg(who);
-    } else if (msg->scode == 401 || msg->scode == 403 || msg->scode == 407) {
-        text = QStringLiteral("The SIP server refused the password for %1.").arg(who);
+    } else if (msg->scode == 403) {
+        text = QStringLiteral("%1: the server refused the registration: %2 %3.")
+                   .arg(who, QString::number(msg->scode), toQString(msg->reason));
     } else {
         text = QStringLiteral("The SIP server for %1 answered %2 %3.")
                    .arg(who, QString::number(msg->scode), toQString(msg->reason));
     }
     self->setStatus(*line, text);
+    if (line->granted && !refused && !line->networkChanged) {
+        // A refresh failed: libre tries it again on its own, from 30 s on, and the binding
+        // stays. A new registration would first withdraw it, and a late copy of that
+        // un-REGISTER could remove the binding made just after.
+        return;
+    }
     // libre would try again on its own schedule; this line backs off on its own instead, so
     // the failed registration goes once its handler has returned.
     tmr_start(&line->dispose, 0, onDispose, line);
-    if (!tmr_isrunning(&line->retry))
+    if (refused)
+        tmr_start(&line->retry, uint64_t(self->timings.refusedRetryMs), onRetry, line);
+    else if (!tmr_isrunning(&line->retry))
         self->scheduleRetry(*line);
+}
+
+void SipStack::Thread::onTrace(bool tx, sip_transp, const sa*, const sa*, const uint8_t* pkt,
+                               size_t len, void* arg) {
+    if (tx || !arg || len < 11)
+        return;
+    SipLineState* line = static_cast<SipStackTag*>(arg)->line;
+    const char* text = reinterpret_cast<const char*>(pkt);
+    if (std::strncmp(text, "SIP/2.0 401", 11) == 0 || std::strncmp(text, "SIP/2.0 407", 11) == 0)
+        line->staleChallenge = IsStaleChallenge(text, len);
 }
 
 void SipStack::Thread::onDispose(void* arg) {
@@ -528,7 +754,10 @@ void SipStack::Thread::onDispose(void* arg) {
 
 void SipStack::Thread::onRetry(void* arg) {
     auto* line = static_cast<SipLineState*>(arg);
-    line->owner->startRegistration(*line);
+    if (line->networkChanged)
+        line->owner->reopenLine(*line);
+    else
+        line->owner->startRegistration(*line);
 }
 
 void SipStack::Thread::onKeepAlive(void* arg) {

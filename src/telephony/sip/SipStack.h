@@ -39,6 +39,12 @@ struct SipTimings {
     int maxRetryMs = 300000; // ...doubling each time up to this
     int keepAliveMs = 25000; // a NAT binding is refreshed this often
     uint32_t expiresS = 600; // registration lifetime asked for
+    // After a refused password the account waits this long before it tries the same password
+    // again; a new password or new settings reopen the line at once.
+    int refusedRetryMs = 30 * 60 * 1000;
+    // A line listening on any address looks this often whether the host's addresses changed
+    // (DHCP, a new router, a VPN coming up), and then listens and registers anew.
+    int networkCheckMs = 30000;
 };
 
 // The SIP side of the lines: one thread that owns every libre object and runs its loop. The
