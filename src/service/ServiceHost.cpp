@@ -2,181 +2,63 @@
 
 #include "calllog/CallLog.h"
 #include "engine/CallScreener.h"
-#include "engine/Wave.h"
-#include "lists/ListStore.h"
 #include "lists/PhoneLists.h"
-#include "platform/telephony/LineAccess.h"
-#include "platform/time/Clock.h"
 #include "service/ControlProtocol.h"
 #include "service/ListFileWatcher.h"
-#include "settings/OptionsStore.h"
+#include "telephony/LineAccess.h"
 
-#include <QCoreApplication>
-#include <malloc.h>
-
-ServiceHost::ServiceHost(ServiceLines lines, QObject* parent)
-    : QObject(parent), m_services(std::move(lines)) {
-    m_callLog =
-        std::make_unique<CallLog>(m_journal, m_services.clock, m_loop, m_services.appFolder);
-    m_callLog->setFilePerWrite(true);
-    m_lists = std::make_unique<PhoneLists>(m_services.appFolder);
-    m_listStore = std::make_unique<ListStore>(*m_lists);
-    m_wave = std::make_unique<Wave>(m_services.mmio, m_services.waveOut);
-    m_screener = std::make_unique<CallScreener>(EngineDeps{m_services.lineApi, m_timers, m_loop,
-                                                           *m_callLog, *m_lists, *m_wave,
-                                                           m_services.sound, m_services.appFolder,
-                                                           [this] {
-                                                               m_failed = true;
-                                                               Q_EMIT telephonyFailed();
-                                                           },
-                                                           m_services.lineAccess});
-    m_linesPending.setSingleShot(true);
-    m_linesPending.setInterval(1000);
-    connect(&m_linesPending, &QTimer::timeout, this, &ServiceHost::applyOptions);
-    connect(&m_missing, &MissingLines::mayHaveAppeared, this, &ServiceHost::reopenLines);
-    m_newDay.setSingleShot(true);
-    connect(&m_newDay, &QTimer::timeout, this, [this] {
-        // A service runs for days: each day's calls go to that day's file.
-        m_journal.setMuted(true);
-        m_callLog->OpenDailyLog();
-        m_journal.setMuted(false);
-        scheduleNewDay();
-    });
+ServiceHost::ServiceHost(ServiceLines lines, QObject* parent) : QObject(parent) {
+    if (!lines.timers)
+        lines.timers = &m_timers;
+    if (!lines.loop)
+        lines.loop = &m_loop;
+    m_core = std::make_unique<ScreeningCore>(lines, m_journal);
+    connect(m_core.get(), &ScreeningCore::telephonyFailed, this, &ServiceHost::telephonyFailed);
 }
 
 ServiceHost::~ServiceHost() {
     shutDown();
 }
 
-namespace {
-// Reading a list file whole leaves its buffers freed but still held by the allocator; an
-// unattended service on a small box hands them back at once.
-void ReturnFreedMemory() {
-    malloc_trim(0);
-}
-} // namespace
-
 bool ServiceHost::start() {
-    m_journal.setMuted(true);
-    m_callLog->OpenDailyLog();
-    m_journal.setMuted(false);
-    scheduleNewDay();
-
-    m_listStore->load();
-    m_watcher = std::make_unique<ListFileWatcher>(m_lists->publicPath(), m_lists->privatePath());
-    connect(m_watcher.get(), &ListFileWatcher::listChanged, this, &ServiceHost::reloadList);
-
-    openTelephony();
-    ReturnFreedMemory();
-    return !m_failed;
-}
-
-void ServiceHost::openTelephony() {
-    m_screener->ResetLines();
-    m_screener->InitTelephony();
-    if (m_failed)
-        return;
-    m_devices = DescribeLineDevices(lineDevices());
-    m_screener->setOptions(LoadEngineOptions(m_devices));
-    ExplainDeniedPorts(m_devices);
-    m_missing.update(m_devices, m_services.lineAccess, m_screener->deviceCount(), *m_callLog);
-    m_screener->OpenLines();
-    RecordModemChanges(m_devices);
-}
-
-void ServiceHost::reopenLines() {
-    // A line whose modem appeared opens with the others; a call in progress is not cut short.
-    if (m_shutDown || m_failed)
-        return;
-    if (callInProgress()) {
-        m_linesPending.start();
-        return;
-    }
-    m_screener->CloseTelephony();
-    openTelephony();
+    PhoneLists& lists = m_core->phoneLists();
+    m_watcher = std::make_unique<ListFileWatcher>(lists.publicPath(), lists.privatePath());
+    connect(m_watcher.get(), &ListFileWatcher::listChanged, m_core.get(),
+            &ScreeningCore::reloadList);
+    return m_core->start();
 }
 
 void ServiceHost::reload() {
-    if (m_shutDown || m_failed)
-        return;
-    m_listStore->load();
-    applyOptions();
-    ReturnFreedMemory();
-}
-
-void ServiceHost::applyOptions() {
-    if (m_shutDown || m_failed)
-        return;
-    const EngineOptions running = m_screener->options();
-    const EngineOptions stored = LoadEngineOptions(m_devices);
-    // A chosen line whose modem was missing is looked for again.
-    bool linesChanged = m_missing.any();
-    for (int line = 0; line < EngineOptions::kLines; ++line)
-        linesChanged |= running.lines[size_t(line)].opens() != stored.lines[size_t(line)].opens();
-    if (linesChanged && !callInProgress()) {
-        m_screener->CloseTelephony();
-        openTelephony();
-        return;
-    }
-    // A call is not cut short: the lines keep what they were opened with until it has ended.
-    if (linesChanged)
-        m_linesPending.start();
-    EngineOptions applied = stored;
-    applied.lines = running.lines;
-    m_screener->setOptions(applied);
-}
-
-void ServiceHost::reloadList(ListKind kind) {
-    if (kind == ListKind::Public)
-        m_lists->LoadPublicList();
-    else
-        m_lists->LoadPrivateList();
-    m_listStore->restartPublicOrder();
-    ReturnFreedMemory();
+    m_core->reload();
 }
 
 void ServiceHost::shutDown() {
-    if (m_shutDown)
-        return;
-    m_shutDown = true;
-    m_newDay.stop();
-    m_linesPending.stop();
     m_watcher.reset();
-    // Nothing was opened when telephony failed to start.
-    if (!m_failed && m_screener->lineApp() != 0)
-        m_screener->CloseTelephony();
-    QCoreApplication::processEvents();
-    m_callLog->CloseDailyLog();
-}
-
-bool ServiceHost::callInProgress() const {
-    for (int line = 0; line < CallScreener::kLines; ++line) {
-        if (m_screener->slot(line).callHandle != 0)
-            return true;
-    }
-    return false;
+    m_core->shutDown();
 }
 
 LogSink& ServiceHost::callLog() {
-    return *m_callLog;
+    return m_core->callLog();
 }
 
 QStringList ServiceHost::statusLines() const {
     QStringList lines;
-    const int count = std::min<int>(m_screener->deviceCount(), CallScreener::kLines);
+    const CallScreener& screener = m_core->screener();
+    const int count = std::min<int>(screener.deviceCount(), CallScreener::kLines);
     for (int line = 0; line < count; ++line) {
-        const LineSlot& slot = m_screener->slot(line);
+        const LineSlot& slot = screener.slot(line);
         control::LineState state = control::LineState::Closed;
         if (slot.lineHandle != 0)
             state = slot.callHandle != 0 ? control::LineState::Call : control::LineState::Ready;
-        else if (m_screener->options().lines[size_t(line)].opens())
+        else if (screener.options().lines[size_t(line)].opens())
             state = control::LineState::Error;
-        else if (m_missing.isMissing(line))
+        else if (m_core->missingLines().isMissing(line))
             state = control::LineState::Missing;
-        QString text = m_devices[size_t(line)].text;
+        QString text = m_core->devices()[size_t(line)].text;
         // An open line that cannot take calls (a SIP account the server refused) says why.
-        const QString problem = state == control::LineState::Ready && m_services.lineAccess
-                                    ? m_services.lineAccess->lastError(uint32_t(line))
+        const LineAccess* access = m_core->lineAccess();
+        const QString problem = state == control::LineState::Ready && access
+                                    ? access->lastError(uint32_t(line))
                                     : QString();
         if (!problem.isEmpty()) {
             state = control::LineState::Error;
@@ -186,24 +68,13 @@ QStringList ServiceHost::statusLines() const {
     }
     // A chosen line beyond the devices there now.
     for (int line = count; line < CallScreener::kLines; ++line) {
-        if (m_missing.isMissing(line))
+        if (m_core->missingLines().isMissing(line))
             lines.append(control::FormatStatusLine(
-                {line, control::LineState::Missing, m_missing.description(line)}));
+                {line, control::LineState::Missing, m_core->missingLines().description(line)}));
     }
     return lines;
 }
 
 QString ServiceHost::logPath() const {
-    return m_callLog->DailyLogPath();
-}
-
-LineDevices ServiceHost::lineDevices() const {
-    return LineDevices{m_services.lineApi, m_services.lineAccess, m_screener->lineApp(),
-                       m_screener->apiVersion(), m_screener->deviceCount()};
-}
-
-void ServiceHost::scheduleNewDay() {
-    const QDateTime now = m_services.clock.now().toLocalTime();
-    const QDateTime midnight(now.date().addDays(1), QTime(0, 0));
-    m_newDay.start(int(std::clamp<qint64>(now.msecsTo(midnight) + 1000, 1000, 86'401'000)));
+    return m_core->callLog().DailyLogPath();
 }
