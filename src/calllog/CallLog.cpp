@@ -106,6 +106,14 @@ void CallLog::AddLogLine(const QString& message) {
     m_list.setCurrentIndex(m_list.count() - 1);
     if (!m_file.isOpen())
         return;
+    if (m_filePerWrite && TodaysLogPath() != m_path) {
+        // The day changed since the file was opened (midnight, or a clock set late): the line
+        // goes to the file of the day it is written on.
+        m_file.close();
+        m_path = TodaysLogPath();
+        if (!QDir().mkpath(QFileInfo(m_path).path()) || !openForAppend())
+            return;
+    }
     const QByteArray bytes = line.toLatin1() + "\r\n";
     if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
         const QString cause = m_file.errorString();

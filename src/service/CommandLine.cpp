@@ -4,19 +4,21 @@
 #include "lists/ImportRules.h"
 #include "lists/ListFiles.h"
 #include "lists/ListStore.h"
-#include "lists/NumberField.h"
+#include "lists/NumberInput.h"
 #include "lists/PhoneLists.h"
 #include "lists/PublicText.h"
 #include "platform/AppFolder.h"
 #include "platform/SafeWrite.h"
 #include "platform/time/Clock.h"
 #include "service/ControlProtocol.h"
+#include "service/SystemService.h"
 #include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <cstdio>
@@ -54,30 +56,37 @@ struct Lists {
     Lists() { store.load(); }
 };
 
+QString ListName(ListKind kind) {
+    return kind == ListKind::Public ? QStringLiteral("public") : QStringLiteral("private");
+}
+
 int AddEntry(ListKind kind, const QString& number, const QString& name) {
-    double value = 0;
-    // A 0 record ends public.tel, so a 0 entry would hide every entry added after it.
-    if (!ReadTypedNumber(number, QLocale(), &value) || (kind == ListKind::Public && value == 0))
-        return BadInput(QStringLiteral("the telephone number must be numeric: '%1'").arg(number));
+    const bool isPublic = kind == ListKind::Public;
+    if (const QString problem = NumberInputProblem(number, !isPublic); !problem.isEmpty())
+        return BadInput(problem);
+    if (const QString problem = NameInputProblem(name); !problem.isEmpty())
+        return BadInput(problem);
     Lists lists;
     QString error;
-    // The private number is kept exactly as typed, cut to the field width, as the window does.
-    const bool added = kind == ListKind::Public
-                           ? lists.store.addPublic(value, &error)
-                           : lists.store.addPrivate(MakePrivateEntry(name, number), &error);
+    bool listed = false;
+    const bool added =
+        isPublic ? lists.store.addPublic(number.toDouble(), &error, &listed)
+                 : lists.store.addPrivate(MakePrivateEntry(name, number), &error, &listed);
     if (!added)
         return Fail(QStringLiteral("the entry could not be saved.\n") + error);
+    if (listed)
+        Out(QStringLiteral("%1 is already in the %2 list").arg(number, ListName(kind)));
     return 0;
 }
 
 int RemoveEntry(ListKind kind, const QString& number) {
+    if (const QString problem = NumberInputProblem(number, kind == ListKind::Private);
+        !problem.isEmpty())
+        return BadInput(problem);
     Lists lists;
     int row = -1;
     if (kind == ListKind::Public) {
-        double value = 0;
-        if (!ReadTypedNumber(number, QLocale(), &value))
-            return BadInput(
-                QStringLiteral("the telephone number must be numeric: '%1'").arg(number));
+        const double value = number.toDouble();
         const std::vector<ListedValue>& rows = lists.store.publicRows();
         for (size_t i = 0; i < rows.size() && row < 0; ++i) {
             if (rows[i].value == value)
@@ -88,14 +97,12 @@ int RemoveEntry(ListKind kind, const QString& number) {
         for (size_t i = 0; i < entries.size() && row < 0; ++i) {
             if (entries[i].isTerminator())
                 break;
-            if (entries[i].Number.trimmed() == number.trimmed())
+            if (entries[i].Number.trimmed() == number)
                 row = int(i);
         }
     }
     if (row < 0)
-        return Fail(QStringLiteral("%1 is not in the %2 list")
-                        .arg(number, kind == ListKind::Public ? QStringLiteral("public")
-                                                              : QStringLiteral("private")));
+        return Fail(QStringLiteral("%1 is not in the %2 list").arg(number, ListName(kind)));
     QString error;
     if (!lists.store.remove(kind, row, &error))
         return Fail(QStringLiteral("the entry could not be removed.\n") + error);
@@ -123,12 +130,32 @@ int ImportFile(const QString& path) {
         return BadInput(QStringLiteral("the file %1 could not be read (%2)")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
     const QByteArray data = file.read(kMaxDatabaseRecords * listfile::kPublicRecordSize);
+    // Records that name no phone number are left out and counted; a file with none is not a
+    // number database at all.
+    std::vector<double> records = ReadDatabaseRecords(data);
+    const qint64 read = qint64(data.size() / listfile::kPublicRecordSize);
+    std::erase_if(records, [](double x) { return !IsPhoneNumberRecord(x); });
+    if (records.empty())
+        return BadInput(QStringLiteral("%1 is not a number database: it holds no phone number "
+                                       "record")
+                            .arg(QDir::toNativeSeparators(path)));
     Lists lists;
     qint64 added = 0;
     qint64 refused = 0;
     QString error;
-    if (!lists.store.importPublic(ReadDatabaseRecords(data), &added, &refused, &error))
+    if (!lists.store.importPublic(records, &added, &refused, &error))
         return Fail(QStringLiteral("nothing was imported: the list could not be saved.\n") + error);
+    // Records after the end marker are not part of the database and are not counted.
+    qint64 skipped = 0;
+    for (qint64 i = 0; i < read; ++i) {
+        const double x = DecodePublicRecord(data.constData() + i * listfile::kPublicRecordSize);
+        if (x == 0)
+            break;
+        skipped += IsPhoneNumberRecord(x) ? 0 : 1;
+    }
+    if (skipped > 0)
+        Out(QString::number(skipped) +
+            QStringLiteral(" records were skipped: they name no phone number"));
     Out(QString::number(added) + QStringLiteral(" records have been imported"));
     if (refused > 0)
         return Fail(ListStore::CapacityText(ListKind::Public, added, refused));
@@ -187,6 +214,7 @@ int ListCommand(const QStringList& args) {
 
 int LogCommand(const QStringList& args) {
     bool follow = false;
+    bool dateGiven = false;
     QDate date = SystemClock().now().toLocalTime().date();
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--follow")) {
@@ -200,6 +228,7 @@ int LogCommand(const QStringList& args) {
             if (!given.isValid())
                 return BadInput(QStringLiteral("the date must be yy-mm-dd: '%1'").arg(text));
             date = given.addYears(100);
+            dateGiven = true;
         } else {
             return BadInput(QStringLiteral("unknown log option: '%1'").arg(args[i]));
         }
@@ -222,7 +251,8 @@ int LogCommand(const QStringList& args) {
     if (!follow)
         return 0;
     std::fflush(stdout);
-    follower.follow();
+    // Today's log carries on into the next day's file; a given day's file is followed alone.
+    follower.follow(dateGiven ? LogFollower::Days::ThisOne : LogFollower::Days::Later);
     return QCoreApplication::exec();
 }
 
@@ -253,14 +283,36 @@ QString CommandLineHelp() {
         "  log [--follow] [--date yy-mm-dd]  print a day's call log (today's by default);\n"
         "                                    --follow keeps printing lines as they are added\n"
         "  status                            the running service's lines and their state\n"
+        "  --system COMMAND                  a list, log or status command on the system\n"
+        "                                    service's folder and socket (as root or the\n"
+        "                                    hushwire user)\n"
         "  --help                            this text\n"
         "\n"
         "A running service reads a list again as soon as its file changes.\n"
         "Exit status: 0 done, 1 failed, 2 bad input.");
 }
 
-int RunCommandLine(const QStringList& args) {
+int RunCommandLine(const QStringList& given) {
+    QStringList args = given;
+    const bool system = args.value(0) == QLatin1String("--system");
+    if (system) {
+        args.removeFirst();
+        systemservice::UseFolders();
+        const QFileInfo folder(systemservice::DataFolder());
+        if (!folder.isDir() || !folder.isReadable() || !folder.isExecutable())
+            return Fail(QStringLiteral("the system service's folder %1 cannot be read by this "
+                                       "user: run the command as root or as the hushwire user")
+                            .arg(QDir::toNativeSeparators(systemservice::DataFolder())));
+    }
     const QString command = args.value(0);
+    if (!system && (command == QLatin1String("list") || command == QLatin1String("log") ||
+                    command == QLatin1String("status"))) {
+        const QString notice = systemservice::FolderNotice(
+            control::SocketPath(ApplicationName()),
+            command == QLatin1String("status") ? QString() : AppFolder());
+        if (!notice.isEmpty())
+            std::fprintf(stderr, "hushwire: %s\n", notice.toLocal8Bit().constData());
+    }
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         Out(CommandLineHelp());

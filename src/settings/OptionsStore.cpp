@@ -55,8 +55,6 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices) {
     for (int i = 0; i < EngineOptions::kLines; ++i) {
         const DeviceDescription& d = devices[size_t(i)];
         LineOptions& line = o.lines[size_t(i)];
-        if (!d.usable)
-            SaveSettingDirect(Config(), LineKey(i), QStringLiteral("0"));
         line.choice =
             d.usable ? ReadSetting(Config(), LineKey(i), QStringLiteral("0")) : QStringLiteral("0");
         line.mediaMode = d.mediaMode;
@@ -105,7 +103,8 @@ void RecordModemChanges(const DeviceDescriptions& devices) {
         const QString key = QStringLiteral("Line%1").arg(line);
         const QString stored = ReadSetting(QStringLiteral("Modem"), key, QString());
         const QString shown = devices[size_t(line)].text;
-        if (stored == shown)
+        // A modem that is away for now has not been replaced: its counters stay.
+        if (stored == shown || !devices[size_t(line)].usable)
             continue;
         ResetLineCounters(line, false);
         SaveSettingLogged(QStringLiteral("Modem"), key, shown);

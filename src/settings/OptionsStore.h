@@ -11,8 +11,9 @@
 int LeadingNumber(const QString& text);
 
 // The stored options, for the line devices as described: a line whose device is missing or
-// cannot be used is first switched off in the store ("0", not journalled) and in the result;
-// a usable line takes its device's media mode. Missing or unreadable values are the defaults.
+// cannot be used is switched off in the result only (the stored choice is the user's and
+// stays, so the line opens again once its device is back); a usable line takes its device's
+// media mode. Missing or unreadable values are the defaults.
 EngineOptions LoadEngineOptions(const DeviceDescriptions& devices);
 
 // Saves what the setup window shows, each value journalled, in this order: the line choices,
@@ -22,5 +23,6 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices);
 bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices);
 
 // A modem that was replaced between runs (its description differs from the one stored under
-// "Modem") gets fresh line counters, and its new description is stored.
+// "Modem") gets fresh line counters, and its new description is stored. A device that cannot be
+// used now changes nothing.
 void RecordModemChanges(const DeviceDescriptions& devices);

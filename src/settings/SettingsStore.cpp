@@ -108,8 +108,17 @@ bool SaveSettingDirect(const QString& section, const QString& key, const QString
     settings.setValue(key, value);
     settings.endGroup();
     settings.sync();
-    if (settings.status() != QSettings::NoError) {
-        reportSaveFailure(section, key, path, statusText(settings.status()));
+    QSettings::Status status = settings.status();
+    if (status == QSettings::FormatError) {
+        // The error may be the old file's, found when it was read: a file that now reads back
+        // with the value was written after all (the unreadable one is replaced).
+        const QSettings written(path, QSettings::IniFormat);
+        if (written.status() == QSettings::NoError &&
+            written.value(section + QLatin1Char('/') + key).toString() == value)
+            status = QSettings::NoError;
+    }
+    if (status != QSettings::NoError) {
+        reportSaveFailure(section, key, path, statusText(status));
         return false;
     }
     return true;

@@ -8,6 +8,7 @@
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
+#include "service/ListFileWatcher.h"
 #include "settings/OptionsStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
@@ -93,6 +94,7 @@ void AppShell::LoadMainWindow() {
 
     if (!m_core->start())
         return;
+    m_listWatcher = WatchListFiles(*m_listStore);
 
     if (m_core->screener().options().minOnStart == 1) {
         m_startMinimised = true;
@@ -112,6 +114,7 @@ void AppShell::attachToService() {
         m_main->setWindowState(m_main->windowState() | Qt::WindowMinimized);
     }
     m_listStore->load();
+    m_listWatcher = WatchListFiles(*m_listStore);
 }
 
 void AppShell::reloadService() {

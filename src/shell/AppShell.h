@@ -10,6 +10,7 @@
 
 class CallLog;
 class CallScreener;
+class ListFileWatcher;
 class ListStore;
 class ListWindows;
 class PhoneLists;
@@ -82,6 +83,7 @@ private:
     CallLog* m_callLog = nullptr;
     PhoneLists* m_lists = nullptr;
     ListStore* m_listStore = nullptr;
+    std::unique_ptr<ListFileWatcher> m_listWatcher;
     std::unique_ptr<ListWindows> m_listWindows;
     frmSetup* m_setup = nullptr;
     DeviceDescriptions m_serviceDevices; // as the running service last described its lines

@@ -141,11 +141,12 @@ private Q_SLOTS:
         QCOMPARE(m_form->options().lines[0].mediaMode, enabled ? mediaMode : 0u);
         QCOMPARE(m_form->options().lines[0].opens(), enabled);
         QCOMPARE(box(0)->isChecked(), enabled);
-        QCOMPARE(Setting("Config", "Line0"), enabled ? QStringLiteral("1") : QStringLiteral("0"));
-        // Devices that do not exist: no text, box disabled, stored as off.
+        // The stored choice is the user's: a device that cannot be used now leaves it as it is.
+        QCOMPARE(Setting("Config", "Line0"), QStringLiteral("1"));
+        // Devices that do not exist: no text, box disabled, the stored choice kept.
         QCOMPARE(description(3), QString());
         QVERIFY(!box(3)->isEnabled());
-        QCOMPARE(Setting("Config", "Line3"), QStringLiteral("0"));
+        QCOMPARE(Setting("Config", "Line3"), QStringLiteral("1"));
         // The query asked with the 2241-byte buffer of the engine's application and version.
         const auto asked = m_h->line.opsNamed(QStringLiteral("lineGetDevCaps"));
         QCOMPARE(int(asked.size()), 2);

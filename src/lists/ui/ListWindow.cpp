@@ -34,6 +34,12 @@ ListWindow::ListWindow(ListWindows& registry, ListKind kind, const QString& obje
     connect(m_delete, &QPushButton::clicked, this, &ListWindow::deleteSelected);
     connect(&store(), &ListStore::rowInserted, this, &ListWindow::insertRow);
     connect(&store(), &ListStore::rowRemoved, this, &ListWindow::removeRow);
+    if (kind == ListKind::Private) {
+        connect(&store(), &ListStore::privateReplaced, this, [this] {
+            m_list->clear();
+            fillList();
+        });
+    }
 }
 
 ListStore& ListWindow::store() const {

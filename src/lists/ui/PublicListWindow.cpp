@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -136,17 +137,17 @@ void PublicListWindow::itemsShown(const QStringList& texts) {
 void PublicListWindow::replaceItems(const std::vector<ListedValue>& before) {
     const std::vector<ListedValue>& rows = store().publicRows();
     // Kept entries keep their texts; only rows whose text changed are touched, so an import
-    // into a long list neither formats nor allocates every item again.
+    // into a long list neither formats nor allocates every item again. A text depends on the
+    // value alone, so the items shown before are found again by their values.
+    QHash<double, QString> shown;
+    shown.reserve(static_cast<qsizetype>(before.size()));
+    for (std::size_t i = 0; i < before.size() && int(i) < m_list->count(); ++i)
+        shown.insert(before[i].value, m_list->item(static_cast<int>(i))->text());
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(rows.size()));
-    std::size_t old = 0;
     for (const ListedValue& r : rows) {
-        while (old < before.size() && before[old].fileSeq != r.fileSeq)
-            ++old;
-        if (old < before.size())
-            texts.append(m_list->item(static_cast<int>(old++))->text());
-        else
-            texts.append(PublicDisplayText(r.value));
+        const auto known = shown.constFind(r.value);
+        texts.append(known != shown.cend() ? *known : PublicDisplayText(r.value));
     }
     m_list->setUpdatesEnabled(false);
     m_list->clearSelection();
