@@ -20,14 +20,14 @@ ServiceHost::ServiceHost(ServiceLines lines, QObject* parent)
     m_lists = std::make_unique<PhoneLists>(m_services.appFolder);
     m_listStore = std::make_unique<ListStore>(*m_lists);
     m_wave = std::make_unique<Wave>(m_services.mmio, m_services.waveOut);
-    m_screener = std::make_unique<CallScreener>(EngineDeps{m_services.lineApi, m_timers, m_loop,
-                                                           *m_callLog, *m_lists, *m_wave,
-                                                           m_services.sound, m_services.appFolder,
-                                                           [this] {
-                                                               m_failed = true;
-                                                               Q_EMIT telephonyFailed();
-                                                           },
-                                                           m_services.lineAccess});
+    m_screener = std::make_unique<CallScreener>(
+        EngineDeps{m_services.lineApi, m_timers, m_loop, *m_callLog, *m_lists, *m_wave,
+                   m_services.sound, m_services.appFolder,
+                   [this] {
+                       m_failed = true;
+                       Q_EMIT telephonyFailed();
+                   },
+                   m_services.lineAccess, &m_services.clock});
     m_linesPending.setSingleShot(true);
     m_linesPending.setInterval(1000);
     connect(&m_linesPending, &QTimer::timeout, this, &ServiceHost::applyOptions);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/QuietHours.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -22,10 +24,13 @@ struct EngineOptions {
     static constexpr int kLines = 4;
     static constexpr int kPinLength = 3;
 
-    int mode = 1;         // 2 rings the PC instead of the telephone; every other value is mode 1
-    int blockUnknown = 0; // 1: block calls that deliver no number
-    QString pin;          // the unlock PIN, at most kPinLength characters; empty: none
-    int minOnStart = 0;   // 1: start with the main window minimised
-    int autoStart = 0;    // 1: start with the desktop session
+    int mode = 1;          // 2 rings the PC instead of the telephone; every other value is mode 1
+    int blockUnknown = 0;  // 1: block calls that deliver no number
+    QString pin;           // the unlock PIN, at most kPinLength characters; empty: none
+    int minOnStart = 0;    // 1: start with the main window minimised
+    int autoStart = 0;     // 1: start with the desktop session
+    int blockUnlisted = 0; // 1: only callers an allow rule (or the call-back window) lets in ring
+    QuietHours quietHours; // while it lasts, callers are screened as with blockUnlisted
+    int callBackMinutes = 10; // a caller who keyed the PIN rings through this long; 0: never
     std::array<LineOptions, kLines> lines{};
 };

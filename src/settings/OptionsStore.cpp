@@ -4,6 +4,7 @@
 #include "settings/RunEntry.h"
 #include "settings/SettingsStore.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -67,6 +68,11 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices) {
     o.autoStart = ReadNumber(QStringLiteral("AutoStart"), "0") != 0 ? 1 : 0;
     o.blockUnknown = ReadNumber(QStringLiteral("BlockUnknown"), "0") != 0 ? 1 : 0;
     o.pin = ReadSetting(Config(), QStringLiteral("PIN"), QString()).left(EngineOptions::kPinLength);
+    o.blockUnlisted = ReadNumber(QStringLiteral("BlockUnlisted"), "0") != 0 ? 1 : 0;
+    // A span that cannot be read is no span: screening as usual beats blocking at odd hours.
+    o.quietHours = QuietHours::parse(ReadSetting(Config(), QStringLiteral("QuietHours"), QString()))
+                       .value_or(QuietHours{});
+    o.callBackMinutes = std::max(0, ReadNumber(QStringLiteral("CallBackMinutes"), "10"));
     return o;
 }
 

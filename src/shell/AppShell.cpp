@@ -29,9 +29,10 @@ AppShell::AppShell(ShellServices services, QObject* parent)
                                           m_services.appFolder);
     m_lists = std::make_unique<PhoneLists>(m_services.appFolder);
     m_wave = std::make_unique<Wave>(m_services.mmio, m_services.waveOut);
-    m_screener = std::make_unique<CallScreener>(EngineDeps{
-        m_services.lineApi, m_main->timerFactory(), m_loop, *m_callLog, *m_lists, *m_wave,
-        m_services.sound, m_services.appFolder, [this] { endProgram(); }, m_services.lineAccess});
+    m_screener = std::make_unique<CallScreener>(
+        EngineDeps{m_services.lineApi, m_main->timerFactory(), m_loop, *m_callLog, *m_lists,
+                   *m_wave, m_services.sound, m_services.appFolder, [this] { endProgram(); },
+                   m_services.lineAccess, &m_services.clock});
 
     m_listStore = std::make_unique<ListStore>(*m_lists);
     m_listWindows = std::make_unique<ListWindows>(*m_listStore, m_services.clock);

@@ -10,6 +10,7 @@
 #include "lists/PhoneLists.h"
 #include "platform/audio/Mmio.h"
 #include "platform/telephony/modem/ModemLineService.h"
+#include "platform/time/Clock.h"
 #include "platform/time/QtTime.h"
 
 #include <QTemporaryDir>
@@ -20,7 +21,7 @@ struct ModemEngineRig {
     explicit ModemEngineRig(const QString& device)
         : service({device}), wave(mmio, service.modemWaveOut()),
           engine(EngineDeps{service, timers, loop, log, lists, wave, sound, folder.path(), [] {},
-                            &service}) {}
+                            &service, &clock}) {}
 
     // The message blocked callers hear.
     bool writeMessage(const QByteArray& wav) { return WriteFileBytes(engine.messagePath(), wav); }
@@ -51,5 +52,6 @@ struct ModemEngineRig {
     FileMmio mmio;
     Wave wave;
     FakeSoundPlayer sound;
+    SystemClock clock;
     CallScreener engine;
 };
