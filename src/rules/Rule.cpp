@@ -166,7 +166,8 @@ ParsedRule MakeRule(RuleAction action, RuleField field, const QString& pattern,
     rule.action = action;
     rule.field = field;
     rule.pattern = pattern.trimmed();
-    rule.label = label.simplified();
+    // A label is one line; its own spacing is kept.
+    rule.label = QString(label).replace(u'\r', u' ').replace(u'\n', u' ').trimmed();
     if (rule.pattern.contains(u'\n') || rule.pattern.contains(u'\r'))
         return {std::nullopt, QStringLiteral("a pattern is one line")};
     static const QRegularExpression quoteEndsWord(QStringLiteral("\"\\s"));
