@@ -166,6 +166,9 @@ ParsedRule MakeRule(RuleAction action, RuleField field, const QString& pattern,
     rule.action = action;
     rule.field = field;
     rule.pattern = pattern.trimmed();
+    // A pattern handed over already in the quotes of the file's form.
+    if (rule.pattern.size() >= 2 && rule.pattern.startsWith(u'"') && rule.pattern.endsWith(u'"'))
+        rule.pattern = rule.pattern.mid(1, rule.pattern.size() - 2);
     // A label is one line; its own spacing is kept.
     rule.label = QString(label).replace(u'\r', u' ').replace(u'\n', u' ').trimmed();
     if (rule.pattern.contains(u'\n') || rule.pattern.contains(u'\r'))

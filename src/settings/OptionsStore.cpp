@@ -66,14 +66,18 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices) {
     // The check-box options are on or off, whatever number is stored.
     o.minOnStart = ReadNumber(QStringLiteral("MinOnStart"), "0") != 0 ? 1 : 0;
     o.autoStart = ReadNumber(QStringLiteral("AutoStart"), "0") != 0 ? 1 : 0;
-    o.blockUnknown = ReadNumber(QStringLiteral("BlockUnknown"), "0") != 0 ? 1 : 0;
     o.pin = ReadSetting(Config(), QStringLiteral("PIN"), QString()).left(EngineOptions::kPinLength);
+    LoadScreeningOptions(o);
+    return o;
+}
+
+void LoadScreeningOptions(EngineOptions& o) {
+    o.blockUnknown = ReadNumber(QStringLiteral("BlockUnknown"), "0") != 0 ? 1 : 0;
     o.blockUnlisted = ReadNumber(QStringLiteral("BlockUnlisted"), "0") != 0 ? 1 : 0;
     // A span that cannot be read is no span: screening as usual beats blocking at odd hours.
     o.quietHours = QuietHours::parse(ReadSetting(Config(), QStringLiteral("QuietHours"), QString()))
                        .value_or(QuietHours{});
     o.callBackMinutes = std::max(0, ReadNumber(QStringLiteral("CallBackMinutes"), "10"));
-    return o;
 }
 
 bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices) {

@@ -14,6 +14,9 @@ int LeadingNumber(const QString& text);
 // cannot be used is first switched off in the store ("0", not journalled) and in the result;
 // a usable line takes its device's media mode. Missing or unreadable values are the defaults.
 EngineOptions LoadEngineOptions(const DeviceDescriptions& devices);
+// Reads only the options that decide who is screened (BlockUnknown, BlockUnlisted, QuietHours,
+// CallBackMinutes) into o, touching no line setting.
+void LoadScreeningOptions(EngineOptions& o);
 
 // Saves what the setup window shows, each value journalled, in this order: the line choices,
 // the device descriptions (under "Modem"), MinOnStart, BlockUnknown, PIN and AutoStart; then
