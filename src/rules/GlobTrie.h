@@ -12,6 +12,7 @@ class GlobTrie {
 public:
     static constexpr int kNone = INT_MAX;
 
+    void reserve(size_t characters) { m_nodes.reserve(characters + 1); }
     void insert(QStringView pattern, int index);
     // Call once after the last insert, before lookups.
     void finish();

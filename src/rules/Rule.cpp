@@ -173,9 +173,11 @@ ParsedRule MakeRule(RuleAction action, RuleField field, const QString& pattern,
     rule.label = QString(label).replace(u'\r', u' ').replace(u'\n', u' ').trimmed();
     if (rule.pattern.contains(u'\n') || rule.pattern.contains(u'\r'))
         return {std::nullopt, QStringLiteral("a pattern is one line")};
-    static const QRegularExpression quoteEndsWord(QStringLiteral("\"\\s"));
-    if (rule.pattern.contains(quoteEndsWord))
-        return {std::nullopt, QStringLiteral("a pattern cannot hold a quote followed by a blank")};
+    for (qsizetype i = 0; i + 1 < rule.pattern.size(); ++i) {
+        if (rule.pattern[i] == u'"' && rule.pattern[i + 1].isSpace())
+            return {std::nullopt,
+                    QStringLiteral("a pattern cannot hold a quote followed by a blank")};
+    }
     return Compile(std::move(rule));
 }
 

@@ -16,7 +16,6 @@ QRegularExpression Anchored(const QString& expression, RuleField field) {
     QRegularExpression re(QRegularExpression::anchoredPattern(expression),
                           field == RuleField::Name ? QRegularExpression::CaseInsensitiveOption
                                                    : QRegularExpression::NoPatternOption);
-    re.optimize();
     return re;
 }
 
@@ -27,6 +26,11 @@ constexpr qsizetype kKeyLength = 128;
 RuleSet::RuleSet(std::vector<Rule> rules) : m_rules(std::move(rules)) {
     QString combined[4];
     size_t joined[4] = {};
+    size_t characters[4] = {};
+    for (const Rule& rule : m_rules)
+        characters[slot(rule.action, rule.field)] += size_t(rule.match.size());
+    for (int s = 0; s < 4; ++s)
+        m_fields[s].globs.reserve(characters[s]);
     for (size_t i = 0; i < m_rules.size(); ++i) {
         const Rule& rule = m_rules[i];
         const int s = slot(rule.action, rule.field);
@@ -50,6 +54,8 @@ RuleSet::RuleSet(std::vector<Rule> rules) : m_rules(std::move(rules)) {
         if (joined[s] > 0 && joined[s] == field.regex.members.size()) {
             field.regex.combined =
                 Anchored(combined[s], s % 2 ? RuleField::Name : RuleField::Number);
+            // Compiled now, so the first call does not pay for it; a member is compiled the first
+            // time the combined expression sends a caller to it.
             field.regex.hasCombined = field.regex.combined.isValid();
         }
     }
