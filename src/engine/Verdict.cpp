@@ -3,6 +3,7 @@
 #include "engine/CallScreener.h"
 #include "engine/CallerIdText.h"
 #include "lists/PhoneLists.h"
+#include "platform/NumberRewrite.h"
 #include "platform/telephony/LineApi.h"
 #include "platform/telephony/LineStructs.h"
 #include "platform/time/Clock.h"
@@ -60,6 +61,9 @@ void CallScreener::ScreenCall(uint32_t call) {
         m_deps.log.AddLogLine(text);
     };
 
+    // Numbers are logged and screened as the line's rewrite makes them.
+    if (m_callerNumber != kUnknown)
+        m_callerNumber = ApplyNumberRewrite(m_callerNumber, m_options.lines[size_t(i)].rewrite);
     s.callerNumber = m_callerNumber;
     LoadRules();
     ScreenContext context;

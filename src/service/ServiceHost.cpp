@@ -106,6 +106,8 @@ void ServiceHost::applyOptions() {
         m_linesPending.start();
     EngineOptions applied = stored;
     applied.lines = running.lines;
+    for (int line = 0; line < EngineOptions::kLines; ++line)
+        applied.lines[size_t(line)].rewrite = stored.lines[size_t(line)].rewrite;
     m_screener->setOptions(applied);
 }
 

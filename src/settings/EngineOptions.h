@@ -14,6 +14,9 @@ struct LineOptions {
     // The media mode the line is opened for (interactive or automated voice), taken from the
     // device's capabilities; 0 for a device that cannot be used.
     uint32_t mediaMode = 0x4;
+    // "from:to": a prefix of caller numbers replaced before they are logged and screened
+    // (Line<i>/Rewrite); empty: numbers as the line delivers them.
+    QString rewrite;
 
     bool opens() const { return choice == QLatin1String("1"); }
 };

@@ -61,6 +61,7 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices) {
         line.choice =
             d.usable ? ReadSetting(Config(), LineKey(i), QStringLiteral("0")) : QStringLiteral("0");
         line.mediaMode = d.mediaMode;
+        line.rewrite = ReadSetting(LineKey(i), QStringLiteral("Rewrite"), QString());
     }
     o.mode = ReadNumber(QStringLiteral("Mode"), "1");
     // The check-box options are on or off, whatever number is stored.

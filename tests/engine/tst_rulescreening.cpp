@@ -140,6 +140,23 @@ private Q_SLOTS:
         QCOMPARE(hits.value(u"block number 800*"_qs).last, h.time.now().date());
     }
 
+    // A modem line's rewrite turns the number into the form lists and rules hold, and the log
+    // shows it so; other lines keep theirs.
+    void lineRewriteBeforeScreening() {
+        EngineHarness h;
+        prepare(h, "block number 303555* range\n");
+        h.options.lines[0].rewrite = u"1:"_qs;
+        h.applyOptions();
+        h.incomingCall(0, "15551234567");
+        h.incomingCall(0, "13035550100");
+        h.incomingCall(1, "13035550100");
+        const QStringList texts = h.log.texts();
+        QVERIFY(texts.contains(u"CallerID:5551234567"_qs + kSuffix));
+        QVERIFY(texts.contains(u"CallerID:3035550100"_qs + kSuffix));
+        QVERIFY(texts.contains(u"CallerID:13035550100"_qs));
+        QCOMPARE(texts.count(u"Rule: range"_qs), 1);
+    }
+
     // A hand-edited line that is no rule is named in the log once, and the rules around it work.
     void badLineReportedOnce() {
         EngineHarness h;
