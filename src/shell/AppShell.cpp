@@ -9,6 +9,7 @@
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
+#include "rules/ui/frmRules.h"
 #include "settings/OptionsStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
@@ -43,6 +44,10 @@ AppShell::AppShell(ShellServices services, QObject* parent)
     connect(m_main.get(), &frmMain::mnuWhiteClicked, this, &AppShell::showPrivateList);
     connect(m_main.get(), &frmMain::mnuBlackClicked, this, &AppShell::showPublicList);
     connect(m_main.get(), &frmMain::mnuWLogsClicked, this, &AppShell::showLogViewer);
+    connect(m_main.get(), &frmMain::mnuRulesClicked, this, [this] {
+        frmRules rules(m_services.appFolder, *m_lists, m_services.clock, m_main.get());
+        rules.exec();
+    });
 }
 
 AppShell::~AppShell() {
