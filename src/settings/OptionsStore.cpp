@@ -108,6 +108,17 @@ bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& d
     }
     logged(Config(), QStringLiteral("Mode"),
            options.mode == 1 ? QStringLiteral("1") : QStringLiteral("2"));
+    // The screening options are written only when they changed, so a Save that leaves them
+    // alone journals exactly what it did before they existed.
+    EngineOptions stored;
+    LoadScreeningOptions(stored);
+    if (stored.blockUnlisted != options.blockUnlisted)
+        logged(Config(), QStringLiteral("BlockUnlisted"), Flag(options.blockUnlisted));
+    if (stored.quietHours.text() != options.quietHours.text())
+        logged(Config(), QStringLiteral("QuietHours"), options.quietHours.text());
+    if (stored.callBackMinutes != options.callBackMinutes)
+        logged(Config(), QStringLiteral("CallBackMinutes"),
+               QString::number(options.callBackMinutes));
     return ok;
 }
 

@@ -20,7 +20,8 @@ void LoadScreeningOptions(EngineOptions& o);
 
 // Saves what the setup window shows, each value journalled, in this order: the line choices,
 // the device descriptions (under "Modem"), MinOnStart, BlockUnknown, PIN and AutoStart; then
-// writes the start-with-system entry and stores Mode. Stops at the first setting that cannot
+// writes the start-with-system entry and stores Mode, then BlockUnlisted, QuietHours and
+// CallBackMinutes where they changed. Stops at the first setting that cannot
 // be stored (the store has told the user) and returns false.
 bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices);
 
