@@ -9,6 +9,7 @@
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
+#include "rules/ui/RulesFromLog.h"
 #include "rules/ui/frmRules.h"
 #include "settings/OptionsStore.h"
 #include "settings/SettingsStore.h"
@@ -37,7 +38,8 @@ AppShell::AppShell(ShellServices services, QObject* parent)
 
     m_listStore = std::make_unique<ListStore>(*m_lists);
     m_listWindows = std::make_unique<ListWindows>(*m_listStore, m_services.clock);
-    InstallAddFromLogMenu(m_main->lstWhite(), *m_listWindows);
+    AddRuleItemsToLogMenu(InstallAddFromLogMenu(m_main->lstWhite(), *m_listWindows),
+                          m_main->lstWhite(), m_services.appFolder);
 
     connect(m_main.get(), &frmMain::unloading, this, &AppShell::ShutDown);
     connect(m_main.get(), &frmMain::mnuOptionsClicked, this, &AppShell::showOptions);

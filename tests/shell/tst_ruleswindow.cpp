@@ -4,15 +4,20 @@
 #include "lists/PhoneLists.h"
 #include "platform/time/VirtualTime.h"
 #include "rules/RuleFiles.h"
+#include "rules/ui/RulesFromLog.h"
 #include "rules/ui/frmRules.h"
 #include "support/Files.h"
 #include "support/MessageRecorder.h"
 #include "support/TestFolders.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -102,6 +107,43 @@ private Q_SLOTS:
         QCOMPARE(messages.texts(), QStringList{u"1 added, 0 skipped"_qs});
         QCOMPARE(table->rowCount(), 2);
         QCOMPARE(table->item(1, 3)->text(), u"Mum"_qs);
+    }
+
+    // The call log's two items: an allow rule for the selected caller, and a prefix rule of its
+    // first six digits offered for editing.
+    void callLogMenuItems() {
+        const QString folder = m_root.path() + u"/menu"_qs;
+        QDir().mkpath(folder);
+        QListWidget log;
+        log.addItem(u"Line0 Ring...  <10:00:00>"_qs);
+        log.addItem(u"CallerID:8005550199 [ACME]                         Blocked  <10:00:01>"_qs);
+        QMenu menu;
+        AddRuleItemsToLogMenu(&menu, &log, folder);
+        MessageRecorder messages;
+
+        log.item(0)->setSelected(true);
+        menu.findChild<QAction*>(u"mnuAllowRule"_qs)->trigger();
+        QCOMPARE(messages.texts(), QStringList{u"Plese select a Caller ID entry"_qs});
+        log.clearSelection();
+        log.item(1)->setSelected(true);
+        menu.findChild<QAction*>(u"mnuAllowRule"_qs)->trigger();
+        QCOMPARE(ReadFileBytes(RulesPath(folder)), QByteArray("allow number 8005550199\n"));
+
+        QString offered;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* pattern = dialog->findChild<QLineEdit*>(u"txtPattern"_qs);
+            offered = pattern->text();
+            pattern->setText(u"8005550*"_qs);
+            dialog->findChild<QPushButton*>(u"cmdOK"_qs)->click();
+        });
+        menu.findChild<QAction*>(u"mnuBlockLike"_qs)->trigger();
+        QCOMPARE(offered, u"800555*"_qs);
+        QCOMPARE(ReadFileBytes(RulesPath(folder)),
+                 QByteArray("allow number 8005550199\nblock number 8005550*\n"));
+        QCOMPARE(PrefixPatternFor(u"+4930123456"_qs), u"+493012*"_qs);
+        QCOMPARE(PrefixPatternFor(u"12345"_qs), QString());
     }
 };
 

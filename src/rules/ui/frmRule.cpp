@@ -1,6 +1,7 @@
 #include "rules/ui/frmRule.h"
 
 #include "platform/MessageSeam.h"
+#include "rules/RuleFiles.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -36,6 +37,18 @@ frmRule::frmRule(const QString& title, const Rule& start, QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &frmRule::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &frmRule::reject);
     form->addRow(buttons);
+}
+
+bool AddRuleWithDialog(QWidget* parent, const QString& folder, const Rule& start) {
+    frmRule dialog(QStringLiteral("Add Rule"), start, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    QString message;
+    const RuleEdit edit = AddRule(RulesPath(folder), dialog.rule(), &message);
+    if (edit != RuleEdit::Done)
+        ShowMessage(message, dialog.windowTitle(),
+                    edit == RuleEdit::Refused ? MessageIcon::Information : MessageIcon::Critical);
+    return edit == RuleEdit::Done;
 }
 
 void frmRule::accept() {

@@ -25,3 +25,7 @@ private:
     QLineEdit* m_txtLabel = nullptr;
     Rule m_rule;
 };
+
+// Shows the rule dialog pre-filled with start and adds what was accepted to the rules file of
+// the folder; a refusal or failure is shown in a message box. True when a rule was added.
+bool AddRuleWithDialog(QWidget* parent, const QString& folder, const Rule& start);

@@ -126,11 +126,7 @@ int frmRules::lineOf(int row) const {
 }
 
 void frmRules::addRule(const Rule& start) {
-    frmRule dialog(QStringLiteral("Add Rule"), start, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    QString message;
-    Report(AddRule(RulesPath(m_folder), dialog.rule(), &message), message);
+    AddRuleWithDialog(this, m_folder, start);
     reload();
 }
 
