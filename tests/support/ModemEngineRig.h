@@ -34,7 +34,7 @@ struct ModemEngineRig {
             return false;
         lists.LoadPhoneLists();
         EngineOptions options;
-        options.lines[0] = {QStringLiteral("1"), 0x8};
+        options.lines[0] = {QStringLiteral("1"), 0x8, {}};
         engine.setOptions(options);
         engine.ResetLines();
         engine.InitTelephony();
