@@ -4,12 +4,12 @@
 #include "engine/CallerIdText.h"
 #include "lists/PhoneLists.h"
 #include "platform/NumberRewrite.h"
-#include "platform/telephony/LineApi.h"
-#include "platform/telephony/LineStructs.h"
 #include "platform/time/Clock.h"
 #include "rules/CallBackWindow.h"
 #include "rules/RuleFiles.h"
 #include "rules/RuleSet.h"
+#include "telephony/LineApi.h"
+#include "telephony/LineStructs.h"
 
 #include <vector>
 

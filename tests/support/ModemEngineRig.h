@@ -9,9 +9,9 @@
 #include "engine/Wave.h"
 #include "lists/PhoneLists.h"
 #include "platform/audio/Mmio.h"
-#include "platform/telephony/modem/ModemLineService.h"
 #include "platform/time/Clock.h"
 #include "platform/time/QtTime.h"
+#include "telephony/modem/ModemLineService.h"
 
 #include <QTemporaryDir>
 
