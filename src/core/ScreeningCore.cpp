@@ -41,7 +41,7 @@ ScreeningCore::ScreeningCore(const CoreServices& services, CallLogList& logList,
                        m_failed = true;
                        Q_EMIT telephonyFailed();
                    },
-                   m_services.lineAccess});
+                   m_services.lineAccess, &m_services.clock});
     m_linesPending =
         m_services.timers->createTimer(QStringLiteral("timLinesPending"), kLinesPendingMs, [this] {
             m_linesPending->stop();
@@ -117,6 +117,8 @@ void ScreeningCore::applyOptions() {
         m_linesPending->start();
     EngineOptions applied = stored;
     applied.lines = running.lines;
+    for (int line = 0; line < EngineOptions::kLines; ++line)
+        applied.lines[size_t(line)].rewrite = stored.lines[size_t(line)].rewrite;
     m_screener->setOptions(applied);
 }
 

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-CallScreener::CallScreener(EngineDeps deps) : m_deps(std::move(deps)) {
+CallScreener::CallScreener(EngineDeps deps) : m_deps(std::move(deps)), m_rules(m_deps.appFolder) {
     for (int i = 0; i < kLines; ++i) {
         LineSlot& s = m_slots[size_t(i)];
         auto make = [&](const char* name, int ms, void (CallScreener::*tick)(int)) {

@@ -11,6 +11,7 @@
 #include "platform/SafeWrite.h"
 #include "platform/time/Clock.h"
 #include "service/ControlProtocol.h"
+#include "service/RuleCommands.h"
 #include "service/SystemService.h"
 #include "settings/SettingsStore.h"
 
@@ -282,13 +283,20 @@ QString CommandLineHelp() {
         "  list export                       write your own public entries to a share file\n"
         "  log [--follow] [--date yy-mm-dd]  print a day's call log (today's by default);\n"
         "                                    --follow keeps printing lines as they are added\n"
+        "  rule show                         the screening rules, numbered, with their hits\n"
+        "  rule add block|allow number|name PATTERN [LABEL...]\n"
+        "                                    add a rule (PATTERN: 800*, 555123????, +4930*,\n"
+        "                                    \"SPAM RISK*\", re:V[0-9]{15})\n"
+        "  rule remove N                     remove the rule numbered N by 'rule show'\n"
+        "  rule test NUMBER [NAME]           what a call would meet, and what decides it\n"
+        "  rule import FILE.vcf              let every number of a contacts file ring\n"
         "  status                            the running service's lines and their state\n"
         "  --system COMMAND                  a list, log or status command on the system\n"
         "                                    service's folder and socket (as root or the\n"
         "                                    hushwire user)\n"
         "  --help                            this text\n"
         "\n"
-        "A running service reads a list again as soon as its file changes.\n"
+        "A running service reads a list or the rules again as soon as its file changes.\n"
         "Exit status: 0 done, 1 failed, 2 bad input.");
 }
 
@@ -320,6 +328,8 @@ int RunCommandLine(const QStringList& given) {
     }
     if (command == QLatin1String("list"))
         return ListCommand(args.mid(1));
+    if (command == QLatin1String("rule"))
+        return RuleCommand(args.mid(1));
     if (command == QLatin1String("log"))
         return LogCommand(args.mid(1));
     if (command == QLatin1String("status") && args.size() == 1)

@@ -4,6 +4,7 @@
 #include "settings/RunEntry.h"
 #include "settings/SettingsStore.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -58,14 +59,24 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices) {
         line.choice =
             d.usable ? ReadSetting(Config(), LineKey(i), QStringLiteral("0")) : QStringLiteral("0");
         line.mediaMode = d.mediaMode;
+        line.rewrite = ReadSetting(LineKey(i), QStringLiteral("Rewrite"), QString());
     }
     o.mode = ReadNumber(QStringLiteral("Mode"), "1");
     // The check-box options are on or off, whatever number is stored.
     o.minOnStart = ReadNumber(QStringLiteral("MinOnStart"), "0") != 0 ? 1 : 0;
     o.autoStart = ReadNumber(QStringLiteral("AutoStart"), "0") != 0 ? 1 : 0;
-    o.blockUnknown = ReadNumber(QStringLiteral("BlockUnknown"), "0") != 0 ? 1 : 0;
     o.pin = ReadSetting(Config(), QStringLiteral("PIN"), QString()).left(EngineOptions::kPinLength);
+    LoadScreeningOptions(o);
     return o;
+}
+
+void LoadScreeningOptions(EngineOptions& o) {
+    o.blockUnknown = ReadNumber(QStringLiteral("BlockUnknown"), "0") != 0 ? 1 : 0;
+    o.blockUnlisted = ReadNumber(QStringLiteral("BlockUnlisted"), "0") != 0 ? 1 : 0;
+    // A span that cannot be read is no span: screening as usual beats blocking at odd hours.
+    o.quietHours = QuietHours::parse(ReadSetting(Config(), QStringLiteral("QuietHours"), QString()))
+                       .value_or(QuietHours{});
+    o.callBackMinutes = std::max(0, ReadNumber(QStringLiteral("CallBackMinutes"), "10"));
 }
 
 bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices) {
@@ -95,6 +106,17 @@ bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& d
     }
     logged(Config(), QStringLiteral("Mode"),
            options.mode == 1 ? QStringLiteral("1") : QStringLiteral("2"));
+    // The screening options are written only when they changed, so a Save that leaves them
+    // alone journals exactly what it did before they existed.
+    EngineOptions stored;
+    LoadScreeningOptions(stored);
+    if (stored.blockUnlisted != options.blockUnlisted)
+        logged(Config(), QStringLiteral("BlockUnlisted"), Flag(options.blockUnlisted));
+    if (stored.quietHours.text() != options.quietHours.text())
+        logged(Config(), QStringLiteral("QuietHours"), options.quietHours.text());
+    if (stored.callBackMinutes != options.callBackMinutes)
+        logged(Config(), QStringLiteral("CallBackMinutes"),
+               QString::number(options.callBackMinutes));
     return ok;
 }
 

@@ -15,10 +15,14 @@ int LeadingNumber(const QString& text);
 // stays, so the line opens again once its device is back); a usable line takes its device's
 // media mode. Missing or unreadable values are the defaults.
 EngineOptions LoadEngineOptions(const DeviceDescriptions& devices);
+// Reads only the options that decide who is screened (BlockUnknown, BlockUnlisted, QuietHours,
+// CallBackMinutes) into o, touching no line setting.
+void LoadScreeningOptions(EngineOptions& o);
 
 // Saves what the setup window shows, each value journalled, in this order: the line choices,
 // the device descriptions (under "Modem"), MinOnStart, BlockUnknown, PIN and AutoStart; then
-// writes the start-with-system entry and stores Mode. Stops at the first setting that cannot
+// writes the start-with-system entry and stores Mode, then BlockUnlisted, QuietHours and
+// CallBackMinutes where they changed. Stops at the first setting that cannot
 // be stored (the store has told the user) and returns false.
 bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices);
 

@@ -8,6 +8,8 @@
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
+#include "rules/ui/RulesFromLog.h"
+#include "rules/ui/frmRules.h"
 #include "service/ListFileWatcher.h"
 #include "settings/OptionsStore.h"
 #include "settings/SettingsStore.h"
@@ -46,13 +48,19 @@ AppShell::AppShell(CoreServices services, QString serviceSocket, QObject* parent
         m_listStore = m_windowStore.get();
     }
     m_listWindows = std::make_unique<ListWindows>(*m_listStore, services.clock);
-    InstallAddFromLogMenu(m_main->lstWhite(), *m_listWindows);
+    AddRuleItemsToLogMenu(InstallAddFromLogMenu(m_main->lstWhite(), *m_listWindows),
+                          m_main->lstWhite(), services.appFolder);
 
     connect(m_main.get(), &frmMain::unloading, this, &AppShell::ShutDown);
     connect(m_main.get(), &frmMain::mnuOptionsClicked, this, &AppShell::showOptions);
     connect(m_main.get(), &frmMain::mnuWhiteClicked, this, &AppShell::showPrivateList);
     connect(m_main.get(), &frmMain::mnuBlackClicked, this, &AppShell::showPublicList);
     connect(m_main.get(), &frmMain::mnuWLogsClicked, this, &AppShell::showLogViewer);
+    connect(m_main.get(), &frmMain::mnuRulesClicked, this,
+            [this, folder = services.appFolder, &clock = services.clock] {
+                frmRules rules(folder, *m_lists, clock, m_main.get());
+                rules.exec();
+            });
 }
 
 AppShell::~AppShell() {

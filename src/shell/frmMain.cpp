@@ -80,6 +80,8 @@ void frmMain::buildMenus() {
             &QAction::triggered, this, &frmMain::mnuWhiteClicked);
     connect(addItem(mnuSetup, "mnuBlack", QStringLiteral("Public Telemarketer List")),
             &QAction::triggered, this, &frmMain::mnuBlackClicked);
+    connect(addItem(mnuSetup, "mnuRules", QStringLiteral("Screening Rules...")),
+            &QAction::triggered, this, &frmMain::mnuRulesClicked);
 
     QMenu* mnuLogs = addMenu(bar, "mnuLogs", QStringLiteral("Logs"));
     connect(addItem(mnuLogs, "mnuWLogs", QStringLiteral("View Call Logs")), &QAction::triggered,

@@ -38,6 +38,7 @@ Q_SIGNALS:
     void mnuOptionsClicked();
     void mnuWhiteClicked();
     void mnuBlackClicked();
+    void mnuRulesClicked();
     void mnuWLogsClicked();
     // The window is about to close: the shut-down runs before the close completes.
     void unloading();

@@ -1,4 +1,5 @@
 #include "settings/DeviceDescription.h"
+#include "settings/OptionsStore.h"
 #include "settings/RunEntry.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
@@ -12,8 +13,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeEdit>
 #include <vector>
 
 namespace {
@@ -289,6 +292,35 @@ private Q_SLOTS:
         QVERIFY(form.isLoaded());
         QTest::mouseClick(child<QPushButton>("cmdSave"), Qt::LeftButton);
         QCOMPARE(journal(), expected + expected);
+    }
+
+    // The screening options are journalled after Mode only when changed, and load back.
+    void screeningOptionsSaveAndLoad() {
+        startEngine({{QStringLiteral("Voice Modem"), 28u}});
+        openForm();
+        clickBox(0);
+        child<QCheckBox>("chkUnlisted")->setChecked(true);
+        child<QCheckBox>("chkQuiet")->setChecked(true);
+        child<QTimeEdit>("tmeQuietFrom")->setTime(QTime(22, 30));
+        child<QTimeEdit>("tmeQuietTo")->setTime(QTime(6, 45));
+        child<QSpinBox>("spnCallBack")->setValue(5);
+        QTest::mouseClick(child<QPushButton>("cmdSave"), Qt::LeftButton);
+        QCOMPARE(journal().mid(journal().indexOf(QStringLiteral("Config@Mode@1")) + 1),
+                 (QStringList{QStringLiteral("Config@BlockUnlisted@1"),
+                              QStringLiteral("Config@QuietHours@22:30-06:45"),
+                              QStringLiteral("Config@CallBackMinutes@5")}));
+        EngineOptions stored;
+        LoadScreeningOptions(stored);
+        QCOMPARE(stored.blockUnlisted, 1);
+        QCOMPARE(stored.quietHours.text(), QStringLiteral("22:30-06:45"));
+        QCOMPARE(stored.callBackMinutes, 5);
+
+        m_form->Load();
+        QVERIFY(child<QCheckBox>("chkUnlisted")->isChecked());
+        QCOMPARE(child<QTimeEdit>("tmeQuietTo")->time(), QTime(6, 45));
+        child<QCheckBox>("chkQuiet")->setChecked(false);
+        QTest::mouseClick(child<QPushButton>("cmdSave"), Qt::LeftButton);
+        QCOMPARE(journal().last(), QStringLiteral("Config@QuietHours@"));
     }
 
     void saveWithoutLine() {

@@ -47,6 +47,7 @@ private Q_SLOTS:
             {QStringLiteral("mnuOptions"), QStringLiteral("Options")},
             {QStringLiteral("mnuWhite"), QStringLiteral("Private Black List")},
             {QStringLiteral("mnuBlack"), QStringLiteral("Public Telemarketer List")},
+            {QStringLiteral("mnuRules"), QStringLiteral("Screening Rules...")},
             {QStringLiteral("mnuLogs"), QStringLiteral("Logs")},
             {QStringLiteral("mnuWLogs"), QStringLiteral("View Call Logs")},
             {QStringLiteral("mnuHelp"), QStringLiteral("Help")},

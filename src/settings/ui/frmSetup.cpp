@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTimeEdit>
 #include <QVBoxLayout>
 
 namespace {
@@ -122,6 +124,37 @@ void frmSetup::buildWindow() {
     blockLayout->addWidget(pinLabel);
     blockLayout->addWidget(m_txtPin);
 
+    auto* screenFrame = new QGroupBox(QStringLiteral("Screening"));
+    screenFrame->setObjectName(QStringLiteral("fraScreening"));
+    auto* screenLayout = new QHBoxLayout(screenFrame);
+    m_chkUnlisted = new QCheckBox(QStringLiteral("Only callers I allow ring"));
+    m_chkUnlisted->setObjectName(QStringLiteral("chkUnlisted"));
+    m_chkQuiet = new QCheckBox(QStringLiteral("Quiet hours from"));
+    m_chkQuiet->setObjectName(QStringLiteral("chkQuiet"));
+    auto timeEdit = [](const char* name) {
+        auto* edit = new QTimeEdit;
+        edit->setObjectName(QLatin1String(name));
+        edit->setDisplayFormat(QStringLiteral("HH:mm"));
+        return edit;
+    };
+    m_tmeQuietFrom = timeEdit("tmeQuietFrom");
+    m_tmeQuietTo = timeEdit("tmeQuietTo");
+    m_spnCallBack = new QSpinBox;
+    m_spnCallBack->setObjectName(QStringLiteral("spnCallBack"));
+    m_spnCallBack->setRange(0, 24 * 60);
+    m_spnCallBack->setSuffix(QStringLiteral(" min"));
+    m_spnCallBack->setToolTip(
+        QStringLiteral("A caller who keyed the PIN rings through this long; 0: never"));
+    screenLayout->addWidget(m_chkUnlisted);
+    screenLayout->addStretch();
+    screenLayout->addWidget(m_chkQuiet);
+    screenLayout->addWidget(m_tmeQuietFrom);
+    screenLayout->addWidget(new QLabel(QStringLiteral("to")));
+    screenLayout->addWidget(m_tmeQuietTo);
+    screenLayout->addStretch();
+    screenLayout->addWidget(new QLabel(QStringLiteral("Call-back window")));
+    screenLayout->addWidget(m_spnCallBack);
+
     auto* startFrame = new QGroupBox(QStringLiteral("Startup Option"));
     startFrame->setObjectName(QStringLiteral("fraStartup"));
     auto* startLayout = new QHBoxLayout(startFrame);
@@ -153,6 +186,7 @@ void frmSetup::buildWindow() {
     layout->addWidget(new SipLinesPanel(SettingsFilePath()));
     layout->addWidget(modeFrame);
     layout->addWidget(blockFrame);
+    layout->addWidget(screenFrame);
     layout->addWidget(startFrame);
     layout->addLayout(buttons);
 }
@@ -182,6 +216,16 @@ void frmSetup::Load() {
         m_chkStartUp->setChecked(m_options.autoStart != 0);
         m_chkUnknown->setChecked(m_options.blockUnknown != 0);
         m_txtPin->setText(m_options.pin);
+        m_chkUnlisted->setChecked(m_options.blockUnlisted != 0);
+        m_chkQuiet->setChecked(m_options.quietHours.isSet());
+        if (m_options.quietHours.isSet()) {
+            m_tmeQuietFrom->setTime(QTime(0, 0).addSecs(m_options.quietHours.fromMinute * 60));
+            m_tmeQuietTo->setTime(QTime(0, 0).addSecs(m_options.quietHours.toMinute * 60));
+        } else {
+            m_tmeQuietFrom->setTime(QTime(22, 0));
+            m_tmeQuietTo->setTime(QTime(7, 0));
+        }
+        m_spnCallBack->setValue(m_options.callBackMinutes);
         m_loaded = true;
     }
     ExplainDeniedPorts(m_described);
@@ -245,6 +289,16 @@ void frmSetup::Save() {
     m_options.pin = m_txtPin->text();
     m_options.autoStart = m_chkStartUp->isChecked() ? 1 : 0;
     m_options.mode = m_optMode1->isChecked() ? 1 : 2;
+    m_options.blockUnlisted = m_chkUnlisted->isChecked() ? 1 : 0;
+    m_options.quietHours = {};
+    if (m_chkQuiet->isChecked()) {
+        auto minute = [](QTime t) { return t.hour() * 60 + t.minute(); };
+        m_options.quietHours =
+            QuietHours::parse(
+                QuietHours{minute(m_tmeQuietFrom->time()), minute(m_tmeQuietTo->time())}.text())
+                .value_or(QuietHours{});
+    }
+    m_options.callBackMinutes = m_spnCallBack->value();
     // The store reports a failed write itself and the rest is not attempted, so one failure
     // gives one message, and "Setup Complete" is not claimed.
     if (SaveEngineOptions(m_options, m_described)) {
