@@ -291,7 +291,7 @@ QString CommandLineHelp() {
         "  rule test NUMBER [NAME]           what a call would meet, and what decides it\n"
         "  rule import FILE.vcf              let every number of a contacts file ring\n"
         "  status                            the running service's lines and their state\n"
-        "  --system COMMAND                  a list, log or status command on the system\n"
+        "  --system COMMAND                  a list, log, rule or status command on the system\n"
         "                                    service's folder and socket (as root or the\n"
         "                                    hushwire user)\n"
         "  --help                            this text\n"
@@ -314,7 +314,7 @@ int RunCommandLine(const QStringList& given) {
     }
     const QString command = args.value(0);
     if (!system && (command == QLatin1String("list") || command == QLatin1String("log") ||
-                    command == QLatin1String("status"))) {
+                    command == QLatin1String("rule") || command == QLatin1String("status"))) {
         const QString notice = systemservice::FolderNotice(
             control::SocketPath(ApplicationName()),
             command == QLatin1String("status") ? QString() : AppFolder());
