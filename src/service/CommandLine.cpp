@@ -11,6 +11,7 @@
 #include "platform/SafeWrite.h"
 #include "platform/time/Clock.h"
 #include "service/ControlProtocol.h"
+#include "service/StatsCommand.h"
 #include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -253,6 +254,8 @@ QString CommandLineHelp() {
         "  log [--follow] [--date yy-mm-dd]  print a day's call log (today's by default);\n"
         "                                    --follow keeps printing lines as they are added\n"
         "  status                            the running service's lines and their state\n"
+        "  stats [--days N]                  calls passed and blocked over the last N days (30)\n"
+        "  --version                         the version of Hushwire\n"
         "  --help                            this text\n"
         "\n"
         "A running service reads a list again as soon as its file changes.\n"
@@ -272,7 +275,24 @@ int RunCommandLine(const QStringList& args) {
         return LogCommand(args.mid(1));
     if (command == QLatin1String("status") && args.size() == 1)
         return StatusCommand();
+    if (command == QLatin1String("stats")) {
+        QString error;
+        const std::optional<int> days = ParseStatsDays(args.mid(1), &error);
+        if (!days)
+            return BadInput(error);
+        Out(StatsReport(*days));
+        return 0;
+    }
     if (command.isEmpty())
         return BadInput(QStringLiteral("no command given"));
-    return BadInput(QStringLiteral("unknown command: '%1'").arg(args.join(QLatin1Char(' '))));
+    if (command == QLatin1String("--version") && args.size() == 1) {
+        Out(QStringLiteral("hushwire " HUSHWIRE_VERSION));
+        return 0;
+    }
+    // Something the program does not know: the usage goes with the refusal.
+    const QString what =
+        command.startsWith(QLatin1Char('-')) ? QStringLiteral("option") : QStringLiteral("command");
+    return Fail(QStringLiteral("unknown %1: '%2'\n").arg(what, args.join(QLatin1Char(' '))) +
+                    CommandLineHelp(),
+                kBadInput);
 }
