@@ -81,6 +81,13 @@ int CallStats::blocked() const {
                            [](int sum, const Day& day) { return sum + day.blocked; });
 }
 
+QString CallStats::reasonShare(BlockReason reason) const {
+    const int all = blocked();
+    if (all == 0)
+        return QStringLiteral("-");
+    return QString::number(qRound(100.0 * reasons[size_t(reason)] / all)) + QLatin1Char('%');
+}
+
 CallStats ReadCallStats(const QString& logFolder, const QDate& lastDay, int days,
                         const ListOfNumber& listOf) {
     CallStats stats;

@@ -29,6 +29,9 @@ struct CallStats {
     static constexpr int kTopNumbers = 10;
     int passed() const;
     int blocked() const;
+    // The share of the blocked calls a reason took, as a whole percentage ("25%"); "-" when
+    // nothing was blocked.
+    QString reasonShare(BlockReason reason) const;
 };
 
 // Which list blocked a listed number. The log line does not say; the lists of today do.

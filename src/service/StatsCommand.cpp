@@ -18,11 +18,6 @@ QString Tr(const char* text) {
 QString DayText(const QDate& date) {
     return date.toString(QStringLiteral("yy-MM-dd"));
 }
-
-QString Share(int part, int whole) {
-    return whole > 0 ? QString::number(qRound(100.0 * part / whole)) + QLatin1Char('%')
-                     : QStringLiteral("-");
-}
 } // namespace
 
 std::optional<int> ParseStatsDays(const QStringList& args, QString* error) {
@@ -53,12 +48,11 @@ QString StatsReport(int days) {
 QString StatsText(const CallStats& stats) {
     if (stats.days.empty())
         return {};
-    const int blocked = stats.blocked();
     QStringList out;
     out << Tr("Calls from %1 to %2: %3 passed, %4 blocked")
                .arg(DayText(stats.days.front().date), DayText(stats.days.back().date))
                .arg(stats.passed())
-               .arg(blocked);
+               .arg(stats.blocked());
     out << QString() << Tr("Day        Passed  Blocked");
     for (const CallStats::Day& day : stats.days) {
         out << QStringLiteral("%1  %2  %3")
@@ -77,7 +71,7 @@ QString StatsText(const CallStats& stats) {
         out << QStringLiteral("  %1  %2  %3")
                    .arg(BlockReasonName(BlockReason(i)), -12)
                    .arg(count, 5)
-                   .arg(Share(count, blocked), 4);
+                   .arg(stats.reasonShare(BlockReason(i)), 4);
     }
     return out.join(QLatin1Char('\n'));
 }

@@ -22,10 +22,11 @@ struct EngineOptions {
     static constexpr int kLines = 4;
     static constexpr int kPinLength = 3;
 
-    int mode = 1;         // 2 rings the PC instead of the telephone; every other value is mode 1
-    int blockUnknown = 0; // 1: block calls that deliver no number
-    QString pin;          // the unlock PIN, at most kPinLength characters; empty: none
-    int minOnStart = 0;   // 1: start with the main window minimised
-    int autoStart = 0;    // 1: start with the desktop session
+    int mode = 1;          // 2 rings the PC instead of the telephone; every other value is mode 1
+    int blockUnknown = 0;  // 1: block calls that deliver no number
+    QString pin;           // the unlock PIN, at most kPinLength characters; empty: none
+    int minOnStart = 0;    // 1: start with the main window minimised
+    int autoStart = 0;     // 1: start with the desktop session
+    int notifyBlocked = 1; // 1: a desktop notification for each blocked call
     std::array<LineOptions, kLines> lines{};
 };

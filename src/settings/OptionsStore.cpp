@@ -67,6 +67,7 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices) {
     o.autoStart = ReadNumber(QStringLiteral("AutoStart"), "0") != 0 ? 1 : 0;
     o.blockUnknown = ReadNumber(QStringLiteral("BlockUnknown"), "0") != 0 ? 1 : 0;
     o.pin = ReadSetting(Config(), QStringLiteral("PIN"), QString()).left(EngineOptions::kPinLength);
+    o.notifyBlocked = NotifyBlockedCalls() ? 1 : 0;
     return o;
 }
 
@@ -85,6 +86,9 @@ bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& d
     logged(Config(), QStringLiteral("BlockUnknown"), Flag(options.blockUnknown));
     logged(Config(), QStringLiteral("PIN"), options.pin);
     logged(Config(), QStringLiteral("AutoStart"), Flag(options.autoStart));
+    if (ok)
+        ok = SaveSettingDirect(Config(), QStringLiteral("NotifyBlocked"),
+                               Flag(options.notifyBlocked));
     if (!ok)
         return false;
 
@@ -110,4 +114,8 @@ void RecordModemChanges(const DeviceDescriptions& devices) {
         ResetLineCounters(line, false);
         SaveSettingLogged(QStringLiteral("Modem"), key, shown);
     }
+}
+
+bool NotifyBlockedCalls() {
+    return ReadNumber(QStringLiteral("NotifyBlocked"), "1") != 0;
 }

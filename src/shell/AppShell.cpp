@@ -1,7 +1,9 @@
 #include "shell/AppShell.h"
 
 #include "calllog/CallLog.h"
+#include "calllog/CallStats.h"
 #include "calllog/ui/AddFromLog.h"
+#include "calllog/ui/frmStats.h"
 #include "calllog/ui/frmViewLog.h"
 #include "engine/CallScreener.h"
 #include "engine/Wave.h"
@@ -9,9 +11,11 @@
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
+#include "platform/time/Clock.h"
 #include "settings/OptionsStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
+#include "shell/CallNotifications.h"
 #include "shell/PromoPanel.h"
 #include "shell/ServiceLink.h"
 #include "shell/cSysTray.h"
@@ -19,6 +23,7 @@
 #include "shell/frmSplash.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QTimer>
@@ -42,6 +47,7 @@ AppShell::AppShell(ShellServices services, QObject* parent)
     connect(m_main.get(), &frmMain::mnuWhiteClicked, this, &AppShell::showPrivateList);
     connect(m_main.get(), &frmMain::mnuBlackClicked, this, &AppShell::showPublicList);
     connect(m_main.get(), &frmMain::mnuWLogsClicked, this, &AppShell::showLogViewer);
+    connect(m_main.get(), &frmMain::mnuStatsClicked, this, &AppShell::showStatistics);
 }
 
 AppShell::~AppShell() {
@@ -61,6 +67,9 @@ void AppShell::ShowMainWindow() {
     LoadMainWindow();
     if (m_ending)
         return;
+    // From here on, each blocked call and line change shows as a desktop notification.
+    m_notifications =
+        std::make_unique<CallNotifications>(*m_main->lstWhite()->model(), DesktopNotifier());
     if (!m_startMinimised)
         m_main->show();
     else if (!m_main->cSysTray1()->canRestoreFromTray())
@@ -224,4 +233,14 @@ void AppShell::showLogViewer() {
     frmViewLog viewer(*m_callLog, m_main.get());
     viewer.setWindowTitle(QStringLiteral("View Call Logs"));
     viewer.exec();
+}
+
+void AppShell::showStatistics() {
+    // The folder of the log being written, or followed as the service's window.
+    const QString log = m_callLog->DailyLogPath();
+    const QString folder = QFileInfo(log.isEmpty() ? m_callLog->TodaysLogPath() : log).path();
+    const QDate today = m_services.clock.now().toLocalTime().date();
+    frmStats stats(ReadCallStats(folder, today, frmStats::kDays, ListOfNumberIn(*m_lists)),
+                   m_main.get());
+    stats.exec();
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 class CallLog;
+class CallNotifications;
 class CallScreener;
 class Clock;
 class LineAccess;
@@ -82,6 +83,7 @@ private:
     void showPrivateList();
     void showPublicList();
     void showLogViewer();
+    void showStatistics();
     void attachToService();
     void reloadService();
     bool describeServiceLines();
@@ -97,6 +99,7 @@ private:
     std::unique_ptr<Wave> m_wave;
     std::unique_ptr<CallScreener> m_screener;
     std::unique_ptr<ListWindows> m_listWindows;
+    std::unique_ptr<CallNotifications> m_notifications;
     frmSetup* m_setup = nullptr;
     DeviceDescriptions m_serviceDevices; // as the running service last described its lines
     bool m_startMinimised = false;

@@ -85,6 +85,8 @@ void frmMain::buildMenus() {
     QMenu* mnuLogs = addMenu(bar, "mnuLogs", QStringLiteral("Logs"));
     connect(addItem(mnuLogs, "mnuWLogs", QStringLiteral("View Call Logs")), &QAction::triggered,
             this, &frmMain::mnuWLogsClicked);
+    connect(addItem(mnuLogs, "mnuStats", tr("Call Statistics...")), &QAction::triggered, this,
+            &frmMain::mnuStatsClicked);
 
     QMenu* mnuHelp = addMenu(bar, "mnuHelp", QStringLiteral("Help"));
     connect(addItem(mnuHelp, "mnuAbout", QStringLiteral("About")), &QAction::triggered, this,

@@ -42,6 +42,7 @@ Q_SIGNALS:
     void mnuWhiteClicked();
     void mnuBlackClicked();
     void mnuWLogsClicked();
+    void mnuStatsClicked();
     // The window is about to close: the shut-down runs before the close completes.
     void unloading();
 

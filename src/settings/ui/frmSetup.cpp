@@ -129,8 +129,11 @@ void frmSetup::buildWindow() {
     m_chkMinOnStart->setObjectName(QStringLiteral("ChkMinOnStart"));
     m_chkStartUp = new QCheckBox(QStringLiteral("Load With System Starts"));
     m_chkStartUp->setObjectName(QStringLiteral("chkStartUp"));
+    m_chkNotify = new QCheckBox(tr("Show a notification for each blocked call"));
+    m_chkNotify->setObjectName(QStringLiteral("chkNotify"));
     startLayout->addWidget(m_chkMinOnStart);
     startLayout->addWidget(m_chkStartUp);
+    startLayout->addWidget(m_chkNotify);
     startLayout->addStretch();
 
     auto* cmdSave = new QPushButton(QStringLiteral("Save"));
@@ -181,6 +184,7 @@ void frmSetup::Load() {
         m_chkMinOnStart->setChecked(m_options.minOnStart != 0);
         m_chkStartUp->setChecked(m_options.autoStart != 0);
         m_chkUnknown->setChecked(m_options.blockUnknown != 0);
+        m_chkNotify->setChecked(m_options.notifyBlocked != 0);
         m_txtPin->setText(m_options.pin);
         m_loaded = true;
     }
@@ -242,6 +246,7 @@ void frmSetup::Save() {
             m_check[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     m_options.minOnStart = m_chkMinOnStart->isChecked() ? 1 : 0;
     m_options.blockUnknown = m_chkUnknown->isChecked() ? 1 : 0;
+    m_options.notifyBlocked = m_chkNotify->isChecked() ? 1 : 0;
     m_options.pin = m_txtPin->text();
     m_options.autoStart = m_chkStartUp->isChecked() ? 1 : 0;
     m_options.mode = m_optMode1->isChecked() ? 1 : 2;

@@ -77,4 +77,5 @@ private:
     QLineEdit* m_txtPin = nullptr;
     QCheckBox* m_chkMinOnStart = nullptr;
     QCheckBox* m_chkStartUp = nullptr;
+    QCheckBox* m_chkNotify = nullptr;
 };
