@@ -23,7 +23,11 @@ file(GLOB _hw_share CONFIGURE_DEPENDS
 install(FILES ${_hw_share} DESTINATION ${CMAKE_INSTALL_DATADIR}/hushwire)
 
 set(_hw_pkg ${PROJECT_SOURCE_DIR}/packaging)
-install(FILES ${_hw_pkg}/hushwire.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${_hw_pkg}/${HUSHWIRE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# Software centres read the metainfo; bash-completion finds the completion by the command's name.
+install(FILES ${_hw_pkg}/${HUSHWIRE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${_hw_pkg}/hushwire.bash-completion
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME hushwire)
 install(FILES ${_hw_pkg}/hushwire.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${_hw_pkg}/hushwire-32.png
