@@ -22,6 +22,17 @@ QTreeWidget* MakeTable(const char* name, const QStringList& headers) {
     table->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     return table;
 }
+
+// Whole calls only: a tick every 1, 2, 5, 10, 20, 50... calls, at most five above zero.
+int TickStep(int most) {
+    for (int scale = 1; scale < 100000000; scale *= 10) {
+        for (const int m : {1, 2, 5}) {
+            if (most <= m * scale * 5)
+                return m * scale;
+        }
+    }
+    return 100000000;
+}
 } // namespace
 
 frmStats::frmStats(const CallStats& stats, QWidget* parent) : QDialog(parent) {
@@ -82,10 +93,18 @@ QChart* frmStats::makeChart(const CallStats& stats) {
                                  QLocale().toString(stats.days.back().date, QLocale::ShortFormat)));
     auto* dayAxis = new QBarCategoryAxis;
     dayAxis->append(days);
+    // Thirty day numbers side by side: in the usual size they would be cut to "...".
+    QFont small = dayAxis->labelsFont();
+    small.setPointSizeF(small.pointSizeF() * 0.75);
+    dayAxis->setLabelsFont(small);
+    dayAxis->setTruncateLabels(false);
+    const int step = TickStep(most);
     auto* countAxis = new QValueAxis;
-    countAxis->setRange(0, std::max(most, 1));
     countAxis->setLabelFormat(QStringLiteral("%d"));
-    countAxis->setTickCount(std::min(std::max(most, 1), 5) + 1);
+    countAxis->setTickType(QValueAxis::TicksDynamic);
+    countAxis->setTickAnchor(0);
+    countAxis->setTickInterval(step);
+    countAxis->setRange(0, std::max(step, (most + step - 1) / step * step));
     chart->addAxis(dayAxis, Qt::AlignBottom);
     chart->addAxis(countAxis, Qt::AlignLeft);
     m_series->attachAxis(dayAxis);
