@@ -1,3 +1,4 @@
+#include "platform/Translations.h"
 #include "service/HeadlessLaunch.h"
 #include "shell/RunHushwire.h"
 
@@ -14,5 +15,6 @@ int main(int argc, char** argv) {
     // The call log's time of day follows the user's locale.
     std::setlocale(LC_ALL, "");
     QApplication app(argc, argv);
+    InstallTranslations(app);
     return RunHushwire(app);
 }

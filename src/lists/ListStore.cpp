@@ -3,6 +3,7 @@
 #include "lists/ListFiles.h"
 #include "platform/SafeWrite.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <utility>
 
@@ -56,9 +57,11 @@ int ListStore::Capacity(ListKind kind) {
 }
 
 QString ListStore::CapacityText(ListKind kind, qint64 added, qint64 refused) {
-    return QStringLiteral("The %1 list holds at most %2 entries.\nAdded: %3. Did not fit: %4.")
-        .arg(kind == ListKind::Public ? QStringLiteral("public telemarketer")
-                                      : QStringLiteral("private black"))
+    return QCoreApplication::translate(
+               "ListStore", "The %1 list holds at most %2 entries.\nAdded: %3. Did not fit: %4.")
+        .arg(kind == ListKind::Public
+                 ? QCoreApplication::translate("ListStore", "public telemarketer")
+                 : QCoreApplication::translate("ListStore", "private black"))
         .arg(Capacity(kind))
         .arg(added)
         .arg(refused);
@@ -126,7 +129,8 @@ bool ListStore::addPrivate(const PrivateEntry& entry, QString* error) {
 bool ListStore::remove(ListKind kind, int row, QString* error) {
     if (row < 0 || row >= count(kind)) {
         if (error)
-            *error = QStringLiteral("There is no entry %1 in the list.").arg(row + 1);
+            *error = QCoreApplication::translate("ListStore", "There is no entry %1 in the list.")
+                         .arg(row + 1);
         return false;
     }
     if (kind == ListKind::Private) {

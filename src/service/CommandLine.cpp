@@ -37,7 +37,8 @@ int Fail(const QString& text, int status = kFailed) {
 }
 
 int BadInput(const QString& text) {
-    return Fail(text + QStringLiteral("\nTry 'hushwire --help'."), kBadInput);
+    return Fail(text + QCoreApplication::translate("CommandLine", "\nTry 'hushwire --help'."),
+                kBadInput);
 }
 
 std::optional<ListKind> ParseKind(const QString& word) {
@@ -59,7 +60,9 @@ int AddEntry(ListKind kind, const QString& number, const QString& name) {
     double value = 0;
     // A 0 record ends public.tel, so a 0 entry would hide every entry added after it.
     if (!ReadTypedNumber(number, QLocale(), &value) || (kind == ListKind::Public && value == 0))
-        return BadInput(QStringLiteral("the telephone number must be numeric: '%1'").arg(number));
+        return BadInput(
+            QCoreApplication::translate("CommandLine", "the telephone number must be numeric: '%1'")
+                .arg(number));
     Lists lists;
     QString error;
     // The private number is kept exactly as typed, cut to the field width, as the window does.
@@ -67,7 +70,8 @@ int AddEntry(ListKind kind, const QString& number, const QString& name) {
                            ? lists.store.addPublic(value, &error)
                            : lists.store.addPrivate(MakePrivateEntry(name, number), &error);
     if (!added)
-        return Fail(QStringLiteral("the entry could not be saved.\n") + error);
+        return Fail(QCoreApplication::translate("CommandLine", "the entry could not be saved.\n") +
+                    error);
     return 0;
 }
 
@@ -77,8 +81,9 @@ int RemoveEntry(ListKind kind, const QString& number) {
     if (kind == ListKind::Public) {
         double value = 0;
         if (!ReadTypedNumber(number, QLocale(), &value))
-            return BadInput(
-                QStringLiteral("the telephone number must be numeric: '%1'").arg(number));
+            return BadInput(QCoreApplication::translate(
+                                "CommandLine", "the telephone number must be numeric: '%1'")
+                                .arg(number));
         const std::vector<ListedValue>& rows = lists.store.publicRows();
         for (size_t i = 0; i < rows.size() && row < 0; ++i) {
             if (rows[i].value == value)
@@ -94,12 +99,14 @@ int RemoveEntry(ListKind kind, const QString& number) {
         }
     }
     if (row < 0)
-        return Fail(QStringLiteral("%1 is not in the %2 list")
+        return Fail(QCoreApplication::translate("CommandLine", "%1 is not in the %2 list")
                         .arg(number, kind == ListKind::Public ? QStringLiteral("public")
                                                               : QStringLiteral("private")));
     QString error;
     if (!lists.store.remove(kind, row, &error))
-        return Fail(QStringLiteral("the entry could not be removed.\n") + error);
+        return Fail(
+            QCoreApplication::translate("CommandLine", "the entry could not be removed.\n") +
+            error);
     return 0;
 }
 
@@ -121,16 +128,20 @@ int ShowList(ListKind kind) {
 int ImportFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return BadInput(QStringLiteral("the file %1 could not be read (%2)")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return BadInput(
+            QCoreApplication::translate("CommandLine", "the file %1 could not be read (%2)")
+                .arg(QDir::toNativeSeparators(path), file.errorString()));
     const QByteArray data = file.read(kMaxDatabaseRecords * listfile::kPublicRecordSize);
     Lists lists;
     qint64 added = 0;
     qint64 refused = 0;
     QString error;
     if (!lists.store.importPublic(ReadDatabaseRecords(data), &added, &refused, &error))
-        return Fail(QStringLiteral("nothing was imported: the list could not be saved.\n") + error);
-    Out(QString::number(added) + QStringLiteral(" records have been imported"));
+        return Fail(QCoreApplication::translate(
+                        "CommandLine", "nothing was imported: the list could not be saved.\n") +
+                    error);
+    Out(QString::number(added) +
+        QCoreApplication::translate("CommandLine", " records have been imported"));
     if (refused > 0)
         return Fail(ListStore::CapacityText(ListKind::Public, added, refused));
     return 0;
@@ -146,7 +157,8 @@ int ExportShareFile() {
         text += PublicDisplayText(row.value).toLatin1() + "\r\n";
     }
     if (text.isEmpty())
-        return Fail(QStringLiteral("there is no phone entry in the public list to export"));
+        return Fail(QCoreApplication::translate(
+            "CommandLine", "there is no phone entry in the public list to export"));
     // Named as the list window names its share files.
     const auto tick = static_cast<qint32>(static_cast<quint32>(SystemClock().tickMs()));
     const QString path =
@@ -154,7 +166,9 @@ int ExportShareFile() {
             .filePath(QStringLiteral("share") + QString::number(tick) + QStringLiteral(".txt"));
     QString error;
     if (!WriteFileAtomically(path, text, &error))
-        return Fail(QStringLiteral("the share file could not be written.\n") + error);
+        return Fail(
+            QCoreApplication::translate("CommandLine", "the share file could not be written.\n") +
+            error);
     Out(path);
     return 0;
 }
@@ -165,13 +179,16 @@ int ListCommand(const QStringList& args) {
         verb == QLatin1String("show")) {
         const std::optional<ListKind> kind = ParseKind(args.value(1));
         if (!kind)
-            return BadInput(QStringLiteral("say which list: public or private"));
+            return BadInput(
+                QCoreApplication::translate("CommandLine", "say which list: public or private"));
         const qsizetype most = verb == QLatin1String("show")                                ? 2
                                : verb == QLatin1String("add") && *kind == ListKind::Private ? 4
                                                                                             : 3;
         const qsizetype least = verb == QLatin1String("show") ? 2 : 3;
         if (args.size() < least || args.size() > most)
-            return BadInput(QStringLiteral("wrong number of arguments for 'list %1'").arg(verb));
+            return BadInput(QCoreApplication::translate("CommandLine",
+                                                        "wrong number of arguments for 'list %1'")
+                                .arg(verb));
         if (verb == QLatin1String("show"))
             return ShowList(*kind);
         if (verb == QLatin1String("add"))
@@ -182,8 +199,8 @@ int ListCommand(const QStringList& args) {
         return ImportFile(args[1]);
     if (verb == QLatin1String("export") && args.size() == 1)
         return ExportShareFile();
-    return BadInput(
-        QStringLiteral("unknown list command: 'list %1'").arg(args.join(QLatin1Char(' '))));
+    return BadInput(QCoreApplication::translate("CommandLine", "unknown list command: 'list %1'")
+                        .arg(args.join(QLatin1Char(' '))));
 }
 
 int LogCommand(const QStringList& args) {
@@ -199,17 +216,21 @@ int LogCommand(const QStringList& args) {
                                     ? QDate::fromString(text, QStringLiteral("yy-MM-dd"))
                                     : QDate();
             if (!given.isValid())
-                return BadInput(QStringLiteral("the date must be yy-mm-dd: '%1'").arg(text));
+                return BadInput(
+                    QCoreApplication::translate("CommandLine", "the date must be yy-mm-dd: '%1'")
+                        .arg(text));
             date = given.addYears(100);
         } else {
-            return BadInput(QStringLiteral("unknown log option: '%1'").arg(args[i]));
+            return BadInput(QCoreApplication::translate("CommandLine", "unknown log option: '%1'")
+                                .arg(args[i]));
         }
     }
     const QString path = AppFolder() + QStringLiteral("/LogFiles/") +
                          date.toString(QStringLiteral("yy-MM-dd")) + QStringLiteral(".txt");
     if (!follow && !QFile::exists(path))
         return Fail(
-            QStringLiteral("no calls were logged on %1 (%2 does not exist)")
+            QCoreApplication::translate("CommandLine",
+                                        "no calls were logged on %1 (%2 does not exist)")
                 .arg(date.toString(QStringLiteral("yy-MM-dd")), QDir::toNativeSeparators(path)));
     // Each line goes out at once: a reader of a pipe sees calls as they come.
     LogFollower follower(path, [](const QStringList& lines) {
@@ -219,7 +240,8 @@ int LogCommand(const QStringList& args) {
         }
     });
     if (!follower.readNew())
-        return Fail(QStringLiteral("the log %1 could not be read").arg(path));
+        return Fail(
+            QCoreApplication::translate("CommandLine", "the log %1 could not be read").arg(path));
     if (!follow)
         return 0;
     std::fflush(stdout);
@@ -231,8 +253,9 @@ int StatusCommand() {
     const QString path = control::SocketPath(ApplicationName());
     const std::optional<QStringList> lines = control::Ask(path, QLatin1String(control::kStatus));
     if (!lines)
-        return Fail(
-            QStringLiteral("no Hushwire service is running (nothing answers at %1)").arg(path));
+        return Fail(QCoreApplication::translate(
+                        "CommandLine", "no Hushwire service is running (nothing answers at %1)")
+                        .arg(path));
     for (const QString& line : *lines)
         Out(line);
     return 0;
@@ -240,7 +263,8 @@ int StatusCommand() {
 } // namespace
 
 QString CommandLineHelp() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "CommandLine",
         "Usage: hushwire [command]\n"
         "Without a command Hushwire opens its window.\n"
         "\n"
@@ -284,7 +308,7 @@ int RunCommandLine(const QStringList& args) {
         return 0;
     }
     if (command.isEmpty())
-        return BadInput(QStringLiteral("no command given"));
+        return BadInput(QCoreApplication::translate("CommandLine", "no command given"));
     if (command == QLatin1String("--version") && args.size() == 1) {
         Out(QStringLiteral("hushwire " HUSHWIRE_VERSION));
         return 0;
@@ -292,7 +316,8 @@ int RunCommandLine(const QStringList& args) {
     // Something the program does not know: the usage goes with the refusal.
     const QString what =
         command.startsWith(QLatin1Char('-')) ? QStringLiteral("option") : QStringLiteral("command");
-    return Fail(QStringLiteral("unknown %1: '%2'\n").arg(what, args.join(QLatin1Char(' '))) +
+    return Fail(QCoreApplication::translate("CommandLine", "unknown %1: '%2'\n")
+                        .arg(what, args.join(QLatin1Char(' '))) +
                     CommandLineHelp(),
                 kBadInput);
 }

@@ -11,10 +11,6 @@
 namespace {
 constexpr int kDefaultDays = 30;
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("StatsCommand", text);
-}
-
 QString DayText(const QDate& date) {
     return date.toString(QStringLiteral("yy-MM-dd"));
 }
@@ -24,14 +20,17 @@ std::optional<int> ParseStatsDays(const QStringList& args, QString* error) {
     if (args.isEmpty())
         return kDefaultDays;
     if (args.size() != 2 || args[0] != QLatin1String("--days")) {
-        *error = Tr("unknown stats option: '%1'").arg(args.join(QLatin1Char(' ')));
+        *error = QCoreApplication::translate("StatsCommand", "unknown stats option: '%1'")
+                     .arg(args.join(QLatin1Char(' ')));
         return std::nullopt;
     }
     bool ok = false;
     const int days = args[1].toInt(&ok);
     if (!ok || days < 1 || days > kMaxStatsDays) {
-        *error =
-            Tr("the number of days must be from 1 to %1: '%2'").arg(kMaxStatsDays).arg(args[1]);
+        *error = QCoreApplication::translate("StatsCommand",
+                                             "the number of days must be from 1 to %1: '%2'")
+                     .arg(kMaxStatsDays)
+                     .arg(args[1]);
         return std::nullopt;
     }
     return days;
@@ -49,23 +48,23 @@ QString StatsText(const CallStats& stats) {
     if (stats.days.empty())
         return {};
     QStringList out;
-    out << Tr("Calls from %1 to %2: %3 passed, %4 blocked")
+    out << QCoreApplication::translate("StatsCommand", "Calls from %1 to %2: %3 passed, %4 blocked")
                .arg(DayText(stats.days.front().date), DayText(stats.days.back().date))
                .arg(stats.passed())
                .arg(stats.blocked());
-    out << QString() << Tr("Day        Passed  Blocked");
+    out << QString() << QCoreApplication::translate("StatsCommand", "Day        Passed  Blocked");
     for (const CallStats::Day& day : stats.days) {
         out << QStringLiteral("%1  %2  %3")
                    .arg(DayText(day.date), -8)
                    .arg(day.passed, 6)
                    .arg(day.blocked, 7);
     }
-    out << QString() << Tr("Blocked most often:");
+    out << QString() << QCoreApplication::translate("StatsCommand", "Blocked most often:");
     if (stats.topBlocked.empty())
-        out << Tr("  none");
+        out << QCoreApplication::translate("StatsCommand", "  none");
     for (const auto& [number, count] : stats.topBlocked)
         out << QStringLiteral("  %1  %2").arg(number, -20).arg(count, 5);
-    out << QString() << Tr("Blocked by reason:");
+    out << QString() << QCoreApplication::translate("StatsCommand", "Blocked by reason:");
     for (int i = 0; i < kBlockReasons; ++i) {
         const int count = stats.reasons[size_t(i)];
         out << QStringLiteral("  %1  %2  %3")

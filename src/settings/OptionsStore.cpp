@@ -4,6 +4,7 @@
 #include "settings/RunEntry.h"
 #include "settings/SettingsStore.h"
 
+#include <QCoreApplication>
 #include <limits>
 
 namespace {
@@ -95,9 +96,10 @@ bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& d
     QString error;
     if (!WriteRunEntry(options.autoStart != 0 ? 1 : 0, &error)) {
         // A start-with-system choice that silently does nothing would look saved.
-        ShowMessage(
-            QStringLiteral("The start-with-system entry could not be written.\n%1").arg(error),
-            AppTitle(), MessageIcon::Critical);
+        ShowMessage(QCoreApplication::translate(
+                        "OptionsStore", "The start-with-system entry could not be written.\n%1")
+                        .arg(error),
+                    AppTitle(), MessageIcon::Critical);
     }
     logged(Config(), QStringLiteral("Mode"),
            options.mode == 1 ? QStringLiteral("1") : QStringLiteral("2"));

@@ -23,6 +23,7 @@
 #include "shell/frmSplash.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QListWidget>
@@ -130,8 +131,9 @@ void AppShell::attachToService() {
 
 void AppShell::reloadService() {
     if (!ReloadService(m_services.serviceSocket))
-        ShowMessage(QStringLiteral("The settings are saved, but the Hushwire service did not take "
-                                   "them up: it did not answer. They apply when it starts again."),
+        ShowMessage(QCoreApplication::translate(
+                        "AppShell", "The settings are saved, but the Hushwire service did not take "
+                                    "them up: it did not answer. They apply when it starts again."),
                     AppTitle(), MessageIcon::Warning);
 }
 
@@ -212,8 +214,9 @@ bool AppShell::describeServiceLines() {
     // missing and switch them off in the store.
     const auto devices = ServiceLineDescriptions(m_services.serviceSocket);
     if (!devices) {
-        ShowMessage(QStringLiteral("The Hushwire service does not answer, so its lines cannot be "
-                                   "set up now. Start it again and try once more."),
+        ShowMessage(QCoreApplication::translate(
+                        "AppShell", "The Hushwire service does not answer, so its lines cannot be "
+                                    "set up now. Start it again and try once more."),
                     AppTitle(), MessageIcon::Warning);
         return false;
     }
@@ -231,7 +234,7 @@ void AppShell::showPublicList() {
 
 void AppShell::showLogViewer() {
     frmViewLog viewer(*m_callLog, m_main.get());
-    viewer.setWindowTitle(QStringLiteral("View Call Logs"));
+    viewer.setWindowTitle(QCoreApplication::translate("AppShell", "View Call Logs"));
     viewer.exec();
 }
 
