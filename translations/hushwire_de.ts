@@ -198,9 +198,15 @@ Rückgabewert: 0 erledigt, 1 fehlgeschlagen, 2 ungültige Eingabe.</translation>
         <translation>kein Befehl angegeben</translation>
     </message>
     <message>
-        <source>unknown %1: &apos;%2&apos;
+        <source>unknown option: &apos;%1&apos;
 </source>
-        <translation>unbekannt (%1): &apos;%2&apos;
+        <translation>unbekannte Option: &apos;%1&apos;
+</translation>
+    </message>
+    <message>
+        <source>unknown command: &apos;%1&apos;
+</source>
+        <translation>unbekannter Befehl: &apos;%1&apos;
 </translation>
     </message>
 </context>

@@ -314,10 +314,9 @@ int RunCommandLine(const QStringList& args) {
         return 0;
     }
     // Something the program does not know: the usage goes with the refusal.
-    const QString what =
-        command.startsWith(QLatin1Char('-')) ? QStringLiteral("option") : QStringLiteral("command");
-    return Fail(QCoreApplication::translate("CommandLine", "unknown %1: '%2'\n")
-                        .arg(what, args.join(QLatin1Char(' '))) +
-                    CommandLineHelp(),
-                kBadInput);
+    const QString refusal =
+        command.startsWith(QLatin1Char('-'))
+            ? QCoreApplication::translate("CommandLine", "unknown option: '%1'\n")
+            : QCoreApplication::translate("CommandLine", "unknown command: '%1'\n");
+    return Fail(refusal.arg(args.join(QLatin1Char(' '))) + CommandLineHelp(), kBadInput);
 }
