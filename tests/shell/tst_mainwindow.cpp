@@ -49,6 +49,7 @@ private Q_SLOTS:
             {QStringLiteral("mnuBlack"), QStringLiteral("Public Telemarketer List")},
             {QStringLiteral("mnuLogs"), QStringLiteral("Logs")},
             {QStringLiteral("mnuWLogs"), QStringLiteral("View Call Logs")},
+            {QStringLiteral("mnuStats"), QStringLiteral("Call Statistics...")},
             {QStringLiteral("mnuHelp"), QStringLiteral("Help")},
             {QStringLiteral("mnuAbout"), QStringLiteral("About")},
             {QStringLiteral("mnuOnlineHelp"), QStringLiteral("Online Help")},
