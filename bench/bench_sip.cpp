@@ -8,6 +8,10 @@
 //   sip_idle_cpu_percent     CPU used by the process with two registered accounts idle, 10 s
 //   sip_flood_invites_per_s  INVITEs from a stranger refused per second while a call's message
 //                            plays; sip_flood_rtp_jitter_ms is that message's jitter
+//   sip_register_attempts_on_bad_password
+//                            REGISTERs an account sends in its first minute against a registrar
+//                            that answers every one with a new 401 (a wrong password, as
+//                            Asterisk and most providers refuse it)
 
 #include "support/SipRig.h"
 
@@ -21,6 +25,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <netinet/in.h>
 #include <sys/resource.h>
@@ -324,11 +329,62 @@ void FloodDuringCall() {
         stop = true;
         flood.join();
     });
-    const bool calm = rig.log.lines.filter(QStringLiteral("Ring")).size() == 1;
+    const bool calm = rig.log.texts().filter(QStringLiteral("Ring")).size() == 1;
     std::printf("sip_flood_invites_per_s %.0f /s\n", seconds > 0 ? double(refused) / seconds : 0);
     std::printf("sip_flood_rtp_jitter_ms %.2f ms\n", p99);
     std::fprintf(stderr, "sip_flood: worst spacing deviation %.2f ms; %s\n", worst,
                  calm ? "no stranger's call was offered" : "A STRANGER'S CALL WAS OFFERED");
+}
+
+// A registrar on its own thread that challenges every REGISTER with a fresh nonce, as a server
+// does when the password is wrong, and counts them.
+void ChallengeEveryRegister(int fd, std::atomic<bool>& stop, std::atomic<int>& registers) {
+    char buf[4096];
+    while (!stop) {
+        sockaddr_in from{};
+        socklen_t len = sizeof from;
+        const ssize_t n =
+            recvfrom(fd, buf, sizeof buf - 1, 0, reinterpret_cast<sockaddr*>(&from), &len);
+        if (n <= 0 || std::strncmp(buf, "REGISTER ", 9) != 0)
+            continue;
+        const int count = ++registers;
+        QByteArray reply = "SIP/2.0 401 Unauthorized\r\n";
+        for (const QByteArray& line : QByteArray(buf, n).split('\n')) {
+            const QByteArray h = line.trimmed();
+            const QByteArray lower = h.toLower();
+            if (lower.startsWith("via:") || lower.startsWith("from:") ||
+                lower.startsWith("call-id:") || lower.startsWith("cseq:"))
+                reply += h + "\r\n";
+            else if (lower.startsWith("to:"))
+                reply += h + ";tag=bench\r\n";
+        }
+        reply += "WWW-Authenticate: Digest realm=\"bench\", nonce=\"n" + QByteArray::number(count) +
+                 "\", qop=\"auth\", algorithm=MD5\r\nContent-Length: 0\r\n\r\n";
+        sendto(fd, reply.constData(), size_t(reply.size()), 0, reinterpret_cast<sockaddr*>(&from),
+               len);
+    }
+}
+
+void RegisterAttemptsOnBadPassword(int seconds) {
+    sockaddr_in bound{};
+    const int fd = UdpSocket("127.0.0.1", &bound);
+    std::atomic<bool> stop{false};
+    std::atomic<int> registers{0};
+    std::thread registrar([&] { ChallengeEveryRegister(fd, stop, registers); });
+    SipLineConfig c;
+    c.account = QStringLiteral("sip:alice@127.0.0.1:%1").arg(ntohs(bound.sin_port));
+    c.listen = QStringLiteral("127.0.0.1:0");
+    c.password = QStringLiteral("wrong");
+    {
+        SipRig rig({c});
+        rig.start();
+        Wait([] { return false; }, seconds * 1000);
+        stop = true;
+    }
+    registrar.join();
+    close(fd);
+    std::printf("sip_register_attempts_on_bad_password %d REGISTERs\n", registers.load());
+    std::fprintf(stderr, "sip_register_attempts_on_bad_password: over %d s\n", seconds);
 }
 
 } // namespace
@@ -347,6 +403,8 @@ int main(int argc, char** argv) {
         IdleCpu();
     if (wanted("flood"))
         FloodDuringCall();
+    if (wanted("password"))
+        RegisterAttemptsOnBadPassword(60);
     // Timing figures depend on what else the machine is doing.
     QFile load(QStringLiteral("/proc/loadavg"));
     if (load.open(QIODevice::ReadOnly))

@@ -1,16 +1,11 @@
 // Start-up cost of the main window: from the start of its load to "Line0 is ready" in the call
 // log, with a day's log of 30,000 lines to replay and both phone lists full (the splash is not
 // counted). Also the whole load (lists included) and the resident memory afterwards.
-#include "platform/audio/Mmio.h"
-#include "platform/time/Clock.h"
-#include "platform/time/QtTime.h"
 #include "settings/SettingsStore.h"
 #include "shell/AppShell.h"
 #include "shell/frmMain.h"
-#include "support/FakeLineApi.h"
-#include "support/FakeSoundPlayer.h"
-#include "support/FakeWaveOut.h"
 #include "support/ListFolder.h"
+#include "support/ShellRig.h"
 #include "support/TestFolders.h"
 
 #include "support/Files.h"
@@ -64,16 +59,9 @@ int main(int argc, char** argv) {
     UseFoldersUnder(dir.path());
     QApplication qapp(argc, argv);
     prepare(dir.path());
-    QtEventLoop loop;
-    FakeLineApi lines(loop, 1);
-    lines.devices[0].name = QStringLiteral("Voice Modem");
-    lines.devices[0].mediaModes = 28;
-    FakeWaveOut waveOut;
-    FakeSoundPlayer sound;
-    FileMmio mmio;
-    SystemClock clock;
-    AppShell shell(
-        ShellServices{lines, waveOut, sound, mmio, clock, dir.path() + QStringLiteral("/app")});
+    ShellRig rig;
+    const std::unique_ptr<AppShell> owner = rig.makeShell(dir.path() + QStringLiteral("/app"));
+    AppShell& shell = *owner;
 
     QElapsedTimer timer;
     qint64 readyNs = -1;

@@ -2,7 +2,7 @@
 // inside the buffer, and the call always ends with the line at rest.
 #include "FuzzSupport.h"
 
-#include "platform/telephony/LineStructs.h"
+#include "telephony/LineStructs.h"
 #include "support/EngineHarness.h"
 
 #include <memory>

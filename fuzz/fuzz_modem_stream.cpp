@@ -7,11 +7,11 @@
 // pieces: a serial port may end a read anywhere.
 #include "FuzzSupport.h"
 
-#include "platform/telephony/LineStructs.h"
-#include "platform/telephony/modem/CallerIdParser.h"
-#include "platform/telephony/modem/LineStructWriter.h"
-#include "platform/telephony/modem/ModemCall.h"
-#include "platform/telephony/modem/ModemStreamParser.h"
+#include "telephony/LineStructs.h"
+#include "telephony/modem/CallerIdParser.h"
+#include "telephony/LineStructWriter.h"
+#include "telephony/LineCall.h"
+#include "telephony/modem/ModemStreamParser.h"
 
 #include <vector>
 
@@ -42,7 +42,7 @@ QList<QByteArray> parse(const QByteArray& stream, uint8_t seed, bool pieces) {
 }
 
 void checkCallInfo(const CallerId& id, uint8_t sizeByte) {
-    ModemCall call;
+    LineCall call;
     call.handle = 1;
     call.hasCallerId = true;
     call.callerId = id;

@@ -2,7 +2,7 @@
 // never a crash, and a number is only ever digits with an optional leading '+'.
 #include "FuzzSupport.h"
 
-#include "platform/telephony/sip/SipIdentityFromMsg.h"
+#include "telephony/sip/SipIdentityFromMsg.h"
 
 #include <QRegularExpression>
 

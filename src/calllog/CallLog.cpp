@@ -82,8 +82,10 @@ void CallLog::replay() {
     // Lines go to the list exactly as read; openForAppend reports a file that cannot be read.
     QStringList lines;
     ReadLogFileLines(m_path, lines);
+    m_list.setReplaying(true);
     for (const QString& line : std::as_const(lines))
         m_list.addItem(line);
+    m_list.setReplaying(false);
 }
 
 bool CallLog::openForAppend() {

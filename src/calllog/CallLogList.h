@@ -12,4 +12,6 @@ public:
     virtual void setCurrentIndex(int index) = 0;
     virtual int currentIndex() const = 0;
     virtual QString item(int index) const = 0;
+    // Lines added between true and false are read back from today's file, not new.
+    virtual void setReplaying(bool) {}
 };

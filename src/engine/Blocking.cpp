@@ -1,8 +1,8 @@
 #include "calllog/LogSink.h"
 #include "engine/CallScreener.h"
 #include "engine/Wave.h"
-#include "platform/telephony/LineApi.h"
-#include "platform/telephony/LineStructs.h"
+#include "telephony/LineApi.h"
+#include "telephony/LineStructs.h"
 #include "platform/time/EventLoop.h"
 
 #include <vector>

@@ -26,8 +26,8 @@ struct EngineDeps {
     PhoneLists& lists;
     Wave& wave;
     SoundPlayer& sound;
-    QString appFolder;                // where donotcall.wav and ring.wav are found
-    std::function<void()> endProgram; // ends the program when telephony cannot start
+    QString appFolder;                     // where donotcall.wav and ring.wav are found
+    std::function<void()> telephonyFailed; // telephony could not start: nothing can be screened
     // Why a line device failed, for the call log; may be null.
     const LineAccess* lineAccess = nullptr;
 };

@@ -1,8 +1,8 @@
 #include "calllog/LogSink.h"
 #include "engine/CallScreener.h"
 #include "platform/MessageSeam.h"
-#include "platform/telephony/LineAccess.h"
-#include "platform/telephony/LineApi.h"
+#include "telephony/LineAccess.h"
+#include "telephony/LineApi.h"
 
 #include <algorithm>
 
@@ -30,8 +30,8 @@ void CallScreener::InitTelephony() {
         ShowMessage(QStringLiteral("Compatibility problem with your modem and TAPI "
                                    "(Windows),please contact your modem provider"),
                     AppTitle(), MessageIcon::Critical);
-        if (m_deps.endProgram)
-            m_deps.endProgram();
+        if (m_deps.telephonyFailed)
+            m_deps.telephonyFailed();
         return;
     }
     m_lineApp = app;

@@ -1,5 +1,5 @@
 #include "engine/CallScreener.h"
-#include "platform/telephony/LineApi.h"
+#include "telephony/LineApi.h"
 #include "platform/time/EventLoop.h"
 
 void CallScreener::OnRing(uint32_t line, uint32_t deviceState, uint32_t ringCount) {

@@ -3,8 +3,8 @@
 #include "engine/CallScreener.h"
 #include "engine/CallerIdText.h"
 #include "lists/PhoneLists.h"
-#include "platform/telephony/LineApi.h"
-#include "platform/telephony/LineStructs.h"
+#include "telephony/LineApi.h"
+#include "telephony/LineStructs.h"
 
 #include <vector>
 

@@ -9,8 +9,8 @@
 // are read back when it opens are not repeated: the journal has them already.
 class JournalLogList final : public CallLogList {
 public:
-    // Lines added while muted are counted but not written (the daily log's replay).
-    void setMuted(bool muted) { m_muted = muted; }
+    // Lines replayed are counted but not written.
+    void setReplaying(bool replaying) override { m_muted = replaying; }
 
     void addItem(const QString& text) override;
     int count() const override { return m_count; }

@@ -1,18 +1,18 @@
 #include "service/RunService.h"
 
+#include "core/LineServices.h"
 #include "platform/AppFolder.h"
 #include "platform/SingleInstance.h"
 #include "platform/UnixSignalWatcher.h"
 #include "platform/audio/Mmio.h"
 #include "platform/audio/RoutingWaveOut.h"
-#include "platform/telephony/sip/SipSecrets.h"
 #include "platform/time/Clock.h"
 #include "service/ControlProtocol.h"
 #include "service/ControlServer.h"
-#include "service/LineServices.h"
 #include "service/ServiceHost.h"
 #include "service/SilentPcAudio.h"
 #include "settings/SettingsStore.h"
+#include "telephony/sip/SipSecrets.h"
 
 #include <QCoreApplication>
 #include <csignal>
@@ -35,7 +35,7 @@ int RunService(QCoreApplication& app) {
     // Modems first, then the SIP lines of the settings file. Nobody can be asked for a missing
     // password here: such a line says so in the log and does not register.
     SipSecrets secrets;
-    LineServices lines(ModemLineService::DiscoverDevices(),
+    LineServices lines(DiscoverModemDevices(),
                        LoadSipLines(SettingsFilePath(), secrets, MissingPassword::Report));
     SilentPcWaveOut pcOut;
     RoutingWaveOut waveOut(pcOut, &lines.modems().modemWaveOut());

@@ -1,52 +1,32 @@
 #pragma once
 
-#include "lists/ListKind.h"
+#include "core/ScreeningCore.h"
 #include "platform/time/QtTime.h"
 #include "service/JournalLogList.h"
-#include "settings/DeviceDescription.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 #include <memory>
 
-class CallLog;
 class CallScreener;
-class Clock;
-class LineAccess;
-class LineApi;
 class LogSink;
 class ListFileWatcher;
-class ListStore;
-class Mmio;
 class PhoneLists;
-class SoundPlayer;
-class Wave;
-class WaveOut;
 
 // The line services the headless service runs on. They must outlive the host.
-struct ServiceLines {
-    LineApi& lineApi;
-    WaveOut& waveOut;
-    SoundPlayer& sound;
-    Mmio& mmio;
-    const Clock& clock;
-    QString appFolder;
-    // What the telephony service can say about devices it cannot use; may be null.
-    const LineAccess* lineAccess = nullptr;
-};
+using ServiceLines = CoreServices;
 
-// The engine without a display: the daily log (each line also on standard error), the line
-// devices opened as the stored options say, the phone lists read again whenever their files
-// change, the options read again on request, and the orderly end.
+// The screening without a display: the daily log's lines also on standard error, the phone
+// lists read again whenever their files change, the options read again on request, the status
+// of each line for the control socket, and the orderly end.
 class ServiceHost : public QObject {
     Q_OBJECT
 public:
     explicit ServiceHost(ServiceLines lines, QObject* parent = nullptr);
     ~ServiceHost() override;
 
-    // Opens today's log, starts telephony, opens the chosen lines and loads the lists. False
+    // Opens today's log, loads the lists, starts telephony and opens the chosen lines. False
     // when telephony could not start (the reason is on standard error).
     bool start();
     // Reads both lists and the options again and applies them. Lines chosen or dropped since
@@ -59,8 +39,8 @@ public:
     QStringList statusLines() const;
     QString logPath() const;
 
-    CallScreener& screener() { return *m_screener; }
-    PhoneLists& phoneLists() { return *m_lists; }
+    CallScreener& screener() { return m_core->screener(); }
+    PhoneLists& phoneLists() { return m_core->phoneLists(); }
     LogSink& callLog();
 
 Q_SIGNALS:
@@ -68,27 +48,10 @@ Q_SIGNALS:
     void telephonyFailed();
 
 private:
-    LineDevices lineDevices() const;
-    void openTelephony();
-    void applyOptions();
-    void reloadList(ListKind kind);
-    void scheduleNewDay();
-    bool callInProgress() const;
-
-    ServiceLines m_services;
     QObject m_timerOwner;
     QtTimerFactory m_timers{&m_timerOwner};
     QtEventLoop m_loop;
     JournalLogList m_journal;
-    std::unique_ptr<CallLog> m_callLog;
-    std::unique_ptr<PhoneLists> m_lists;
-    std::unique_ptr<ListStore> m_listStore;
-    std::unique_ptr<Wave> m_wave;
-    std::unique_ptr<CallScreener> m_screener;
+    std::unique_ptr<ScreeningCore> m_core;
     std::unique_ptr<ListFileWatcher> m_watcher;
-    DeviceDescriptions m_devices;
-    QTimer m_newDay;
-    QTimer m_linesPending; // a change of lines waits for the calls in progress
-    bool m_failed = false;
-    bool m_shutDown = false;
 };

@@ -1,9 +1,9 @@
 #include "settings/DeviceDescription.h"
 
 #include "platform/MessageSeam.h"
-#include "platform/telephony/LineAccess.h"
-#include "platform/telephony/LineApi.h"
-#include "platform/telephony/LineStructs.h"
+#include "telephony/LineAccess.h"
+#include "telephony/LineApi.h"
+#include "telephony/LineStructs.h"
 
 #include <vector>
 

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 
 namespace {
@@ -60,6 +61,29 @@ bool appendJournal(const QString& section, const QString& key, const QString& va
 QString SettingsFilePath() {
     return configHome() + QStringLiteral("/hushwire/") + ApplicationName() +
            QStringLiteral(".conf");
+}
+
+QStringList SplitDeviceSetting(const QString& value) {
+    QStringList result;
+    // Device paths hold neither separator: udev writes ',' and ';' in by-id names as '_'.
+    static const QRegularExpression separators(QStringLiteral("[;,]"));
+    for (const QString& part : value.split(separators)) {
+        const QString p = part.trimmed();
+        if (!p.isEmpty())
+            result.append(p);
+    }
+    return result;
+}
+
+QStringList ReadDevicesSetting() {
+    QSettings settings(SettingsFilePath(), QSettings::IniFormat);
+    const QVariant v = settings.value(QStringLiteral("Telephony/Devices"));
+    // Devices=a,b is QSettings' own list syntax and comes back as a list. A ';' outside quotes
+    // starts a comment in its INI files, so only a quoted "a;b" arrives whole.
+    const QString text = v.typeId() == QMetaType::QStringList
+                             ? v.toStringList().join(QLatin1Char(','))
+                             : v.toString();
+    return SplitDeviceSetting(text);
 }
 
 QString SettingsJournalPath() {

@@ -3,6 +3,7 @@
 #include "platform/ApplicationName.h"
 
 #include <QString>
+#include <QStringList>
 
 // Persistent settings: text values addressed by section and key, kept per application name in
 // an INI file, $XDG_CONFIG_HOME/hushwire/<application name>.conf (~/.config when unset).
@@ -12,6 +13,11 @@
 
 // The settings file in use; resolved on every call, so a changed XDG_CONFIG_HOME takes effect.
 QString SettingsFilePath();
+// The modem devices the setting Telephony/Devices names, in its order; empty when unset. They are
+// separated by ',', or by ';' in a quoted value (a ';' outside quotes starts a comment).
+QStringList ReadDevicesSetting();
+// Splits a Devices setting at ',' and ';', blanks around entries removed, empties dropped.
+QStringList SplitDeviceSetting(const QString& value);
 // The journal file, settings.txt in the application folder.
 QString SettingsJournalPath();
 

@@ -6,7 +6,6 @@
 #include "calllog/ui/frmStats.h"
 #include "calllog/ui/frmViewLog.h"
 #include "engine/CallScreener.h"
-#include "engine/Wave.h"
 #include "lists/ListStore.h"
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
@@ -29,18 +28,29 @@
 #include <QListWidget>
 #include <QTimer>
 
-AppShell::AppShell(ShellServices services, QObject* parent)
-    : QObject(parent), m_services(std::move(services)), m_main(std::make_unique<frmMain>()) {
-    m_callLog = std::make_unique<CallLog>(m_main->callLogList(), m_services.clock, m_loop,
-                                          m_services.appFolder);
-    m_lists = std::make_unique<PhoneLists>(m_services.appFolder);
-    m_wave = std::make_unique<Wave>(m_services.mmio, m_services.waveOut);
-    m_screener = std::make_unique<CallScreener>(EngineDeps{
-        m_services.lineApi, m_main->timerFactory(), m_loop, *m_callLog, *m_lists, *m_wave,
-        m_services.sound, m_services.appFolder, [this] { endProgram(); }, m_services.lineAccess});
-
-    m_listStore = std::make_unique<ListStore>(*m_lists);
-    m_listWindows = std::make_unique<ListWindows>(*m_listStore, m_services.clock);
+AppShell::AppShell(CoreServices services, QString serviceSocket, QObject* parent)
+    : QObject(parent), m_serviceSocket(std::move(serviceSocket)), m_clock(services.clock),
+      m_main(std::make_unique<frmMain>()) {
+    if (!isServiceWindow()) {
+        if (!services.timers)
+            services.timers = &m_timers;
+        if (!services.loop)
+            services.loop = &m_loop;
+        m_core = std::make_unique<ScreeningCore>(services, m_main->callLogList());
+        connect(m_core.get(), &ScreeningCore::telephonyFailed, this, &AppShell::endProgram);
+        m_callLog = &m_core->callLog();
+        m_lists = &m_core->phoneLists();
+        m_listStore = &m_core->listStore();
+    } else {
+        m_windowLog = std::make_unique<CallLog>(m_main->callLogList(), services.clock, m_loop,
+                                                services.appFolder);
+        m_windowLists = std::make_unique<PhoneLists>(services.appFolder);
+        m_windowStore = std::make_unique<ListStore>(*m_windowLists);
+        m_callLog = m_windowLog.get();
+        m_lists = m_windowLists.get();
+        m_listStore = m_windowStore.get();
+    }
+    m_listWindows = std::make_unique<ListWindows>(*m_listStore, services.clock);
     InstallAddFromLogMenu(m_main->lstWhite(), *m_listWindows);
 
     connect(m_main.get(), &frmMain::unloading, this, &AppShell::ShutDown);
@@ -91,37 +101,22 @@ void AppShell::LoadMainWindow() {
         return;
     }
 
-    m_callLog->OpenDailyLog();
-
-    m_screener->ResetLines();
-    m_screener->InitTelephony();
-    if (m_ending)
+    if (!m_core->start())
         return;
 
-    // The line devices and the stored options; an unusable line is switched off in the store
-    // before the lines are opened.
-    const DeviceDescriptions devices = DescribeLineDevices(lineDevices());
-    m_screener->setOptions(LoadEngineOptions(devices));
-    ExplainDeniedPorts(devices);
-
-    m_screener->OpenLines();
-    RecordModemChanges(devices);
-
-    if (m_screener->options().minOnStart == 1) {
+    if (m_core->screener().options().minOnStart == 1) {
         m_startMinimised = true;
         m_main->setWindowState(m_main->windowState() | Qt::WindowMinimized);
     }
-
-    m_listStore->load();
 
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
 }
 
 void AppShell::attachToService() {
-    const QString logPath = ServiceLogPath(m_services.serviceSocket);
+    const QString logPath = ServiceLogPath(m_serviceSocket);
     m_callLog->FollowDailyLog(logPath.isEmpty() ? m_callLog->TodaysLogPath() : logPath);
-    const auto devices = ServiceLineDescriptions(m_services.serviceSocket);
+    const auto devices = ServiceLineDescriptions(m_serviceSocket);
     if (devices && LoadEngineOptions(*devices).minOnStart == 1) {
         m_startMinimised = true;
         m_main->setWindowState(m_main->windowState() | Qt::WindowMinimized);
@@ -130,16 +125,15 @@ void AppShell::attachToService() {
 }
 
 void AppShell::reloadService() {
-    if (!ReloadService(m_services.serviceSocket))
+    if (!ReloadService(m_serviceSocket))
         ShowMessage(QCoreApplication::translate(
                         "AppShell", "The settings are saved, but the Hushwire service did not take "
                                     "them up: it did not answer. They apply when it starts again."),
                     AppTitle(), MessageIcon::Warning);
 }
 
-LineDevices AppShell::lineDevices() const {
-    return LineDevices{m_services.lineApi, m_services.lineAccess, m_screener->lineApp(),
-                       m_screener->apiVersion(), m_screener->deviceCount()};
+CallScreener& AppShell::screener() {
+    return m_core->screener();
 }
 
 void AppShell::ShutDown() {
@@ -150,8 +144,8 @@ void AppShell::ShutDown() {
     m_shutDown = true;
     m_main->timExit()->stop();
 
-    if (!isServiceWindow()) // the service's lines stay open
-        m_screener->CloseTelephony();
+    if (m_core) // a service's lines stay open
+        m_core->shutDown();
     QCoreApplication::processEvents();
     m_callLog->CloseDailyLog();
     m_main->cSysTray1()->setInTray(false);
@@ -187,7 +181,8 @@ void AppShell::endProgram() {
 void AppShell::showOptions() {
     // Only once telephony is up: the window lists the devices of the running session (or of the
     // running service).
-    if (m_ending || !(isServiceWindow() ? describeServiceLines() : m_screener->lineApp() != 0))
+    if (m_ending ||
+        !(isServiceWindow() ? describeServiceLines() : m_core->screener().lineApp() != 0))
         return;
     if (!m_setup && isServiceWindow()) {
         // The service takes the saved settings up without a restart.
@@ -196,12 +191,12 @@ void AppShell::showOptions() {
     } else if (!m_setup) {
         // Loads itself: lists the devices and reads the stored options.
         m_setup = new frmSetup(
-            lineDevices(), [this] { m_main->timExit()->start(); }, m_main.get());
+            m_core->lineDevices(), [this] { m_main->timExit()->start(); }, m_main.get());
         // The mode saved applies at once; the rest waits for the next start, which follows.
         connect(m_setup, &frmSetup::saved, this, [this](const EngineOptions& saved) {
-            EngineOptions running = m_screener->options();
+            EngineOptions running = m_core->screener().options();
             running.mode = saved.mode;
-            m_screener->setOptions(running);
+            m_core->screener().setOptions(running);
         });
     } else if (!m_setup->isLoaded()) {
         m_setup->Load();
@@ -212,7 +207,7 @@ void AppShell::showOptions() {
 bool AppShell::describeServiceLines() {
     // Without the service's answer its lines are unknown: the setup window would take them for
     // missing and switch them off in the store.
-    const auto devices = ServiceLineDescriptions(m_services.serviceSocket);
+    const auto devices = ServiceLineDescriptions(m_serviceSocket);
     if (!devices) {
         ShowMessage(QCoreApplication::translate(
                         "AppShell", "The Hushwire service does not answer, so its lines cannot be "
@@ -242,7 +237,7 @@ void AppShell::showStatistics() {
     // The folder of the log being written, or followed as the service's window.
     const QString log = m_callLog->DailyLogPath();
     const QString folder = QFileInfo(log.isEmpty() ? m_callLog->TodaysLogPath() : log).path();
-    const QDate today = m_services.clock.now().toLocalTime().date();
+    const QDate today = m_clock.now().toLocalTime().date();
     frmStats stats(ReadCallStats(folder, today, frmStats::kDays, ListOfNumberIn(*m_lists)),
                    m_main.get());
     stats.exec();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ScreeningCore.h"
 #include "platform/time/QtTime.h"
 #include "settings/DeviceDescription.h"
 
@@ -10,45 +11,24 @@
 class CallLog;
 class CallNotifications;
 class CallScreener;
-class Clock;
-class LineAccess;
-class LineApi;
 class ListStore;
 class ListWindows;
-class Mmio;
 class PhoneLists;
-class SoundPlayer;
-class Wave;
-class WaveOut;
 class frmMain;
 class frmSetup;
 
-// The services the program runs on: real ones in the program, fakes in tests and benchmarks.
-// They must outlive the shell.
-struct ShellServices {
-    LineApi& lineApi;
-    WaveOut& waveOut;
-    SoundPlayer& sound;
-    Mmio& mmio;
-    const Clock& clock;
-    QString appFolder;
-    // What the telephony service can say about devices it cannot use; may be null.
-    const LineAccess* lineAccess = nullptr;
-    // The control socket of the running service this program is the window of; empty when the
-    // program screens the lines itself.
-    QString serviceSocket = {};
-};
-
 // Brings the program up and down in a fixed order and owns everything that lives for the run:
-// the main window, the engine, the call log, the phone lists and the setup window.
+// the main window, the screening core, the list windows and the setup window.
 //
-// As a running service's window it opens no lines and starts no engine: the call log follows the
+// As a running service's window it builds no screening core: the call log follows the
 // service's daily log, the windows edit the shared files (the service notices the lists itself),
 // Setup's Save asks the service to reload, and the shut-down leaves the service running.
 class AppShell : public QObject {
     Q_OBJECT
 public:
-    explicit AppShell(ShellServices services, QObject* parent = nullptr);
+    // serviceSocket: the control socket of the running service this program is the window of;
+    // empty when the program screens the lines itself.
+    explicit AppShell(CoreServices services, QString serviceSocket = {}, QObject* parent = nullptr);
     ~AppShell() override;
 
     // Shows the splash window; its timer loads and shows the main window 2500 ms later.
@@ -67,9 +47,11 @@ public:
 
     bool isShutDown() const { return m_shutDown; }
     bool isEnding() const { return m_ending; }
-    bool isServiceWindow() const { return !m_services.serviceSocket.isEmpty(); }
+    bool isServiceWindow() const { return !m_serviceSocket.isEmpty(); }
     frmMain& mainWindow() { return *m_main; }
-    CallScreener& screener() { return *m_screener; }
+    // The screening, unless this is a service's window.
+    ScreeningCore* core() { return m_core.get(); }
+    CallScreener& screener();
     CallLog& callLog() { return *m_callLog; }
     PhoneLists& phoneLists() { return *m_lists; }
     // The setup window, once Options has shown it.
@@ -87,17 +69,22 @@ private:
     void attachToService();
     void reloadService();
     bool describeServiceLines();
-    LineDevices lineDevices() const;
     void endProgram();
 
-    ShellServices m_services;
+    QString m_serviceSocket;
+    const Clock& m_clock;
     QtEventLoop m_loop;
+    QObject m_timerOwner;
+    QtTimerFactory m_timers{&m_timerOwner};
     std::unique_ptr<frmMain> m_main;
-    std::unique_ptr<CallLog> m_callLog;
-    std::unique_ptr<PhoneLists> m_lists;
-    std::unique_ptr<ListStore> m_listStore;
-    std::unique_ptr<Wave> m_wave;
-    std::unique_ptr<CallScreener> m_screener;
+    std::unique_ptr<ScreeningCore> m_core;
+    // A service's window keeps its own log (following the service's) and lists.
+    std::unique_ptr<CallLog> m_windowLog;
+    std::unique_ptr<PhoneLists> m_windowLists;
+    std::unique_ptr<ListStore> m_windowStore;
+    CallLog* m_callLog = nullptr;
+    PhoneLists* m_lists = nullptr;
+    ListStore* m_listStore = nullptr;
     std::unique_ptr<ListWindows> m_listWindows;
     std::unique_ptr<CallNotifications> m_notifications;
     frmSetup* m_setup = nullptr;

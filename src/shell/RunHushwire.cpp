@@ -1,6 +1,7 @@
 #include "shell/RunHushwire.h"
 
 #include "calllog/CallLog.h"
+#include "core/LineServices.h"
 #include "platform/AppFolder.h"
 #include "platform/MessageSeam.h"
 #include "platform/SingleInstance.h"
@@ -9,13 +10,12 @@
 #include "platform/audio/RoutingWaveOut.h"
 #include "platform/audio/pc/PcWaveOut.h"
 #include "platform/audio/pc/QtSoundPlayer.h"
-#include "platform/telephony/sip/SipSecrets.h"
 #include "platform/time/Clock.h"
-#include "service/LineServices.h"
 #include "settings/SettingsStore.h"
 #include "shell/AppShell.h"
 #include "shell/ServiceLink.h"
 #include "shell/ShellIcons.h"
+#include "telephony/sip/SipSecrets.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
@@ -59,7 +59,7 @@ int RunHushwire(QApplication& app) {
     // line, so it looks for none.
     SipSecrets secrets;
     const bool standalone = serviceSocket.isEmpty();
-    LineServices lines(standalone ? ModemLineService::DiscoverDevices() : QStringList(),
+    LineServices lines(standalone ? DiscoverModemDevices() : QStringList(),
                        standalone ? LoadSipLines(SettingsFilePath(), secrets)
                                   : QList<SipLineConfig>());
     PcWaveOut pcOut;
@@ -69,8 +69,9 @@ int RunHushwire(QApplication& app) {
     FileMmio mmio;
     SystemClock clock;
 
-    AppShell shell(ShellServices{lines.api(), waveOut, sound, mmio, clock, AppFolder(),
-                                 &lines.access(), serviceSocket});
+    AppShell shell(
+        CoreServices{lines.api(), waveOut, sound, mmio, clock, AppFolder(), &lines.access()},
+        serviceSocket);
     lines.reportProblemsTo(shell.callLog());
 
     UnixSignalWatcher watcher({SIGTERM, SIGINT, SIGHUP});

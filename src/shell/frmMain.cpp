@@ -33,8 +33,7 @@ QMenu* addMenu(QMenuBar* bar, const char* name, const QString& caption) {
 } // namespace
 
 frmMain::frmMain(QWidget* parent)
-    : QMainWindow(parent), m_lstWhite(new QListWidget), m_callLogList(*m_lstWhite),
-      m_timerFactory(this) {
+    : QMainWindow(parent), m_lstWhite(new QListWidget), m_callLogList(*m_lstWhite) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QCoreApplication::translate("frmMain", "Hushwire - Freeware"));
     setWindowIcon(HushwireIcon());

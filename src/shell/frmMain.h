@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/time/QtTime.h"
 #include "shell/CallLogListBox.h"
 
 #include <QMainWindow>
@@ -27,8 +26,6 @@ public:
     cSysTray* cSysTray1() const { return m_tray; }
     QTimer* timExit() const { return m_timExit; }
     QGroupBox* Frame2() const { return m_frame2; }
-    // Makes the engine's per-line timers children of this window.
-    TimerFactory& timerFactory() { return m_timerFactory; }
 
     // Puts the promotional panel in place of the empty "Cool Stuff" frame; it becomes Frame2.
     void setPromoPanel(QGroupBox* panel);
@@ -62,6 +59,5 @@ private:
     QGroupBox* m_frame2 = nullptr;
     cSysTray* m_tray = nullptr;
     QTimer* m_timExit = nullptr;
-    QtTimerFactory m_timerFactory;
     bool m_unloaded = false;
 };

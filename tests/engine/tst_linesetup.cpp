@@ -69,7 +69,7 @@ private Q_SLOTS:
                              u"contact your modem provider"_qs});
         QCOMPARE(h.messages.messages().front().title, u"Hushwire"_qs);
         QCOMPARE(h.messages.messages().front().icon, MessageIcon::Critical);
-        QCOMPARE(h.endProgramCalls, 1);
+        QCOMPARE(h.telephonyFailures, 1);
         QCOMPARE(h.line.count(u"lineNegotiateAPIVersion"_qs), 0);
     }
 

@@ -5,7 +5,7 @@
 #include "support/EngineHarness.h"
 #include "support/TestFolders.h"
 
-#include "platform/telephony/LineStructs.h"
+#include "telephony/LineStructs.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -3,19 +3,14 @@
 // timer.
 #include "calllog/CallLog.h"
 #include "lists/PhoneLists.h"
-#include "platform/audio/Mmio.h"
-#include "platform/time/Clock.h"
-#include "platform/time/QtTime.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
 #include "shell/AppShell.h"
 #include "shell/RunHushwire.h"
 #include "shell/cSysTray.h"
 #include "shell/frmMain.h"
-#include "support/FakeLineApi.h"
-#include "support/FakeSoundPlayer.h"
-#include "support/FakeWaveOut.h"
 #include "support/MessageRecorder.h"
+#include "support/ShellRig.h"
 #include "support/TestFolders.h"
 
 #include <QDir>
@@ -29,18 +24,15 @@
 
 namespace {
 // One isolated program: its own settings and data folder, one voice modem on device 0.
-struct Rig {
-    explicit Rig(const QByteArray& settings) {
+struct Rig : ShellRig {
+    explicit Rig(const QByteArray& settings, Time kind = Time::Real) : ShellRig(kind) {
         UseFoldersUnder(dir.path());
         QDir().mkpath(QFileInfo(SettingsFilePath()).path());
         QFile conf(SettingsFilePath());
         if (conf.open(QIODevice::WriteOnly))
             conf.write(settings);
         conf.close();
-        lines.devices[0].name = QStringLiteral("Voice Modem");
-        lines.devices[0].mediaModes = 28;
-        shell = std::make_unique<AppShell>(
-            ShellServices{lines, waveOut, sound, mmio, clock, app(), &lines});
+        shell = makeShell(app());
     }
     QString app() const { return dir.path() + QStringLiteral("/app"); }
     QStringList opNames() const {
@@ -59,12 +51,6 @@ struct Rig {
 
     QTemporaryDir dir;
     MessageRecorder messages;
-    QtEventLoop loop;
-    FakeLineApi lines{loop, 1};
-    FakeWaveOut waveOut;
-    FakeSoundPlayer sound;
-    FileMmio mmio;
-    SystemClock clock;
     std::unique_ptr<AppShell> shell;
 };
 
@@ -113,8 +99,7 @@ private Q_SLOTS:
 
         // The same modem at the next start changes nothing.
         rig.shell.reset();
-        rig.shell = std::make_unique<AppShell>(
-            ShellServices{rig.lines, rig.waveOut, rig.sound, rig.mmio, rig.clock, rig.app()});
+        rig.shell = rig.makeShell(rig.app());
         rig.shell->LoadMainWindow();
         QCOMPARE(journal(rig), QStringLiteral("Modem@Line0@Voice Modem  [28]\r\n"));
     }
@@ -225,6 +210,28 @@ private Q_SLOTS:
         QVERIFY(!rig.shell->mainWindow().cSysTray1()->InTray());
         QCOMPARE(rig.messages.messages().size(), 1);
         QCOMPARE(rig.messages.messages().at(0).icon, MessageIcon::Critical);
+    }
+
+    // The program runs past midnight: the next day's calls go to the next day's file.
+    void aNewDaysLogOpensAtMidnight() {
+        Rig rig("[Config]\nLine0=1\n", ShellRig::Time::Virtual);
+        rig.shell->LoadMainWindow();
+        rig.time.runPosted();
+        const QString first = rig.shell->callLog().DailyLogPath();
+        QVERIFY(first.endsWith(QStringLiteral("26-12-06.txt")));
+        const QDateTime now = rig.time.now();
+        rig.time.advance(now.msecsTo(QDateTime(now.date().addDays(1), QTime(0, 0))));
+        QCOMPARE(rig.shell->callLog().DailyLogPath(), first); // not before the day has turned
+        rig.time.advance(1000);
+        QVERIFY(rig.shell->callLog().DailyLogPath().endsWith(QStringLiteral("26-12-07.txt")));
+        QVERIFY(rig.shell->callLog().isFileOpen());
+        rig.shell->callLog().AddLogLine(QStringLiteral("Line0 Ring..."));
+        QFile next(rig.shell->callLog().DailyLogPath());
+        QVERIFY(next.open(QIODevice::ReadOnly));
+        QVERIFY(next.readAll().contains("Line0 Ring..."));
+        // And again the night after.
+        rig.time.advance(24 * 3600 * 1000);
+        QVERIFY(rig.shell->callLog().DailyLogPath().endsWith(QStringLiteral("26-12-08.txt")));
     }
 
     void exitTimerEndsTheProgramHalfASecondLater() {

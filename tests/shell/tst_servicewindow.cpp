@@ -2,9 +2,6 @@
 // emulator: the window finds the service on its control socket, shows what the service logs
 // without opening a line, and Setup's Save asks the service to reload while the window stays up.
 #include "calllog/CallLog.h"
-#include "platform/audio/Mmio.h"
-#include "platform/time/Clock.h"
-#include "platform/time/QtTime.h"
 #include "service/ControlProtocol.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
@@ -12,10 +9,8 @@
 #include "shell/ServiceLink.h"
 #include "shell/frmMain.h"
 #include "support/EmulatedLine.h"
-#include "support/FakeLineApi.h"
-#include "support/FakeSoundPlayer.h"
-#include "support/FakeWaveOut.h"
 #include "support/MessageRecorder.h"
+#include "support/ShellRig.h"
 
 #include <QAction>
 #include <QDir>
@@ -51,12 +46,7 @@ private:
     QProcess m_service;
     QString m_journal;
     MessageRecorder m_messages;
-    QtEventLoop m_loop;
-    FakeLineApi m_lines{m_loop, 1};
-    FakeWaveOut m_waveOut;
-    FakeSoundPlayer m_sound;
-    FileMmio m_mmio;
-    SystemClock m_clock;
+    ShellRig m_rig;
     std::unique_ptr<AppShell> m_shell;
 };
 
@@ -88,8 +78,7 @@ void TestServiceWindow::initTestCase() {
 void TestServiceWindow::showWindow() {
     const QString socket = FindRunningService(kProgram);
     QCOMPARE(socket, control::SocketPath(kProgram));
-    m_shell = std::make_unique<AppShell>(ShellServices{m_lines, m_waveOut, m_sound, m_mmio, m_clock,
-                                                       m_line.appFolder(), &m_lines, socket});
+    m_shell = m_rig.makeShell(m_line.appFolder(), socket);
     m_shell->ShowMainWindow();
     QVERIFY(m_shell->isServiceWindow());
 }
@@ -110,7 +99,7 @@ void TestServiceWindow::stopService() {
 void TestServiceWindow::showsACallTheServiceLoggedWithinASecond() {
     QVERIFY(m_shell->mainWindow().isVisible());
     QCOMPARE(windowLines(), m_line.logLines());
-    QVERIFY(m_lines.ops.empty()); // the window opened no line of its own
+    QVERIFY(m_rig.lines.ops.empty()); // the window opened no line of its own
 
     m_line.play("ring\nwait 800\ncid NMBR=8005550199 NAME=PUSHY PETE\n");
     QTRY_VERIFY_WITH_TIMEOUT(!m_line.logLines().filter(QStringLiteral("8005550199")).isEmpty(),
@@ -125,7 +114,7 @@ void TestServiceWindow::showsACallTheServiceLoggedWithinASecond() {
     // again attaches to it.
     QTimer::singleShot(0, [this] { m_shell->requestShutDown(); });
     QCOMPARE(QCoreApplication::exec(), 0);
-    QVERIFY(m_lines.ops.empty());
+    QVERIFY(m_rig.lines.ops.empty());
     QCOMPARE(m_service.state(), QProcess::Running);
     showWindow();
 }

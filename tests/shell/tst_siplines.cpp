@@ -1,28 +1,20 @@
 // The program's lines at start-up: SIP lines after the modems, their passwords, and what a SIP
 // line that cannot register tells the call log and the setup window.
 #include "calllog/LogSink.h"
+#include "core/LineServices.h"
 #include "platform/MessageSeam.h"
-#include "platform/telephony/LineStructs.h"
-#include "platform/telephony/sip/SipLineService.h"
-#include "platform/telephony/sip/SipSecrets.h"
-#include "service/LineServices.h"
 #include "settings/DeviceDescription.h"
 #include "settings/ui/frmSetup.h"
+#include "support/LogRecorder.h"
 #include "support/MessageRecorder.h"
+#include "telephony/LineStructs.h"
+#include "telephony/sip/SipLineService.h"
+#include "telephony/sip/SipSecrets.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
-
-namespace {
-
-struct Log : LogSink {
-    void AddLogLine(const QString& message) override { lines.append(message); }
-    QStringList lines;
-};
-
-} // namespace
 
 class TestSipLines : public QObject {
     Q_OBJECT
@@ -87,7 +79,7 @@ private Q_SLOTS:
         SipSecrets secrets;
         LineServices lines({}, LoadSipLines(file, secrets, MissingPassword::Report));
         InstallSecretHandler(previous);
-        Log log;
+        LogRecorder log;
         lines.reportProblemsTo(log);
         uint32_t app = 0, count = 0;
         QCOMPARE(lines.api().lineInitialize(
@@ -98,12 +90,12 @@ private Q_SLOTS:
         QCOMPARE(lines.api().lineOpen(app, 0, &handle, 0x20000, 0, 0, 6,
                                       tapi::LINEMEDIAMODE_INTERACTIVEVOICE, nullptr),
                  0);
-        QTRY_VERIFY_WITH_TIMEOUT(!log.lines.isEmpty(), 10000);
-        QVERIFY2(log.lines.size() == 1 && log.lines[0].startsWith(QLatin1String("Line0 - ")) &&
-                     log.lines[0].contains(QLatin1String("bob@127.0.0.1")) &&
-                     log.lines[0].contains(QLatin1String("password")) &&
-                     log.lines[0].contains(QLatin1String("Setup")),
-                 qPrintable(log.lines.join(QLatin1Char('\n'))));
+        QTRY_VERIFY_WITH_TIMEOUT(!log.texts().isEmpty(), 10000);
+        QVERIFY2(log.texts().size() == 1 && log.texts()[0].startsWith(QLatin1String("Line0 - ")) &&
+                     log.texts()[0].contains(QLatin1String("bob@127.0.0.1")) &&
+                     log.texts()[0].contains(QLatin1String("password")) &&
+                     log.texts()[0].contains(QLatin1String("Setup")),
+                 qPrintable(log.texts().join(QLatin1Char('\n'))));
         QTest::qWait(500);
         QVERIFY(!registrar.hasPendingDatagrams());
         lines.api().lineShutdown(app);
@@ -123,7 +115,7 @@ private Q_SLOTS:
         account.password = QStringLiteral("secret");
         LineServices lines({QStringLiteral("/nonexistent/ttyACM9")}, {account});
         lines.sip()->setTimings(SipTimings{60000, 60000, 25000, 600});
-        Log log;
+        LogRecorder log;
         lines.reportProblemsTo(log);
 
         uint32_t app = 0, count = 0, handle = 0;
@@ -137,8 +129,8 @@ private Q_SLOTS:
                  0);
         const QString problem =
             QStringLiteral("The SIP server for alice@127.0.0.1:%1 did not answer.").arg(port);
-        QTRY_VERIFY_WITH_TIMEOUT(!log.lines.isEmpty(), 10000);
-        QCOMPARE(log.lines, QStringList{QStringLiteral("Line1 - ") + problem});
+        QTRY_VERIFY_WITH_TIMEOUT(!log.texts().isEmpty(), 10000);
+        QCOMPARE(log.texts(), QStringList{QStringLiteral("Line1 - ") + problem});
         QCOMPARE(lines.access().lastError(1), problem);
 
         const DeviceDescriptions described =

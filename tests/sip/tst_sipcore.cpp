@@ -1,9 +1,9 @@
 // The SIP line pieces that need no network: settings groups, caller ID from identity headers,
 // and the address filter of a listening endpoint.
-#include "platform/telephony/sip/AddressFilter.h"
-#include "platform/telephony/sip/SipCallerId.h"
-#include "platform/telephony/sip/SipIdentityFromMsg.h"
-#include "platform/telephony/sip/SipLineConfig.h"
+#include "telephony/sip/AddressFilter.h"
+#include "telephony/sip/SipCallerId.h"
+#include "telephony/sip/SipIdentityFromMsg.h"
+#include "telephony/sip/SipLineConfig.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -133,6 +133,7 @@ private Q_SLOTS:
         const QString path = writeIni("[Sip1]\n"
                                       "Account=sips:alice@sip.example.net\n"
                                       "AuthUser=alice77\n"
+                                      "Proxy=proxy.example.net:5090\n"
                                       "Password=secret\n"
                                       "[Sip2]\n"
                                       "[Sip3]\n"
@@ -147,6 +148,7 @@ private Q_SLOTS:
         QCOMPARE(lines[0].transport, QStringLiteral("tls"));
         QCOMPARE(lines[0].listen, QStringLiteral("0.0.0.0:0"));
         QVERIFY(lines[0].password.isEmpty());
+        QCOMPARE(lines[0].proxyUri(), QStringLiteral("sip:proxy.example.net:5090"));
         QVERIFY(lines[0].problems().isEmpty());
         QCOMPARE(lines[1].group, 3);
         QVERIFY(lines[1].isListening());
@@ -185,7 +187,7 @@ private Q_SLOTS:
 
     void badValuesAreReported() {
         const QString path = writeIni("[Sip1]\nAccount=alice@example.net\nListen=nowhere\n"
-                                      "Transport=sctp\nRewrite=+1\n"
+                                      "Transport=sctp\nRewrite=+1\nProxy=sip:me@proxy:99999\n"
                                       "[Sip2]\nAllow=10.0.0.0/33, bogus\n"
                                       "[Sip3]\nAccount=sips:a@b\nTransport=udp\n");
         const QList<SipLineConfig> lines = ReadSipLines(path);
@@ -193,7 +195,8 @@ private Q_SLOTS:
         const QString first = lines[0].problems().join(u'\n');
         QVERIFY2(
             first.contains(QLatin1String("account")) && first.contains(QLatin1String("Listen")) &&
-                first.contains(QLatin1String("sctp")) && first.contains(QLatin1String("Rewrite")),
+                first.contains(QLatin1String("sctp")) && first.contains(QLatin1String("Rewrite")) &&
+                first.contains(QLatin1String("Proxy")),
             qPrintable(first));
         const QString second = lines[1].problems().join(u'\n');
         QVERIFY2(second.contains(QLatin1String("10.0.0.0/33")) &&

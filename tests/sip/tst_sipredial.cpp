@@ -21,13 +21,13 @@ private Q_SLOTS:
                                                      sipp::KeysAsEvents(QStringLiteral("123")),
                                                  sipp::HangUp(6000)),
                                     {QStringLiteral("-mp"), QString::number(SipRig::FreePort())})));
-        QVERIFY(rig.log.lines.contains(QStringLiteral("UnLock PIN Detected")));
+        QVERIFY(rig.log.texts().contains(QStringLiteral("UnLock PIN Detected")));
         // At once: the whole message, then the BYE.
         rig.heard.clear();
         QVERIFY(rig.passed(
             rig.sipp(QStringLiteral("caller"), sipp::Caller(listed, {}, sipp::AwaitBye()))));
         QTRY_COMPARE(rig.heard.size(), rig.expectedAudio(ModemVoiceFormat::MuLaw).size());
-        QCOMPARE(rig.log.lines.count(QStringLiteral("Line0 Ring...")), 2);
+        QCOMPARE(rig.log.texts().count(QStringLiteral("Line0 Ring...")), 2);
     }
 };
 

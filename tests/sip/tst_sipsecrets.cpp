@@ -1,5 +1,5 @@
 // SIP passwords with no secret store on the session bus: kept for the session, and said so.
-#include "platform/telephony/sip/SipSecrets.h"
+#include "telephony/sip/SipSecrets.h"
 
 #include <QTest>
 

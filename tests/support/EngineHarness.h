@@ -75,6 +75,6 @@ public:
     MessageRecorder messages;
     std::unique_ptr<PhoneLists> lists;
     EngineOptions options;
-    int endProgramCalls = 0;
+    int telephonyFailures = 0;
     std::unique_ptr<CallScreener> engine;
 };

@@ -1,6 +1,6 @@
 #include "support/FakeLineApi.h"
 
-#include "platform/telephony/LineStructs.h"
+#include "telephony/LineStructs.h"
 #include "platform/time/EventLoop.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/telephony/LineAccess.h"
-#include "platform/telephony/LineApi.h"
+#include "telephony/LineAccess.h"
+#include "telephony/LineApi.h"
 
 #include <QByteArray>
 #include <QMap>

@@ -3,7 +3,7 @@
 // The project's modem emulator run as a child process on a pseudo-terminal, a recorder of line
 // notices, and the processor time this process has used (to show that nothing spins).
 
-#include "platform/telephony/LineApi.h"
+#include "telephony/LineApi.h"
 
 #include <QFile>
 #include <QProcess>

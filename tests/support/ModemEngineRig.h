@@ -9,7 +9,7 @@
 #include "engine/Wave.h"
 #include "lists/PhoneLists.h"
 #include "platform/audio/Mmio.h"
-#include "platform/telephony/modem/ModemLineService.h"
+#include "telephony/modem/ModemLineService.h"
 #include "platform/time/QtTime.h"
 
 #include <QTemporaryDir>

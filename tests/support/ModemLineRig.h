@@ -2,8 +2,8 @@
 
 #include "support/FakeModem.h"
 
-#include "platform/telephony/LineStructs.h"
-#include "platform/telephony/modem/ModemLineService.h"
+#include "telephony/LineStructs.h"
+#include "telephony/modem/ModemLineService.h"
 
 #include <memory>
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "calllog/LogSink.h"
 #include "engine/CallScreener.h"
 #include "engine/Wave.h"
 #include "lists/PhoneLists.h"
 #include "platform/audio/Mmio.h"
 #include "platform/audio/PcmConvert.h"
-#include "platform/telephony/sip/SipLineService.h"
 #include "platform/time/QtTime.h"
 #include "support/FakeSoundPlayer.h"
+#include "support/LogRecorder.h"
+#include "telephony/sip/SipLineService.h"
 
 #include <QByteArray>
 #include <QList>
@@ -24,11 +24,6 @@
 // generator) as the far end on 127.0.0.1, and a socket that takes the RTP the line sends.
 class SipRig {
 public:
-    struct Log : LogSink {
-        void AddLogLine(const QString& message) override { lines.append(message); }
-        QStringList lines;
-    };
-
     // One listening line on 127.0.0.1:sipPort that takes calls from 127.0.0.1 only, unless
     // lines are given.
     explicit SipRig(QList<SipLineConfig> lines = {});
@@ -66,7 +61,7 @@ public:
     QUdpSocket rtp;         // where SIPp's SDP tells the line to send its audio
     QByteArray heard;       // RTP payloads received, in order
     QList<qint64> arrivals; // their arrival times, ms
-    Log log;
+    LogRecorder log;
     std::unique_ptr<PhoneLists> lists;
     std::unique_ptr<SipLineService> service;
     QObject timerOwner;

@@ -1,8 +1,13 @@
 #include "support/Sipp.h"
 
+#include "platform/audio/PcmConvert.h"
+
+#include <QDataStream>
 #include <QEventLoop>
 #include <QFile>
 #include <QTimer>
+
+#include <cmath>
 
 namespace sipp {
 
@@ -107,6 +112,74 @@ QString KeysAsEvents(const QString& keys) {
                                  "<pause milliseconds=\"400\"/>\n")
                       .arg(key);
     return events;
+}
+
+namespace {
+
+// One packet of a capture: Ethernet, IPv4 and UDP around the RTP packet, as SIPp replays it.
+QByteArray CapturedRtp(uint16_t sequence, const QByteArray& payload) {
+    QByteArray rtp(12, '\0');
+    rtp[0] = char(0x80);
+    rtp[1] = 0; // PCMU
+    rtp[2] = char(sequence >> 8);
+    rtp[3] = char(sequence & 0xFF);
+    const uint32_t ts = uint32_t(sequence) * 160;
+    for (int i = 0; i < 4; ++i)
+        rtp[4 + i] = char(ts >> (24 - 8 * i));
+    rtp[8] = 0x12; // SSRC
+    rtp += payload;
+    QByteArray packet;
+    QDataStream out(&packet, QIODevice::WriteOnly); // big-endian, the network's order
+    out.writeRawData("\0\1\2\3\4\5\0\1\2\3\4\6", 12);
+    out << quint16(0x0800);
+    out << quint8(0x45) << quint8(0) << quint16(20 + 8 + rtp.size()) << quint16(sequence)
+        << quint16(0) << quint8(64) << quint8(17) << quint16(0) << quint32(0x7F000001)
+        << quint32(0x7F000001);
+    out << quint16(6000) << quint16(6000) << quint16(8 + rtp.size()) << quint16(0);
+    out.writeRawData(rtp.constData(), int(rtp.size()));
+    return packet;
+}
+
+} // namespace
+
+QString KeysInBand(const QString& folder, const QString& keys) {
+    static const QMap<QChar, std::pair<double, double>> tones{
+        {u'1', {697, 1209}}, {u'2', {697, 1336}}, {u'3', {697, 1477}}, {u'4', {770, 1209}},
+        {u'5', {770, 1336}}, {u'6', {770, 1477}}, {u'7', {852, 1209}}, {u'8', {852, 1336}},
+        {u'9', {852, 1477}}, {u'*', {941, 1209}}, {u'0', {941, 1336}}, {u'#', {941, 1477}}};
+    const QString path = folder + QStringLiteral("/inband.pcap");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    QDataStream out(&file);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint32(0xa1b2c3d4) << quint16(2) << quint16(4) << qint32(0) << quint32(0)
+        << quint32(65535) << quint32(1);
+    uint16_t sequence = 0;
+    int sample = 0;
+    for (const QChar key : keys) {
+        const auto [low, high] = tones.value(key);
+        for (int packet = 0; packet < 10; ++packet) { // 5 of tone, 5 of silence
+            QByteArray payload(160, char(0xFF));
+            for (int i = 0; packet < 5 && i < 160; ++i, ++sample) {
+                const double t = double(sample) / 8000.0;
+                const double v =
+                    6000.0 * (std::sin(2 * M_PI * low * t) + std::sin(2 * M_PI * high * t));
+                payload[i] = char(LinearToMuLaw(int16_t(v)));
+            }
+            const QByteArray data = CapturedRtp(sequence, payload);
+            const quint32 us = quint32(sequence) * 20000;
+            out << quint32(us / 1000000) << quint32(us % 1000000) << quint32(data.size())
+                << quint32(data.size());
+            out.writeRawData(data.constData(), int(data.size()));
+            ++sequence;
+        }
+    }
+    file.close();
+    return QStringLiteral("<nop><action><exec play_pcap_audio=\"%1\"/></action></nop>\n"
+                          "<pause milliseconds=\"%2\"/>\n")
+        .arg(path)
+        .arg(keys.size() * 200 + 200);
 }
 
 } // namespace sipp

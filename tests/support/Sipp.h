@@ -35,5 +35,8 @@ QString Request(const QString& method, int cseq, const QString& type, const QStr
 QString HangUp(int afterMs);
 // Keys pressed as RFC 4733 telephone events from the captures SIPp ships, 400 ms apart.
 QString KeysAsEvents(const QString& keys);
+// Keys pressed as DTMF tones in PCMU audio (a gateway without telephone events): 100 ms of each
+// tone pair and 100 ms of silence, from a capture written into folder.
+QString KeysInBand(const QString& folder, const QString& keys);
 
 } // namespace sipp

@@ -2,7 +2,7 @@
 
 #include "support/ModemLineRig.h"
 
-#include "platform/telephony/modem/DeviceDiscovery.h"
+#include "settings/SettingsStore.h"
 
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -384,17 +384,17 @@ void TestModemLine::twoModemsFromTheSettingsFile() {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     auto writeSetting = [&](const QString& line) {
-        QDir().mkpath(QFileInfo(DeviceDiscovery::SettingsFilePath()).path());
-        QFile f(DeviceDiscovery::SettingsFilePath());
+        QDir().mkpath(QFileInfo(SettingsFilePath()).path());
+        QFile f(SettingsFilePath());
         return f.open(QIODevice::WriteOnly) &&
                f.write(QStringLiteral("[Telephony]\n%1\n").arg(line).toUtf8()) > 0;
     };
     // The list form, as README shows it, and the quoted form older set-ups used.
     QVERIFY(writeSetting(QStringLiteral("Devices=%1, %2").arg(first.device, second.device)));
-    const QStringList devices = DeviceDiscovery::DiscoverDevices();
+    const QStringList devices = ReadDevicesSetting();
     QCOMPARE(devices, (QStringList{first.device, second.device}));
     QVERIFY(writeSetting(QStringLiteral("Devices=\"%1;%2\"").arg(first.device, second.device)));
-    QCOMPARE(DeviceDiscovery::DiscoverDevices(), devices);
+    QCOMPARE(ReadDevicesSetting(), devices);
     qunsetenv("XDG_CONFIG_HOME");
 
     ModemLineService service(devices);

@@ -1,14 +1,15 @@
 // What the line service makes of the text and bytes a modem sends, without a modem.
 
-#include "platform/telephony/LineApi.h"
-#include "platform/telephony/LineStructs.h"
-#include "platform/telephony/modem/CallerIdParser.h"
-#include "platform/telephony/modem/DeviceDiscovery.h"
-#include "platform/telephony/modem/DeviceReturn.h"
-#include "platform/telephony/modem/LineStructWriter.h"
-#include "platform/telephony/modem/ModemStreamParser.h"
-#include "platform/telephony/modem/ModemWaveOut.h"
-#include "platform/telephony/modem/VoiceFormatChoice.h"
+#include "settings/SettingsStore.h"
+#include "telephony/LineApi.h"
+#include "telephony/LineStructWriter.h"
+#include "telephony/LineStructs.h"
+#include "telephony/modem/CallerIdParser.h"
+#include "telephony/modem/DeviceDiscovery.h"
+#include "telephony/modem/DeviceReturn.h"
+#include "telephony/modem/ModemStreamParser.h"
+#include "telephony/modem/ModemWaveOut.h"
+#include "telephony/modem/VoiceFormatChoice.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -164,7 +165,7 @@ void TestModemParsing::dleDoubling() {
 }
 
 void TestModemParsing::callInfoThatDoesNotFit() {
-    ModemCall call;
+    LineCall call;
     call.handle = 7;
     call.lineHandle = 0x100;
     call.hasCallerId = true;
@@ -202,19 +203,18 @@ void TestModemParsing::deviceScanIsStableAndWithoutDuplicates() {
              (QStringList{d.filePath(QStringLiteral("serial/by-id/usb-US_Robotics_5637-if00")),
                           d.filePath(QStringLiteral("ttyUSB2")),
                           d.filePath(QStringLiteral("ttyUSB10"))}));
-    QCOMPARE(DeviceDiscovery::SplitDeviceSetting(QStringLiteral(" /dev/a ;; /dev/b;")),
+    QCOMPARE(SplitDeviceSetting(QStringLiteral(" /dev/a ;; /dev/b;")),
              (QStringList{QStringLiteral("/dev/a"), QStringLiteral("/dev/b")}));
 
     // The setting, when present, names the devices in its own order.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     {
-        QSettings s(DeviceDiscovery::SettingsFilePath(), QSettings::IniFormat);
+        QSettings s(SettingsFilePath(), QSettings::IniFormat);
         s.setValue(QStringLiteral("Telephony/Devices"), QStringLiteral("/dev/ttyUSB1;/dev/ttyS0"));
     }
-    QVERIFY(DeviceDiscovery::SettingsFilePath().startsWith(config.path() +
-                                                           QStringLiteral("/hushwire/")));
-    QCOMPARE(DeviceDiscovery::DiscoverDevices(),
+    QVERIFY(SettingsFilePath().startsWith(config.path() + QStringLiteral("/hushwire/")));
+    QCOMPARE(ReadDevicesSetting(),
              (QStringList{QStringLiteral("/dev/ttyUSB1"), QStringLiteral("/dev/ttyS0")}));
     qunsetenv("XDG_CONFIG_HOME");
 }

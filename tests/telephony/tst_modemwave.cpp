@@ -5,7 +5,7 @@
 #include "support/WavePlayback.h"
 
 #include "platform/audio/PcmConvert.h"
-#include "platform/telephony/modem/ModemWaveOut.h"
+#include "telephony/modem/ModemWaveOut.h"
 
 #include <QElapsedTimer>
 #include <QtTest>

@@ -3,7 +3,6 @@
 #include "lists/ListFiles.h"
 #include "lists/ListStore.h"
 #include "lists/NumberField.h"
-#include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
 
 #include <QCloseEvent>
@@ -16,8 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-EntryDialog::EntryDialog(ListWindows& registry, ListKind kind, QWidget* owner)
-    : QWidget(owner, Qt::Dialog), m_registry(registry), m_kind(kind) {
+EntryDialog::EntryDialog(ListStore& store, ListKind kind, QWidget* owner)
+    : QWidget(owner, Qt::Dialog), m_store(store), m_kind(kind) {
     setObjectName(kind == ListKind::Public ? QStringLiteral("frmPBAdd")
                                            : QStringLiteral("frmPBAddprv"));
     setWindowTitle(QString());
@@ -89,7 +88,7 @@ bool EntryDialog::eventFilter(QObject* watched, QEvent* event) {
 void EntryDialog::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted())
-        m_registry.forget(this);
+        Q_EMIT closed();
 }
 
 QString EntryDialog::listTitle() const {
@@ -119,7 +118,7 @@ bool EntryDialog::storePublic() {
         return false;
     }
     QString error;
-    return m_registry.store().addPublic(value, &error) || refuseStore(error);
+    return m_store.addPublic(value, &error) || refuseStore(error);
 }
 
 bool EntryDialog::storePrivate() {
@@ -130,7 +129,7 @@ bool EntryDialog::storePrivate() {
     // The number is kept exactly as typed (leading zeros, separators), cut to the field width.
     const PrivateEntry entry = MakePrivateEntry(m_name->text(), m_number->text());
     QString error;
-    return m_registry.store().addPrivate(entry, &error) || refuseStore(error);
+    return m_store.addPrivate(entry, &error) || refuseStore(error);
 }
 
 bool EntryDialog::refuseStore(const QString& error) {

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-class ListWindows;
+class ListStore;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -18,7 +18,7 @@ class QPushButton;
 class EntryDialog : public QWidget {
     Q_OBJECT
 public:
-    EntryDialog(ListWindows& registry, ListKind kind, QWidget* owner);
+    EntryDialog(ListStore& store, ListKind kind, QWidget* owner);
 
     ListKind kind() const { return m_kind; }
     QLineEdit* numberField() const { return m_number; }
@@ -28,6 +28,10 @@ public:
     void present();
     // The OK button: stores the entry and closes, or explains why not and stays open.
     void accept();
+
+Q_SIGNALS:
+    // The dialog closed (and is about to be deleted): it can no longer be shown.
+    void closed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -41,7 +45,7 @@ private:
     // Says why the store did not take the entry; returns false.
     bool refuseStore(const QString& error);
 
-    ListWindows& m_registry;
+    ListStore& m_store;
     ListKind m_kind;
     QLineEdit* m_number;
     QLineEdit* m_name;

@@ -76,8 +76,11 @@ EntryDialog* ListWindows::dialogFor(ListKind kind, QWidget* owner) {
         slot->hide();
         slot->setParent(owner, Qt::Dialog);
     }
-    if (!slot)
-        slot = new EntryDialog(*this, kind, owner);
+    if (!slot) {
+        slot = new EntryDialog(m_store, kind, owner);
+        EntryDialog* dialog = slot;
+        connect(dialog, &EntryDialog::closed, this, [this, dialog] { forget(dialog); });
+    }
     const Qt::WindowModality modality = owner ? Qt::ApplicationModal : Qt::NonModal;
     if (slot->windowModality() != modality) {
         slot->hide();

@@ -1,7 +1,7 @@
 #include "settings/ui/SipLinesPanel.h"
 
 #include "platform/MessageSeam.h"
-#include "platform/telephony/sip/SipSecrets.h"
+#include "telephony/sip/SipSecrets.h"
 #include "settings/ui/frmSipLine.h"
 
 #include <QCoreApplication>

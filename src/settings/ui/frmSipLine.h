@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/telephony/sip/SipLineConfig.h"
+#include "telephony/sip/SipLineConfig.h"
 
 #include <QDialog>
 

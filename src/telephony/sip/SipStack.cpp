@@ -1,0 +1,775 @@
+#include "telephony/sip/SipStack.h"
+
+#include "telephony/sip/AddressFilter.h"
+#include "telephony/sip/LibreApi.h"
+#include "telephony/sip/SipAccount.h"
+#include "telephony/sip/SipIdentityFromMsg.h"
+#include "telephony/sip/SipLeg.h"
+#include "telephony/sip/SipMethods.h"
+#include "telephony/sip/SipRegisterAttempts.h"
+
+#include <QHostAddress>
+#include <QNetworkInterface>
+
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+enum Command { CmdOpen, CmdClose, CmdAnswer, CmdDrop, CmdPlay, CmdStop, CmdQuit };
+
+struct CommandData {
+    uint32_t call = 0; // or the line, to open or close
+    QByteArray audio;
+    uint32_t sequence = 0;
+};
+
+std::once_flag g_libreInit;
+int g_libreInitResult = 0;
+
+QString toQString(const pl& p) {
+    return QString::fromUtf8(p.p, qsizetype(p.l));
+}
+
+QHostAddress toHostAddress(const sa& a) {
+    if (sa_af(&a) == AF_INET)
+        return QHostAddress(sa_in(&a));
+    if (sa_af(&a) == AF_INET6) {
+        quint8 bytes[16];
+        sa_in6(&a, bytes);
+        return QHostAddress(bytes);
+    }
+    return {};
+}
+
+sa toSa(const QHostAddress& address, uint16_t port) {
+    sa result;
+    sa_init(&result, AF_UNSPEC);
+    const QByteArray text = address.toString().toLatin1();
+    sa_set_str(&result, text.constData(), port);
+    return result;
+}
+
+// Every address of this host a peer can send to, for a line listening on "any address": the
+// one this host sends from by default first (libre names the first address of a family in
+// its own requests), IPv4 before IPv6. Link-local IPv6 addresses need a scope and are left out.
+QList<QHostAddress> hostAddresses() {
+    QList<QHostAddress> result;
+    sa source;
+    if (net_default_source_addr_get(AF_INET, &source) == 0)
+        result.append(QHostAddress(sa_in(&source)));
+    QList<QHostAddress> v6;
+    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+        if (result.contains(a) || a.isLinkLocal() || !a.scopeId().isEmpty())
+            continue;
+        if (a.protocol() == QAbstractSocket::IPv4Protocol)
+            result.append(a);
+        else if (a.protocol() == QAbstractSocket::IPv6Protocol)
+            v6.append(a);
+    }
+    return result + v6;
+}
+
+bool isNetworkError(int err) {
+    return err == ENETUNREACH || err == EHOSTUNREACH || err == EADDRNOTAVAIL || err == ENETDOWN;
+}
+
+sip_transp transportOf(const QString& name) {
+    if (name.compare(QLatin1String("tcp"), Qt::CaseInsensitive) == 0)
+        return SIP_TRANSP_TCP;
+    if (name.compare(QLatin1String("tls"), Qt::CaseInsensitive) == 0)
+        return SIP_TRANSP_TLS;
+    return SIP_TRANSP_UDP;
+}
+
+// How long shutting down waits for the lines' un-REGISTERs to be answered, challenge and all.
+constexpr uint64_t kUnregisterWaitMs = 2000;
+
+} // namespace
+
+struct SipLineState;
+
+// One libre SIP stack of a line, for its whole life: a closed line's stack stays until its
+// un-REGISTER has been answered, so the provider does not keep ringing a dead contact.
+struct SipStackTag {
+    SipLineState* line = nullptr;
+    sip* stack = nullptr;
+    bool exited = false; // libre has no transaction of its left
+};
+
+// One SIP line on the SIP thread: its own SIP stack and socket, its filter, its registration,
+// and the one call it can carry.
+struct SipLineState {
+    SipStack::Thread* owner = nullptr;
+    int index = 0;
+    SipLineConfig config;
+    SipAccount account;
+    AddressFilter filter{QStringList()};
+    bool filtered = false;
+    sip_transp transport = SIP_TRANSP_UDP;
+    sa local{};
+    bool anyAddress = false;       // listens on every address of the host
+    QList<QHostAddress> addresses; // ...these, when it was opened
+    bool networkChanged = false;   // a REGISTER failed for the network: look again first
+    tmr networkCheck{};
+    sip* stack = nullptr;
+    std::unique_ptr<SipStackTag> tag; // the stack's handler argument
+    sip_lsnr* guard = nullptr;
+    sipsess_sock* sessions = nullptr;
+    tls* tlsContext = nullptr;
+    sipreg* registration = nullptr;
+    sa registrar{};
+    bool registered = false;
+    bool granted = false; // this registration was accepted at least once
+    SipRegisterAttempts attempts;
+    bool staleChallenge = false; // the last challenge received said stale=true
+    int retryMs = 0;
+    tmr retry{};
+    tmr keepAlive{};
+    tmr dispose{};
+    uint32_t call = 0;
+    QString status;
+};
+
+struct SipStack::Thread : SipLegHost {
+    QList<SipLineConfig> configs;
+    SipTimings timings;
+    EventSink sink;
+    std::thread thread;
+
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool ready = false;
+    bool failed = false;
+    mqueue* queue = nullptr;
+
+    // SIP thread only from here on.
+    dnsc* dns = nullptr;
+    std::vector<std::unique_ptr<SipLineState>> lines;
+    std::map<uint32_t, std::unique_ptr<SipLeg>> legs;
+    std::vector<uint32_t> closed;
+    std::vector<std::unique_ptr<SipStackTag>> closing; // stacks of closed lines
+    bool quitting = false;
+    tmr quitTimer{};
+    tmr reaper{};
+    uint32_t nextCall = 0;
+
+    void run();
+    void setUpDns();
+    void setUpLine(SipLineState& line);
+    void startRegistration(SipLineState& line);
+    void scheduleRetry(SipLineState& line);
+    void setStatus(SipLineState& line, const QString& text);
+    void closeLine(SipLineState& line, bool unregister = true);
+    void reopenLine(SipLineState& line);
+    int addTransport(SipLineState& line, const sa& address);
+    void tearDown();
+    void quitWhenClosed();
+    bool admits(const SipLineState& line, const sip_msg* msg) const;
+
+    void legEvent(const SipEvent& event) override { sink(event); }
+    void legClosed(uint32_t call) override;
+
+    void push(int id, uint32_t call, QByteArray audio = {}, uint32_t sequence = 0);
+
+    static void onCommand(int id, void* data, void* arg);
+    static bool onRequest(const sip_msg* msg, void* arg);
+    static void onInvite(const sip_msg* msg, void* arg);
+    static int onAuth(char** user, char** password, const char* realm, void* arg);
+    static void onRegistered(int err, const sip_msg* msg, void* arg);
+    static void onRetry(void* arg);
+    static void onKeepAlive(void* arg);
+    static void onTrace(bool tx, sip_transp tp, const sa* src, const sa* dst, const uint8_t* pkt,
+                        size_t len, void* arg);
+    static void onDispose(void* arg);
+    static void onReap(void* arg);
+    static void onStackExit(void* arg);
+    static void onNetworkCheck(void* arg);
+    static void onQuitTimeout(void* arg);
+
+    SipLeg* leg(uint32_t call) {
+        auto it = legs.find(call);
+        return it == legs.end() ? nullptr : it->second.get();
+    }
+};
+
+SipStack::SipStack(QList<SipLineConfig> lines, SipTimings timings, EventSink sink)
+    : d(std::make_unique<Thread>()) {
+    d->configs = std::move(lines);
+    d->timings = timings;
+    d->sink = std::move(sink);
+}
+
+SipStack::~SipStack() {
+    if (d->thread.joinable()) {
+        d->push(CmdQuit, 0);
+        d->thread.join();
+    }
+}
+
+bool SipStack::start(QString* error) {
+    std::call_once(g_libreInit, [] { g_libreInitResult = libre_init(); });
+    if (g_libreInitResult != 0) {
+        if (error)
+            *error = QStringLiteral("The SIP library could not start.");
+        return false;
+    }
+    d->thread = std::thread([this] { d->run(); });
+    std::unique_lock lock(d->mutex);
+    d->cv.wait(lock, [this] { return d->ready; });
+    if (d->failed) {
+        lock.unlock();
+        d->thread.join();
+        if (error)
+            *error = QStringLiteral("The SIP lines could not start.");
+        return false;
+    }
+    return true;
+}
+
+void SipStack::openLine(int line) {
+    d->push(CmdOpen, uint32_t(line));
+}
+
+void SipStack::closeLine(int line) {
+    d->push(CmdClose, uint32_t(line));
+}
+
+void SipStack::answer(uint32_t call) {
+    d->push(CmdAnswer, call);
+}
+
+void SipStack::drop(uint32_t call) {
+    d->push(CmdDrop, call);
+}
+
+void SipStack::play(uint32_t call, QByteArray audio, uint32_t sequence) {
+    d->push(CmdPlay, call, std::move(audio), sequence);
+}
+
+void SipStack::stopPlaying(uint32_t call) {
+    d->push(CmdStop, call);
+}
+
+void SipStack::Thread::push(int id, uint32_t call, QByteArray audio, uint32_t sequence) {
+    if (!queue)
+        return;
+    auto* data = new CommandData{call, std::move(audio), sequence};
+    if (mqueue_push(queue, id, data) != 0)
+        delete data;
+}
+
+void SipStack::Thread::run() {
+    re_thread_init();
+    tmr_init(&reaper);
+    tmr_init(&quitTimer);
+    const bool ok = mqueue_alloc(&queue, onCommand, this) == 0;
+    if (ok) {
+        setUpDns();
+        for (int i = 0; i < configs.size(); ++i) {
+            auto line = std::make_unique<SipLineState>();
+            line->owner = this;
+            line->index = i;
+            line->config = configs[i];
+            tmr_init(&line->retry);
+            tmr_init(&line->keepAlive);
+            tmr_init(&line->dispose);
+            tmr_init(&line->networkCheck);
+            lines.push_back(std::move(line));
+        }
+    }
+    {
+        std::lock_guard lock(mutex);
+        ready = true;
+        failed = !ok;
+    }
+    cv.notify_all();
+    if (ok)
+        re_main(nullptr);
+    tearDown();
+    queue = static_cast<mqueue*>(mem_deref(queue));
+    re_thread_close();
+}
+
+void SipStack::Thread::setUpDns() {
+    // Names need a resolver; without name servers only numeric addresses work.
+    char domain[256] = {};
+    sa servers[4];
+    uint32_t count = 4;
+    if (dns_srv_get(domain, sizeof domain, servers, &count) == 0 && count > 0)
+        dnsc_alloc(&dns, nullptr, servers, count);
+}
+
+void SipStack::Thread::setUpLine(SipLineState& line) {
+    if (line.stack)
+        return;
+    const SipLineConfig& c = line.config;
+    // Hand-edited settings are only checked by Setup: say what is wrong at start-up too. The
+    // line still tries with what it can use; a later status replaces this one.
+    const QStringList problems = c.problems();
+    if (!problems.isEmpty())
+        setStatus(line, problems.join(QLatin1Char(' ')));
+    line.account = SipAccount::Parse(c.account, c.authUser, c.transport);
+    line.transport = transportOf(line.account.valid ? line.account.transport : c.transport);
+    line.filtered = c.isListening() || !c.allow.isEmpty();
+    line.filter = AddressFilter(c.allow);
+
+    QString listen = c.listen.trimmed();
+    if (listen.isEmpty())
+        listen = c.isListening() ? QStringLiteral("0.0.0.0:5060") : QStringLiteral("0.0.0.0:0");
+    const QByteArray text = listen.toUtf8();
+    if (sa_decode(&line.local, text.constData(), size_t(text.size())) != 0 &&
+        sa_set_str(&line.local, text.constData(), 0) != 0) {
+        setStatus(line, QStringLiteral("The address to listen on, %1, is not valid.").arg(listen));
+        return;
+    }
+    // libre cannot bind the wildcard address itself: "any address" listens on each address of
+    // the host, on one port, so loopback, a second network card and a VPN reach the line too,
+    // and Contact and SDP name an address the peer can use.
+    const bool stablePort = line.account.valid && sa_port(&line.local) == 0;
+    if (stablePort)
+        sa_set_port(&line.local, SipAccount::StableLocalPort(c.account));
+    line.anyAddress = sa_is_any(&line.local);
+    line.addresses = line.anyAddress ? hostAddresses() : QList<QHostAddress>();
+    if (line.anyAddress && !line.addresses.isEmpty())
+        line.local = toSa(line.addresses.first(), sa_port(&line.local));
+    line.tag = std::make_unique<SipStackTag>();
+    line.tag->line = &line;
+    // No Server or User-Agent header: a scanner learns nothing about the program it found.
+    if (sip_alloc(&line.stack, dns, 32, 32, 32, nullptr, onStackExit, line.tag.get()) != 0)
+        return;
+    line.tag->stack = line.stack;
+    // Challenges are seen raw first: libre's password callback is not told whether the server
+    // only found the nonce stale.
+    sip_set_trace_handler(line.stack, onTrace);
+    int err = 0;
+    if (line.transport == SIP_TRANSP_TLS) {
+        err = tls_alloc(&line.tlsContext, TLS_METHOD_SSLV23, nullptr, nullptr);
+        if (!err) {
+            // The server must show a certificate that the system trusts, for the host named.
+            SSL_CTX* ctx = tls_openssl_context(line.tlsContext);
+            SSL_CTX_set_default_verify_paths(ctx);
+            SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, nullptr);
+            // The certificate is the one of the host connected to: the proxy when there is one.
+            const QString proxyHost = c.proxyHost();
+            const QByteArray host = (proxyHost.isEmpty() ? line.account.host : proxyHost).toUtf8();
+            X509_VERIFY_PARAM* param = SSL_CTX_get0_param(ctx);
+            if (!host.isEmpty() && X509_VERIFY_PARAM_set1_ip_asc(param, host.constData()) != 1)
+                X509_VERIFY_PARAM_set1_host(param, host.constData(), 0);
+        }
+    }
+    if (!err) {
+        err = addTransport(line, line.local);
+        if (err == EADDRINUSE && stablePort) { // taken: any free port will do
+            sa_set_port(&line.local, 0);
+            err = addTransport(line, line.local);
+        }
+    }
+    if (!err && sa_port(&line.local) == 0)
+        sip_transp_laddr(line.stack, &line.local, line.transport, nullptr);
+    if (!err && line.anyAddress) {
+        // The other addresses on the same port; one that cannot be bound is left out.
+        for (qsizetype i = 1; i < line.addresses.size(); ++i)
+            addTransport(line, toSa(line.addresses[i], sa_port(&line.local)));
+        tmr_start(&line.networkCheck, uint64_t(timings.networkCheckMs), onNetworkCheck, &line);
+    }
+    if (err) {
+        char where[64] = {};
+        re_snprintf(where, sizeof where, "%J", &line.local);
+        setStatus(line,
+                  QStringLiteral("Hushwire could not listen for SIP on %1: %2.")
+                      .arg(QString::fromLatin1(where), QString::fromLocal8Bit(strerror(err))));
+        line.stack = static_cast<sip*>(mem_deref(line.stack));
+        sa_init(&line.local, AF_UNSPEC);
+        return;
+    }
+    // The guard sees every request first, so strangers are turned away before any session
+    // state is made for them.
+    sip_listen(&line.guard, line.stack, true, onRequest, &line);
+    sipsess_listen(&line.sessions, line.stack, 32, onInvite, &line);
+    if (line.account.valid && c.passwordMissing)
+        setStatus(line, QStringLiteral("The password of the SIP account %1 is missing, so "
+                                       "Hushwire does not register it. Enter it in Setup > "
+                                       "Options > SIP Lines (Edit...) as the user Hushwire "
+                                       "runs as, then start Hushwire again.")
+                            .arg(line.account.displayName));
+    else if (line.account.valid)
+        startRegistration(line);
+    else if (!c.isListening())
+        setStatus(
+            line,
+            QStringLiteral("The SIP account %1 is not a sip: or sips: address.").arg(c.account));
+    else if (line.filter.isEmpty())
+        setStatus(line, QStringLiteral("The SIP line on %1 takes calls from nobody: its Allow "
+                                       "setting names no address.")
+                            .arg(listen));
+}
+
+int SipStack::Thread::addTransport(SipLineState& line, const sa& address) {
+    if (line.transport == SIP_TRANSP_TLS)
+        return sip_transp_add(line.stack, SIP_TRANSP_TLS, &address, line.tlsContext);
+    return sip_transp_add(line.stack, line.transport, &address);
+}
+
+// Listens and registers anew, on the host's addresses as they are now; the back-off goes on.
+void SipStack::Thread::reopenLine(SipLineState& line) {
+    const int retryMs = line.retryMs;
+    closeLine(line, false); // the old addresses are gone: nothing to withdraw from there
+    dns = static_cast<dnsc*>(mem_deref(dns));
+    setUpDns();
+    line.retryMs = retryMs;
+    setUpLine(line);
+}
+
+void SipStack::Thread::onNetworkCheck(void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    if (line->call == 0 && hostAddresses() != line->addresses)
+        line->owner->reopenLine(*line);
+    else
+        tmr_start(&line->networkCheck, uint64_t(line->owner->timings.networkCheckMs),
+                  onNetworkCheck, line);
+}
+
+void SipStack::Thread::startRegistration(SipLineState& line) {
+    line.registration = static_cast<sipreg*>(mem_deref(line.registration));
+    line.registered = false;
+    line.granted = false;
+    line.attempts.reset();
+    line.staleChallenge = false;
+    const SipAccount& a = line.account;
+    const QByteArray registrar = a.registrarUri.toUtf8();
+    const QByteArray aor = a.addressOfRecord.toUtf8();
+    const QByteArray user = a.contactUser.toUtf8();
+    QString route = line.config.proxyUri();
+    // A proxy given as a bare host is reached over the account's transport.
+    if (route.startsWith(QLatin1String("sip:"), Qt::CaseInsensitive) &&
+        !route.contains(QLatin1String(";transport="), Qt::CaseInsensitive) &&
+        line.transport != SIP_TRANSP_UDP)
+        route += QStringLiteral(";transport=") +
+                 (line.transport == SIP_TRANSP_TLS ? QLatin1String("tls") : QLatin1String("tcp"));
+    const QByteArray proxy = route.toUtf8();
+    const char* routes[] = {proxy.constData()};
+    const int err = sipreg_register(
+        &line.registration, line.stack, registrar.constData(), aor.constData(), nullptr,
+        aor.constData(), timings.expiresS, user.constData(), proxy.isEmpty() ? nullptr : routes,
+        proxy.isEmpty() ? 0 : 1, 0, onAuth, &line, false, onRegistered, &line, nullptr, "");
+    if (err) {
+        setStatus(line, QStringLiteral("Hushwire could not register %1: %2.")
+                            .arg(a.displayName, QString::fromLocal8Bit(strerror(err))));
+        scheduleRetry(line);
+    }
+}
+
+void SipStack::Thread::scheduleRetry(SipLineState& line) {
+    line.retryMs =
+        line.retryMs == 0 ? timings.firstRetryMs : std::min(line.retryMs * 2, timings.maxRetryMs);
+    tmr_start(&line.retry, uint64_t(line.retryMs), onRetry, &line);
+}
+
+void SipStack::Thread::setStatus(SipLineState& line, const QString& text) {
+    if (line.status == text)
+        return;
+    line.status = text;
+    SipEvent ev;
+    ev.kind = SipEvent::Kind::Status;
+    ev.line = line.index;
+    ev.text = text;
+    sink(ev);
+}
+
+void SipStack::Thread::legClosed(uint32_t call) {
+    for (auto& line : lines) {
+        if (line->call == call)
+            line->call = 0;
+    }
+    // Freed after libre's handler returns.
+    closed.push_back(call);
+    tmr_start(&reaper, 0, onReap, this);
+}
+
+void SipStack::Thread::onReap(void* arg) {
+    auto* self = static_cast<Thread*>(arg);
+    for (uint32_t call : std::exchange(self->closed, {}))
+        self->legs.erase(call);
+}
+
+void SipStack::Thread::closeLine(SipLineState& line, bool unregister) {
+    if (line.call != 0) {
+        legs.erase(line.call); // an answered call gets its BYE
+        line.call = 0;
+    }
+    tmr_cancel(&line.retry);
+    tmr_cancel(&line.keepAlive);
+    tmr_cancel(&line.dispose);
+    tmr_cancel(&line.networkCheck);
+    line.networkChanged = false;
+    line.registered = false;
+    line.retryMs = 0;
+    line.attempts.reset();
+    line.staleChallenge = false;
+    // A granted registration is withdrawn (un-REGISTER); the stack stays open without its
+    // listeners until that is answered, through a challenge if need be.
+    line.registration = static_cast<sipreg*>(mem_deref(line.registration));
+    line.sessions = static_cast<sipsess_sock*>(mem_deref(line.sessions));
+    line.guard = static_cast<sip_lsnr*>(mem_deref(line.guard));
+    if (line.stack && unregister) {
+        sip_close(line.stack, false);
+        closing.push_back(std::move(line.tag));
+    } else if (line.stack) {
+        sip_close(line.stack, true);
+        mem_deref(line.stack);
+        line.tag.reset();
+    } else {
+        line.tag.reset();
+    }
+    line.stack = nullptr;
+    line.tlsContext = static_cast<tls*>(mem_deref(line.tlsContext));
+}
+
+void SipStack::Thread::quitWhenClosed() {
+    for (const auto& tag : closing) {
+        if (!tag->exited)
+            return;
+    }
+    re_cancel();
+}
+
+void SipStack::Thread::onStackExit(void* arg) {
+    auto* tag = static_cast<SipStackTag*>(arg);
+    tag->exited = true;
+    Thread* self = tag->line->owner;
+    if (self->quitting)
+        self->quitWhenClosed();
+}
+
+void SipStack::Thread::onQuitTimeout(void*) {
+    re_cancel();
+}
+
+void SipStack::Thread::tearDown() {
+    tmr_cancel(&reaper);
+    tmr_cancel(&quitTimer);
+    for (auto& line : lines)
+        closeLine(*line);
+    legs.clear();
+    // Whatever is still unanswered is given up now.
+    for (auto& tag : closing) {
+        sip_close(tag->stack, true);
+        mem_deref(tag->stack);
+    }
+    closing.clear();
+    lines.clear();
+    dns = static_cast<dnsc*>(mem_deref(dns));
+}
+
+void SipStack::Thread::onCommand(int id, void* data, void* arg) {
+    auto* self = static_cast<Thread*>(arg);
+    std::unique_ptr<CommandData> cmd(static_cast<CommandData*>(data));
+    if (id == CmdQuit) {
+        for (auto& line : self->lines)
+            self->closeLine(*line);
+        self->quitting = true; // from here on, the last stack to finish ends the loop
+        tmr_start(&self->quitTimer, kUnregisterWaitMs, onQuitTimeout, self);
+        self->quitWhenClosed();
+        return;
+    }
+    if (id == CmdOpen || id == CmdClose) {
+        if (cmd->call < self->lines.size()) {
+            SipLineState& line = *self->lines[cmd->call];
+            if (id == CmdOpen)
+                self->setUpLine(line);
+            else
+                self->closeLine(line);
+        }
+        return;
+    }
+    SipLeg* leg = self->leg(cmd->call);
+    if (!leg)
+        return;
+    switch (id) {
+    case CmdAnswer:
+        leg->answer();
+        break;
+    case CmdDrop:
+        leg->drop();
+        break;
+    case CmdPlay:
+        leg->play(cmd->audio, cmd->sequence);
+        break;
+    case CmdStop:
+        leg->stopPlaying();
+        break;
+    default:
+        break;
+    }
+}
+
+bool SipStack::Thread::onRequest(const sip_msg* msg, void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    if (line->owner->admits(*line, msg))
+        return AnswerOutsideCall(line->stack, msg); // else on to the session layer
+    // A stranger: one stateless answer, no transaction, no call.
+    if (pl_strcmp(&msg->met, "ACK") != 0)
+        sip_reply(line->stack, msg, 403, "Forbidden");
+    return true;
+}
+
+// A listening endpoint, or an account with Allow, takes requests from the addresses allowed. An
+// account without Allow takes new calls only from where its registration was granted (the
+// registrar, or the proxy in front of it): anyone else who finds its port could ring it with
+// a forged caller identity.
+bool SipStack::Thread::admits(const SipLineState& line, const sip_msg* msg) const {
+    if (line.filtered)
+        return line.filter.allows(toHostAddress(msg->src));
+    if (pl_strcmp(&msg->met, "INVITE") != 0 || pl_isset(&msg->to.tag))
+        return true;
+    return line.registered && sa_cmp(&msg->src, &line.registrar, SA_ADDR);
+}
+
+void SipStack::Thread::onInvite(const sip_msg* msg, void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    Thread* self = line->owner;
+    if (line->call != 0) {
+        // The line carries one call; the provider's other devices still ring for this one.
+        sip_treply(nullptr, line->stack, msg, 486, "Busy Here");
+        return;
+    }
+    const uint32_t id = ++self->nextCall;
+    auto leg = std::make_unique<SipLeg>(*self, line->index, id);
+    // The media is offered on the address the INVITE came to: the one that reaches the caller.
+    sa media = line->anyAddress ? msg->dst : line->local;
+    sa_set_port(&media, 0);
+    if (const uint16_t refuse = leg->accept(line->sessions, msg, media)) {
+        sip_treply(nullptr, line->stack, msg, refuse,
+                   refuse == 488 ? "Not Acceptable Here" : "Server Internal Error");
+        return;
+    }
+    line->call = id;
+    self->legs.emplace(id, std::move(leg));
+    SipEvent ev;
+    ev.kind = SipEvent::Kind::Incoming;
+    ev.line = line->index;
+    ev.call = id;
+    ev.identity = SipIdentityFromMsg(msg);
+    self->sink(ev);
+}
+
+int SipStack::Thread::onAuth(char** user, char** password, const char* realm, void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    const bool stale = std::exchange(line->staleChallenge, false);
+    if (!line->attempts.mayAnswer(QByteArray(realm ? realm : ""), stale))
+        return EACCES; // the same password again would only be refused again
+    const QByteArray u = line->account.authUser.toUtf8();
+    const QByteArray p = line->config.password.toUtf8();
+    int err = str_dup(user, u.constData());
+    err |= str_dup(password, p.constData());
+    return err;
+}
+
+void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    Thread* self = line->owner;
+    const QString who = line->account.displayName;
+    if (!err && msg && msg->scode < 300) {
+        line->attempts.reset();
+        line->registered = true;
+        line->granted = true;
+        line->retryMs = 0;
+        tmr_cancel(&line->retry);
+        line->registrar = msg->src;
+        if (!tmr_isrunning(&line->keepAlive))
+            tmr_start(&line->keepAlive, uint64_t(self->timings.keepAliveMs), onKeepAlive, line);
+        self->setStatus(*line, QString());
+        return;
+    }
+    if (!err && msg && msg->scode < 200)
+        return;
+    line->registered = false;
+    line->networkChanged = line->anyAddress && err && isNetworkError(err);
+    const bool challenged = msg && (msg->scode == 401 || msg->scode == 407);
+    const bool refused =
+        line->attempts.refused() || (!err && challenged && line->attempts.answered());
+    QString text;
+    if (refused) {
+        text = QStringLiteral("The SIP server refused the password for %1. Hushwire does not try "
+                              "it again for 30 minutes, or until the password or the line's "
+                              "settings change.")
+                   .arg(who);
+    } else if (err == ENOSYS && challenged) {
+        text = QStringLiteral("The SIP server for %1 asks for a password check that Hushwire "
+                              "does not support.")
+                   .arg(who);
+    } else if (err == EPROTO && line->transport == SIP_TRANSP_TLS) {
+        text = QStringLiteral("The SIP server for %1 did not show a certificate that this "
+                              "computer trusts.")
+                   .arg(who);
+    } else if (err || !msg) {
+        text = QStringLiteral("The SIP server for %1 did not answer.").arg(who);
+    } else if (msg->scode == 403) {
+        text = QStringLiteral("%1: the server refused the registration: %2 %3.")
+                   .arg(who, QString::number(msg->scode), toQString(msg->reason));
+    } else {
+        text = QStringLiteral("The SIP server for %1 answered %2 %3.")
+                   .arg(who, QString::number(msg->scode), toQString(msg->reason));
+    }
+    self->setStatus(*line, text);
+    if (line->granted && !refused && !line->networkChanged) {
+        // A refresh failed: libre tries it again on its own, from 30 s on, and the binding
+        // stays. A new registration would first withdraw it, and a late copy of that
+        // un-REGISTER could remove the binding made just after.
+        return;
+    }
+    // libre would try again on its own schedule; this line backs off on its own instead, so
+    // the failed registration goes once its handler has returned.
+    tmr_start(&line->dispose, 0, onDispose, line);
+    if (refused)
+        tmr_start(&line->retry, uint64_t(self->timings.refusedRetryMs), onRetry, line);
+    else if (!tmr_isrunning(&line->retry))
+        self->scheduleRetry(*line);
+}
+
+void SipStack::Thread::onTrace(bool tx, sip_transp, const sa*, const sa*, const uint8_t* pkt,
+                               size_t len, void* arg) {
+    if (tx || !arg || len < 11)
+        return;
+    SipLineState* line = static_cast<SipStackTag*>(arg)->line;
+    const char* text = reinterpret_cast<const char*>(pkt);
+    if (std::strncmp(text, "SIP/2.0 401", 11) == 0 || std::strncmp(text, "SIP/2.0 407", 11) == 0)
+        line->staleChallenge = IsStaleChallenge(text, len);
+}
+
+void SipStack::Thread::onDispose(void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    if (!line->registered)
+        line->registration = static_cast<sipreg*>(mem_deref(line->registration));
+}
+
+void SipStack::Thread::onRetry(void* arg) {
+    auto* line = static_cast<SipLineState*>(arg);
+    if (line->networkChanged)
+        line->owner->reopenLine(*line);
+    else
+        line->owner->startRegistration(*line);
+}
+
+void SipStack::Thread::onKeepAlive(void* arg) {
+    // A blank line to the registrar keeps the NAT binding for incoming calls open.
+    auto* line = static_cast<SipLineState*>(arg);
+    if (line->registered && line->stack) {
+        if (mbuf* mb = mbuf_alloc(4)) {
+            mbuf_write_str(mb, "\r\n\r\n");
+            mb->pos = 0;
+            sip_send(line->stack, nullptr, line->transport, &line->registrar, mb);
+            mem_deref(mb);
+        }
+    }
+    tmr_start(&line->keepAlive, uint64_t(line->owner->timings.keepAliveMs), onKeepAlive, line);
+}

@@ -1,0 +1,229 @@
+// The SIP line against what real providers, SBCs and PBXs do that a plain SIPp call does not:
+// registrars that answer a wrong password with a new challenge, peers that ping and send
+// requests the line does not serve, and PBXs that move the media after the call is up.
+
+#include "support/SipRig.h"
+#include "support/Sipp.h"
+
+#include "telephony/sip/SipAccount.h"
+
+#include <QtTest>
+
+namespace {
+
+using Vars = QMap<QString, QString>;
+
+const QString kListed = QStringLiteral("\"Telemarketer\" <sip:5551234567@127.0.0.1>");
+
+SipLineConfig Account(int registrarPort) {
+    SipLineConfig c;
+    c.account = QStringLiteral("sip:alice@127.0.0.1:%1").arg(registrarPort);
+    c.listen = QStringLiteral("127.0.0.1:0");
+    c.password = QStringLiteral("guess");
+    return c;
+}
+
+} // namespace
+
+class TestSipPeers : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void secondChallengeIsARefusedPassword_data();
+    void secondChallengeIsARefusedPassword();
+    void requestsOutsideACall();
+    void reInviteMovesTheMedia();
+    void closingWithdrawsTheRegistrationThroughAChallenge();
+    void failedRefreshKeepsTheBinding();
+    void accountTakesCallsOnlyFromItsRegistrar();
+    void anyAddressIsReachedThroughLoopback();
+};
+
+// Asterisk, FreePBX and most providers answer a wrong password with another 401. The line
+// sends it once and then keeps quiet (even with a short back-off), unless the server only
+// found the nonce stale.
+void TestSipPeers::secondChallengeIsARefusedPassword_data() {
+    QTest::addColumn<bool>("stale");
+    QTest::newRow("refused: new challenge, same realm") << false;
+    QTest::newRow("stale nonce: answered again") << true;
+}
+
+void TestSipPeers::secondChallengeIsARefusedPassword() {
+    QFETCH(bool, stale);
+    const int port = SipRig::FreePort();
+    SipRig rig({Account(port)});
+    rig.service->setTimings(SipTimings{300, 1000, 25000, 600});
+    // A REGISTER during the pause is unexpected and fails the scenario.
+    const QString quiet = QStringLiteral("<pause milliseconds=\"3000\"/>\n");
+    const QString granted = QStringLiteral(
+        "<recv request=\"REGISTER\" timeout=\"3000\"/>\n<send><![CDATA[\n\nSIP/2.0 200 "
+        "OK\n[last_Via:]\n"
+        "[last_From:]\n[last_To:]\n[last_Call-ID:]\n[last_CSeq:]\n[last_Contact:];expires=60\n"
+        "Content-Length: 0\n\n]]></send>\n<pause milliseconds=\"300\"/>\n");
+    QProcess* registrar =
+        rig.sipp(QStringLiteral("registrar_refuses"),
+                 {{QStringLiteral("STALE"), stale ? QStringLiteral(", stale=true") : QString()},
+                  {QStringLiteral("AFTER"), stale ? granted : quiet}},
+                 {QStringLiteral("-p"), QString::number(port)}, false);
+    QTest::qWait(300);
+    rig.start();
+    QVERIFY(rig.passed(registrar));
+    const QString problem = rig.service->lastError(0);
+    if (stale)
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    else
+        QCOMPARE(problem, QStringLiteral("The SIP server refused the password for "
+                                         "alice@127.0.0.1:%1. Hushwire does not try it again "
+                                         "for 30 minutes, or until the password or the line's "
+                                         "settings change.")
+                              .arg(port));
+}
+
+// OPTIONS pings get 200 with what the line takes; a method it does not serve gets 405; an
+// INVITE that requires reliable provisional responses gets 420 naming the extension.
+void TestSipPeers::requestsOutsideACall() {
+    SipRig rig;
+    rig.prepare(1000, 5551234567.0);
+    rig.start();
+    QVERIFY(rig.passed(rig.sipp(QStringLiteral("peer_requests"))));
+    QTest::qWait(200);
+    QVERIFY(rig.log.lines.filter(QStringLiteral("Ring")).isEmpty());
+}
+
+// After the caller's RTP has latched the line, a re-INVITE moves the media to another port (a
+// PBX bridging directly): the rest of the message goes there, with nothing repeated.
+void TestSipPeers::reInviteMovesTheMedia() {
+    SipRig rig;
+    rig.prepare(3000, 5551234567.0);
+    rig.start();
+    QUdpSocket before;
+    QVERIFY(before.bind(QHostAddress::LocalHost, 0));
+    Vars vars = sipp::Caller(
+        kListed, sipp::KeysAsEvents(QStringLiteral("1")) +
+                     sipp::Request(QStringLiteral("INVITE"), 2, QStringLiteral("application/sdp"),
+                                   sipp::Sdp(QStringLiteral("0 101"))) +
+                     QStringLiteral("<recv response=\"100\" optional=\"true\"/>\n"
+                                    "<recv response=\"200\"/>\n") +
+                     sipp::Request(QStringLiteral("ACK"), 2, {}, {}));
+    vars[QStringLiteral("OFFER")] =
+        sipp::Sdp(QStringLiteral("0 101"))
+            .replace(QStringLiteral("%RTPPORT%"), QString::number(before.localPort()));
+    QVERIFY(rig.passed(rig.sipp(QStringLiteral("caller"), vars,
+                                {QStringLiteral("-mp"), QString::number(SipRig::FreePort())})));
+    const QByteArray expected = rig.expectedAudio(ModemVoiceFormat::MuLaw);
+    QVERIFY(QTest::qWaitFor([&] { return !rig.heard.isEmpty(); }, 1000));
+    QTest::qWait(100);
+    QVERIFY(rig.heard.size() < expected.size());
+    QVERIFY(expected.endsWith(rig.heard));
+}
+
+// Closing the lines (shut-down, SIGTERM) withdraws the registration and answers the challenge
+// to that un-REGISTER, so no dead contact is left behind at the provider; the contact is on
+// the account's own port, the same at the next start.
+void TestSipPeers::closingWithdrawsTheRegistrationThroughAChallenge() {
+    const int port = SipRig::FreePort();
+    SipLineConfig c = Account(port);
+    c.password = QStringLiteral("secret");
+    SipRig rig({c});
+    const QString challenge = QStringLiteral(
+        "<send><![CDATA[\n\nSIP/2.0 401 Unauthorized\n[last_Via:]\n[last_From:]\n"
+        "[last_To:];tag=[pid]SIPpTag02\n[last_Call-ID:]\n[last_CSeq:]\nWWW-Authenticate: "
+        "Digest realm=\"sip.test\", nonce=\"77aa01\", qop=\"auth\", algorithm=MD5\n"
+        "Content-Length: 0\n\n]]></send>\n");
+    const QString withdrawn =
+        QStringLiteral(
+            "<recv request=\"REGISTER\" timeout=\"5000\"><action><ereg regexp=\":%1>;expires=0\" "
+            "search_in=\"hdr\" header=\"Contact:\" check_it=\"true\" assign_to=\"gone\"/>"
+            "</action></recv>\n")
+            .arg(SipAccount::StableLocalPort(c.account)) +
+        challenge +
+        QStringLiteral(
+            "<recv request=\"REGISTER\" auth=\"true\" timeout=\"3000\"><action><verifyauth "
+            "assign_to=\"ok\" username=\"alice\" password=\"secret\"/></action></recv>\n"
+            "<nop hide=\"true\" test=\"ok\" next=\"answered\"/>\n"
+            "<recv request=\"NEVER\" timeout=\"10\"/>\n<label id=\"answered\"/>\n"
+            "<send><![CDATA[\n\nSIP/2.0 200 OK\n[last_Via:]\n[last_From:]\n[last_To:]\n"
+            "[last_Call-ID:]\n[last_CSeq:]\nContent-Length: 0\n\n]]></send>\n"
+            "<Reference variables=\"gone\"/>\n");
+    QProcess* registrar = rig.sipp(QStringLiteral("registrar"),
+                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+                                    {QStringLiteral("EXPIRES"), QStringLiteral("60")},
+                                    {QStringLiteral("REFRESH"), withdrawn}},
+                                   {QStringLiteral("-p"), QString::number(port)}, false);
+    QTest::qWait(300);
+    rig.start();
+    QTest::qWait(1000);
+    rig.engine->CloseTelephony();
+    QVERIFY(rig.passed(registrar));
+}
+
+// A refresh the registrar fails (500) is tried again later; the binding is not withdrawn.
+void TestSipPeers::failedRefreshKeepsTheBinding() {
+    const int port = SipRig::FreePort();
+    SipLineConfig c = Account(port);
+    c.password = QStringLiteral("secret");
+    SipRig rig({c});
+    const QString failed = QStringLiteral(
+        "<recv request=\"REGISTER\" timeout=\"4000\"/>\n<send><![CDATA[\n\nSIP/2.0 500 "
+        "Server Internal Error\n[last_Via:]\n[last_From:]\n[last_To:]\n[last_Call-ID:]\n"
+        "[last_CSeq:]\nContent-Length: 0\n\n]]></send>\n<pause milliseconds=\"1500\"/>\n");
+    QProcess* registrar = rig.sipp(QStringLiteral("registrar"),
+                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+                                    {QStringLiteral("EXPIRES"), QStringLiteral("2")},
+                                    {QStringLiteral("REFRESH"), failed}},
+                                   {QStringLiteral("-p"), QString::number(port)}, false);
+    QTest::qWait(300);
+    rig.start();
+    QVERIFY(rig.passed(registrar));
+}
+
+// Without Allow, an account line rings for INVITEs from where it registered, and turns away
+// anyone else who finds its port.
+void TestSipPeers::accountTakesCallsOnlyFromItsRegistrar() {
+    const int port = SipRig::FreePort();
+    SipLineConfig c = Account(port);
+    c.password = QStringLiteral("secret");
+    const int linePort = SipRig::FreePort();
+    c.listen = QStringLiteral("127.0.0.1:%1").arg(linePort);
+    SipRig rig({c});
+    rig.sipPort = linePort;
+    rig.prepare(1000, 5551234567.0);
+    QProcess* registrar = rig.sipp(QStringLiteral("registrar"),
+                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+                                    {QStringLiteral("EXPIRES"), QStringLiteral("60")},
+                                    {QStringLiteral("REFRESH"), QString()}},
+                                   {QStringLiteral("-p"), QString::number(port)}, false);
+    QTest::qWait(300);
+    rig.start();
+    QVERIFY(rig.passed(registrar));
+    QVERIFY(rig.passed(rig.sipp(QStringLiteral("refused"),
+                                {{QStringLiteral("CODE"), QStringLiteral("403")}},
+                                {QStringLiteral("-i"), QStringLiteral("127.0.0.2")})));
+    QVERIFY(rig.log.lines.filter(QStringLiteral("Ring")).isEmpty());
+    QVERIFY(
+        rig.passed(rig.sipp(QStringLiteral("caller_cancel"),
+                            {{QStringLiteral("FROM"), QStringLiteral("<sip:5550000000@127.0.0.1>")},
+                             {QStringLiteral("OFFER"), sipp::Sdp(QStringLiteral("0 101"))},
+                             {QStringLiteral("RINGMS"), QStringLiteral("300")}})));
+    QVERIFY(QTest::qWaitFor([&] { return !rig.log.lines.filter(QStringLiteral("Ring")).isEmpty(); },
+                            2000));
+}
+
+// Listen=0.0.0.0:port listens on every address of the host, loopback included (a PBX on the
+// same machine), not only on the one of the default route.
+void TestSipPeers::anyAddressIsReachedThroughLoopback() {
+    const int port = SipRig::FreePort();
+    SipLineConfig c;
+    c.listen = QStringLiteral("0.0.0.0:%1").arg(port);
+    c.allow = {QStringLiteral("127.0.0.1")};
+    SipRig rig({c});
+    rig.sipPort = port;
+    rig.prepare(500, 5551234567.0);
+    rig.start();
+    QVERIFY(rig.passed(rig.sipp(QStringLiteral("caller"), sipp::Caller(kListed))));
+    const QByteArray expected = rig.expectedAudio(ModemVoiceFormat::MuLaw);
+    QVERIFY(QTest::qWaitFor([&] { return rig.heard.size() >= expected.size(); }, 2000));
+    QVERIFY(rig.heard == expected);
+}
+
+QTEST_MAIN(TestSipPeers)
+#include "tst_sippeers.moc"
