@@ -51,6 +51,33 @@
     </message>
 </context>
 <context>
+    <name>CallLog</name>
+    <message>
+        <source>create the log folder %1</source>
+        <translation>den Protokollordner %1 nicht anlegen</translation>
+    </message>
+    <message>
+        <source>the folder could not be created</source>
+        <translation>der Ordner konnte nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>open the log file %1</source>
+        <translation>die Protokolldatei %1 nicht öffnen</translation>
+    </message>
+    <message>
+        <source>write to the log file %1</source>
+        <translation>nicht in die Protokolldatei %1 schreiben</translation>
+    </message>
+    <message>
+        <source>Hushwire could not %1 (%2).
+
+Calls are still screened and shown in the Incoming Call Log, but they are not saved to a file.</source>
+        <translation>Hushwire konnte %1 (%2).
+
+Anrufe werden weiter geprüft und im Protokoll eingehender Anrufe gezeigt, aber nicht in einer Datei gespeichert.</translation>
+    </message>
+</context>
+<context>
     <name>CallStats</name>
     <message>
         <source>public list</source>
@@ -247,6 +274,21 @@ Rückgabewert: 0 erledigt, 1 fehlgeschlagen, 2 ungültige Eingabe.</translation>
         <translation>Der Eintrag konnte nicht gespeichert werden.
 
 </translation>
+    </message>
+</context>
+<context>
+    <name>LineSetup</name>
+    <message>
+        <source>Compatibility problem with your modem and TAPI (Windows),please contact your modem provider</source>
+        <translation>Kompatibilitätsproblem zwischen Ihrem Modem und der Telefonieschnittstelle, bitte wenden Sie sich an den Anbieter Ihres Modems</translation>
+    </message>
+    <message>
+        <source>Line0 is opened by another application or modem setting incorrect,please reboot your computer</source>
+        <translation>Line0 ist von einer anderen Anwendung geöffnet oder das Modem ist falsch eingestellt, bitte starten Sie Ihren Computer neu</translation>
+    </message>
+    <message>
+        <source>Can not initialize callback message of line%1</source>
+        <translation>Die Benachrichtigungen von Leitung %1 lassen sich nicht einrichten</translation>
     </message>
 </context>
 <context>

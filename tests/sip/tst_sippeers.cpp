@@ -86,7 +86,7 @@ void TestSipPeers::requestsOutsideACall() {
     rig.start();
     QVERIFY(rig.passed(rig.sipp(QStringLiteral("peer_requests"))));
     QTest::qWait(200);
-    QVERIFY(rig.log.lines.filter(QStringLiteral("Ring")).isEmpty());
+    QVERIFY(rig.log.texts().filter(QStringLiteral("Ring")).isEmpty());
 }
 
 // After the caller's RTP has latched the line, a re-INVITE moves the media to another port (a
@@ -198,13 +198,13 @@ void TestSipPeers::accountTakesCallsOnlyFromItsRegistrar() {
     QVERIFY(rig.passed(rig.sipp(QStringLiteral("refused"),
                                 {{QStringLiteral("CODE"), QStringLiteral("403")}},
                                 {QStringLiteral("-i"), QStringLiteral("127.0.0.2")})));
-    QVERIFY(rig.log.lines.filter(QStringLiteral("Ring")).isEmpty());
+    QVERIFY(rig.log.texts().filter(QStringLiteral("Ring")).isEmpty());
     QVERIFY(
         rig.passed(rig.sipp(QStringLiteral("caller_cancel"),
                             {{QStringLiteral("FROM"), QStringLiteral("<sip:5550000000@127.0.0.1>")},
                              {QStringLiteral("OFFER"), sipp::Sdp(QStringLiteral("0 101"))},
                              {QStringLiteral("RINGMS"), QStringLiteral("300")}})));
-    QVERIFY(QTest::qWaitFor([&] { return !rig.log.lines.filter(QStringLiteral("Ring")).isEmpty(); },
+    QVERIFY(QTest::qWaitFor([&] { return !rig.log.texts().filter(QStringLiteral("Ring")).isEmpty(); },
                             2000));
 }
 
