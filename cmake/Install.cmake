@@ -29,8 +29,14 @@ file(GLOB _hw_help CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/assets/*.html)
 install(FILES ${_hw_help} DESTINATION ${CMAKE_INSTALL_DATADIR}/hushwire COMPONENT desktop)
 
 set(_hw_pkg ${PROJECT_SOURCE_DIR}/packaging)
-install(FILES ${_hw_pkg}/hushwire.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+install(FILES ${_hw_pkg}/${HUSHWIRE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
     COMPONENT desktop)
+# Software centres read the metainfo; bash-completion finds the completion by the command's name.
+install(FILES ${_hw_pkg}/${HUSHWIRE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+    COMPONENT desktop)
+install(FILES ${_hw_pkg}/hushwire.bash-completion
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME hushwire
+    COMPONENT service)
 install(FILES ${_hw_pkg}/hushwire.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT desktop)
 install(FILES ${_hw_pkg}/hushwire-32.png

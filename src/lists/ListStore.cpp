@@ -3,6 +3,7 @@
 #include "lists/ListFiles.h"
 #include "platform/DataFileLock.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <algorithm>
 #include <utility>
@@ -70,9 +71,11 @@ int ListStore::Capacity(ListKind kind) {
 }
 
 QString ListStore::CapacityText(ListKind kind, qint64 added, qint64 refused) {
-    return QStringLiteral("The %1 list holds at most %2 entries.\nAdded: %3. Did not fit: %4.")
-        .arg(kind == ListKind::Public ? QStringLiteral("public telemarketer")
-                                      : QStringLiteral("private black"))
+    return QCoreApplication::translate(
+               "ListStore", "The %1 list holds at most %2 entries.\nAdded: %3. Did not fit: %4.")
+        .arg(kind == ListKind::Public
+                 ? QCoreApplication::translate("ListStore", "public telemarketer")
+                 : QCoreApplication::translate("ListStore", "private black"))
         .arg(Capacity(kind))
         .arg(added)
         .arg(refused);
@@ -229,7 +232,8 @@ bool ListStore::addPrivate(const PrivateEntry& entry, QString* error, bool* alre
 bool ListStore::remove(ListKind kind, int row, QString* error) {
     if (row < 0 || row >= count(kind)) {
         if (error)
-            *error = QStringLiteral("There is no entry %1 in the list.").arg(row + 1);
+            *error = QCoreApplication::translate("ListStore", "There is no entry %1 in the list.")
+                         .arg(row + 1);
         return false;
     }
     // The file may have changed since the row was shown: the entry is found again by its value,

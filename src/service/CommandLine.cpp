@@ -12,6 +12,7 @@
 #include "platform/time/Clock.h"
 #include "service/ControlProtocol.h"
 #include "service/RuleCommands.h"
+#include "service/StatsCommand.h"
 #include "service/SystemService.h"
 #include "settings/SettingsStore.h"
 
@@ -39,7 +40,8 @@ int Fail(const QString& text, int status = kFailed) {
 }
 
 int BadInput(const QString& text) {
-    return Fail(text + QStringLiteral("\nTry 'hushwire --help'."), kBadInput);
+    return Fail(text + QCoreApplication::translate("CommandLine", "\nTry 'hushwire --help'."),
+                kBadInput);
 }
 
 std::optional<ListKind> ParseKind(const QString& word) {
@@ -74,7 +76,8 @@ int AddEntry(ListKind kind, const QString& number, const QString& name) {
         isPublic ? lists.store.addPublic(number.toDouble(), &error, &listed)
                  : lists.store.addPrivate(MakePrivateEntry(name, number), &error, &listed);
     if (!added)
-        return Fail(QStringLiteral("the entry could not be saved.\n") + error);
+        return Fail(QCoreApplication::translate("CommandLine", "the entry could not be saved.\n") +
+                    error);
     if (listed)
         Out(QStringLiteral("%1 is already in the %2 list").arg(number, ListName(kind)));
     return 0;
@@ -103,10 +106,13 @@ int RemoveEntry(ListKind kind, const QString& number) {
         }
     }
     if (row < 0)
-        return Fail(QStringLiteral("%1 is not in the %2 list").arg(number, ListName(kind)));
+        return Fail(QCoreApplication::translate("CommandLine", "%1 is not in the %2 list")
+                        .arg(number, ListName(kind)));
     QString error;
     if (!lists.store.remove(kind, row, &error))
-        return Fail(QStringLiteral("the entry could not be removed.\n") + error);
+        return Fail(
+            QCoreApplication::translate("CommandLine", "the entry could not be removed.\n") +
+            error);
     return 0;
 }
 
@@ -128,8 +134,9 @@ int ShowList(ListKind kind) {
 int ImportFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return BadInput(QStringLiteral("the file %1 could not be read (%2)")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return BadInput(
+            QCoreApplication::translate("CommandLine", "the file %1 could not be read (%2)")
+                .arg(QDir::toNativeSeparators(path), file.errorString()));
     const QByteArray data = file.read(kMaxDatabaseRecords * listfile::kPublicRecordSize);
     // Records that name no phone number are left out and counted; a file with none is not a
     // number database at all.
@@ -145,7 +152,9 @@ int ImportFile(const QString& path) {
     qint64 refused = 0;
     QString error;
     if (!lists.store.importPublic(records, &added, &refused, &error))
-        return Fail(QStringLiteral("nothing was imported: the list could not be saved.\n") + error);
+        return Fail(QCoreApplication::translate(
+                        "CommandLine", "nothing was imported: the list could not be saved.\n") +
+                    error);
     // Records after the end marker are not part of the database and are not counted.
     qint64 skipped = 0;
     for (qint64 i = 0; i < read; ++i) {
@@ -157,7 +166,8 @@ int ImportFile(const QString& path) {
     if (skipped > 0)
         Out(QString::number(skipped) +
             QStringLiteral(" records were skipped: they name no phone number"));
-    Out(QString::number(added) + QStringLiteral(" records have been imported"));
+    Out(QString::number(added) +
+        QCoreApplication::translate("CommandLine", " records have been imported"));
     if (refused > 0)
         return Fail(ListStore::CapacityText(ListKind::Public, added, refused));
     return 0;
@@ -173,7 +183,8 @@ int ExportShareFile() {
         text += PublicDisplayText(row.value).toLatin1() + "\r\n";
     }
     if (text.isEmpty())
-        return Fail(QStringLiteral("there is no phone entry in the public list to export"));
+        return Fail(QCoreApplication::translate(
+            "CommandLine", "there is no phone entry in the public list to export"));
     // Named as the list window names its share files.
     const auto tick = static_cast<qint32>(static_cast<quint32>(SystemClock().tickMs()));
     const QString path =
@@ -181,7 +192,9 @@ int ExportShareFile() {
             .filePath(QStringLiteral("share") + QString::number(tick) + QStringLiteral(".txt"));
     QString error;
     if (!WriteFileAtomically(path, text, &error))
-        return Fail(QStringLiteral("the share file could not be written.\n") + error);
+        return Fail(
+            QCoreApplication::translate("CommandLine", "the share file could not be written.\n") +
+            error);
     Out(path);
     return 0;
 }
@@ -192,13 +205,16 @@ int ListCommand(const QStringList& args) {
         verb == QLatin1String("show")) {
         const std::optional<ListKind> kind = ParseKind(args.value(1));
         if (!kind)
-            return BadInput(QStringLiteral("say which list: public or private"));
+            return BadInput(
+                QCoreApplication::translate("CommandLine", "say which list: public or private"));
         const qsizetype most = verb == QLatin1String("show")                                ? 2
                                : verb == QLatin1String("add") && *kind == ListKind::Private ? 4
                                                                                             : 3;
         const qsizetype least = verb == QLatin1String("show") ? 2 : 3;
         if (args.size() < least || args.size() > most)
-            return BadInput(QStringLiteral("wrong number of arguments for 'list %1'").arg(verb));
+            return BadInput(QCoreApplication::translate("CommandLine",
+                                                        "wrong number of arguments for 'list %1'")
+                                .arg(verb));
         if (verb == QLatin1String("show"))
             return ShowList(*kind);
         if (verb == QLatin1String("add"))
@@ -209,8 +225,8 @@ int ListCommand(const QStringList& args) {
         return ImportFile(args[1]);
     if (verb == QLatin1String("export") && args.size() == 1)
         return ExportShareFile();
-    return BadInput(
-        QStringLiteral("unknown list command: 'list %1'").arg(args.join(QLatin1Char(' '))));
+    return BadInput(QCoreApplication::translate("CommandLine", "unknown list command: 'list %1'")
+                        .arg(args.join(QLatin1Char(' '))));
 }
 
 int LogCommand(const QStringList& args) {
@@ -227,18 +243,22 @@ int LogCommand(const QStringList& args) {
                                     ? QDate::fromString(text, QStringLiteral("yy-MM-dd"))
                                     : QDate();
             if (!given.isValid())
-                return BadInput(QStringLiteral("the date must be yy-mm-dd: '%1'").arg(text));
+                return BadInput(
+                    QCoreApplication::translate("CommandLine", "the date must be yy-mm-dd: '%1'")
+                        .arg(text));
             date = given.addYears(100);
             dateGiven = true;
         } else {
-            return BadInput(QStringLiteral("unknown log option: '%1'").arg(args[i]));
+            return BadInput(QCoreApplication::translate("CommandLine", "unknown log option: '%1'")
+                                .arg(args[i]));
         }
     }
     const QString path = AppFolder() + QStringLiteral("/LogFiles/") +
                          date.toString(QStringLiteral("yy-MM-dd")) + QStringLiteral(".txt");
     if (!follow && !QFile::exists(path))
         return Fail(
-            QStringLiteral("no calls were logged on %1 (%2 does not exist)")
+            QCoreApplication::translate("CommandLine",
+                                        "no calls were logged on %1 (%2 does not exist)")
                 .arg(date.toString(QStringLiteral("yy-MM-dd")), QDir::toNativeSeparators(path)));
     // Each line goes out at once: a reader of a pipe sees calls as they come.
     LogFollower follower(path, [](const QStringList& lines) {
@@ -248,7 +268,8 @@ int LogCommand(const QStringList& args) {
         }
     });
     if (!follower.readNew())
-        return Fail(QStringLiteral("the log %1 could not be read").arg(path));
+        return Fail(
+            QCoreApplication::translate("CommandLine", "the log %1 could not be read").arg(path));
     if (!follow)
         return 0;
     std::fflush(stdout);
@@ -261,8 +282,9 @@ int StatusCommand() {
     const QString path = control::SocketPath(ApplicationName());
     const std::optional<QStringList> lines = control::Ask(path, QLatin1String(control::kStatus));
     if (!lines)
-        return Fail(
-            QStringLiteral("no Hushwire service is running (nothing answers at %1)").arg(path));
+        return Fail(QCoreApplication::translate(
+                        "CommandLine", "no Hushwire service is running (nothing answers at %1)")
+                        .arg(path));
     for (const QString& line : *lines)
         Out(line);
     return 0;
@@ -270,7 +292,8 @@ int StatusCommand() {
 } // namespace
 
 QString CommandLineHelp() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "CommandLine",
         "Usage: hushwire [command]\n"
         "Without a command Hushwire opens its window.\n"
         "\n"
@@ -294,6 +317,8 @@ QString CommandLineHelp() {
         "  --system COMMAND                  a list, log, rule or status command on the system\n"
         "                                    service's folder and socket (as root or the\n"
         "                                    hushwire user)\n"
+        "  stats [--days N]                  calls passed and blocked over the last N days (30)\n"
+        "  --version                         the version of Hushwire\n"
         "  --help                            this text\n"
         "\n"
         "A running service reads a list or the rules again as soon as its file changes.\n"
@@ -334,7 +359,24 @@ int RunCommandLine(const QStringList& given) {
         return LogCommand(args.mid(1));
     if (command == QLatin1String("status") && args.size() == 1)
         return StatusCommand();
+    if (command == QLatin1String("stats")) {
+        QString error;
+        const std::optional<int> days = ParseStatsDays(args.mid(1), &error);
+        if (!days)
+            return BadInput(error);
+        Out(StatsReport(*days));
+        return 0;
+    }
     if (command.isEmpty())
-        return BadInput(QStringLiteral("no command given"));
-    return BadInput(QStringLiteral("unknown command: '%1'").arg(args.join(QLatin1Char(' '))));
+        return BadInput(QCoreApplication::translate("CommandLine", "no command given"));
+    if (command == QLatin1String("--version") && args.size() == 1) {
+        Out(QStringLiteral("hushwire " HUSHWIRE_VERSION));
+        return 0;
+    }
+    // Something the program does not know: the usage goes with the refusal.
+    const QString refusal =
+        command.startsWith(QLatin1Char('-'))
+            ? QCoreApplication::translate("CommandLine", "unknown option: '%1'\n")
+            : QCoreApplication::translate("CommandLine", "unknown command: '%1'\n");
+    return Fail(refusal.arg(args.join(QLatin1Char(' '))) + CommandLineHelp(), kBadInput);
 }

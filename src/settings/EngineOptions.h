@@ -35,5 +35,6 @@ struct EngineOptions {
     int blockUnlisted = 0; // 1: only callers an allow rule (or the call-back window) lets in ring
     QuietHours quietHours; // while it lasts, callers are screened as with blockUnlisted
     int callBackMinutes = 10; // a caller who keyed the PIN rings through this long; 0: never
+    int notifyBlocked = 1;    // 1: a desktop notification for each blocked call
     std::array<LineOptions, kLines> lines{};
 };

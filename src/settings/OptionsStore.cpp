@@ -4,6 +4,7 @@
 #include "settings/RunEntry.h"
 #include "settings/SettingsStore.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <limits>
 
@@ -67,6 +68,7 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices) {
     o.autoStart = ReadNumber(QStringLiteral("AutoStart"), "0") != 0 ? 1 : 0;
     o.pin = ReadSetting(Config(), QStringLiteral("PIN"), QString()).left(EngineOptions::kPinLength);
     LoadScreeningOptions(o);
+    o.notifyBlocked = NotifyBlockedCalls() ? 1 : 0;
     return o;
 }
 
@@ -94,15 +96,19 @@ bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& d
     logged(Config(), QStringLiteral("BlockUnknown"), Flag(options.blockUnknown));
     logged(Config(), QStringLiteral("PIN"), options.pin);
     logged(Config(), QStringLiteral("AutoStart"), Flag(options.autoStart));
+    if (ok)
+        ok = SaveSettingDirect(Config(), QStringLiteral("NotifyBlocked"),
+                               Flag(options.notifyBlocked));
     if (!ok)
         return false;
 
     QString error;
     if (!WriteRunEntry(options.autoStart != 0 ? 1 : 0, &error)) {
         // A start-with-system choice that silently does nothing would look saved.
-        ShowMessage(
-            QStringLiteral("The start-with-system entry could not be written.\n%1").arg(error),
-            AppTitle(), MessageIcon::Critical);
+        ShowMessage(QCoreApplication::translate(
+                        "OptionsStore", "The start-with-system entry could not be written.\n%1")
+                        .arg(error),
+                    AppTitle(), MessageIcon::Critical);
     }
     logged(Config(), QStringLiteral("Mode"),
            options.mode == 1 ? QStringLiteral("1") : QStringLiteral("2"));
@@ -131,4 +137,8 @@ void RecordModemChanges(const DeviceDescriptions& devices) {
         ResetLineCounters(line, false);
         SaveSettingLogged(QStringLiteral("Modem"), key, shown);
     }
+}
+
+bool NotifyBlockedCalls() {
+    return ReadNumber(QStringLiteral("NotifyBlocked"), "1") != 0;
 }

@@ -22,11 +22,14 @@ void LoadScreeningOptions(EngineOptions& o);
 // Saves what the setup window shows, each value journalled, in this order: the line choices,
 // the device descriptions (under "Modem"), MinOnStart, BlockUnknown, PIN and AutoStart; then
 // writes the start-with-system entry and stores Mode, then BlockUnlisted, QuietHours and
-// CallBackMinutes where they changed. Stops at the first setting that cannot
-// be stored (the store has told the user) and returns false.
+// CallBackMinutes where they changed; NotifyBlocked is stored unjournalled. Stops at the first
+// setting that cannot be stored (the store has told the user) and returns false.
 bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices);
 
 // A modem that was replaced between runs (its description differs from the one stored under
 // "Modem") gets fresh line counters, and its new description is stored. A device that cannot be
 // used now changes nothing.
 void RecordModemChanges(const DeviceDescriptions& devices);
+
+// Whether a blocked call raises a desktop notification (Config/NotifyBlocked, on by default).
+bool NotifyBlockedCalls();

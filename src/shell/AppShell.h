@@ -9,6 +9,7 @@
 #include <memory>
 
 class CallLog;
+class CallNotifications;
 class CallScreener;
 class ListFileWatcher;
 class ListStore;
@@ -65,12 +66,14 @@ private:
     void showPrivateList();
     void showPublicList();
     void showLogViewer();
+    void showStatistics();
     void attachToService();
     void reloadService();
     bool describeServiceLines();
     void endProgram();
 
     QString m_serviceSocket;
+    const Clock& m_clock;
     QtEventLoop m_loop;
     QObject m_timerOwner;
     QtTimerFactory m_timers{&m_timerOwner};
@@ -85,6 +88,7 @@ private:
     ListStore* m_listStore = nullptr;
     std::unique_ptr<ListFileWatcher> m_listWatcher;
     std::unique_ptr<ListWindows> m_listWindows;
+    std::unique_ptr<CallNotifications> m_notifications;
     frmSetup* m_setup = nullptr;
     DeviceDescriptions m_serviceDevices; // as the running service last described its lines
     bool m_startMinimised = false;

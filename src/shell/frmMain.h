@@ -40,6 +40,7 @@ Q_SIGNALS:
     void mnuBlackClicked();
     void mnuRulesClicked();
     void mnuWLogsClicked();
+    void mnuStatsClicked();
     // The window is about to close: the shut-down runs before the close completes.
     void unloading();
 

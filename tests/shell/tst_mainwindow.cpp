@@ -50,6 +50,7 @@ private Q_SLOTS:
             {QStringLiteral("mnuRules"), QStringLiteral("Screening Rules...")},
             {QStringLiteral("mnuLogs"), QStringLiteral("Logs")},
             {QStringLiteral("mnuWLogs"), QStringLiteral("View Call Logs")},
+            {QStringLiteral("mnuStats"), QStringLiteral("Call Statistics...")},
             {QStringLiteral("mnuHelp"), QStringLiteral("Help")},
             {QStringLiteral("mnuAbout"), QStringLiteral("About")},
             {QStringLiteral("mnuOnlineHelp"), QStringLiteral("Online Help")},

@@ -84,4 +84,5 @@ private:
     QSpinBox* m_spnCallBack = nullptr;
     QCheckBox* m_chkMinOnStart = nullptr;
     QCheckBox* m_chkStartUp = nullptr;
+    QCheckBox* m_chkNotify = nullptr;
 };
