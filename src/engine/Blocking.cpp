@@ -1,9 +1,9 @@
 #include "calllog/LogSink.h"
 #include "engine/CallScreener.h"
 #include "engine/Wave.h"
+#include "platform/time/EventLoop.h"
 #include "telephony/LineApi.h"
 #include "telephony/LineStructs.h"
-#include "platform/time/EventLoop.h"
 
 #include <vector>
 

@@ -3,9 +3,9 @@
 #include "calllog/LogSink.h"
 #include "engine/Wave.h"
 #include "platform/audio/SoundPlayer.h"
+#include "platform/time/EventLoop.h"
 #include "telephony/LineApi.h"
 #include "telephony/LineStructs.h"
-#include "platform/time/EventLoop.h"
 
 #include <vector>
 

@@ -116,8 +116,8 @@ void TestCommandLine::bashCompletesTheWords() {
         "[[ $2 == *' ' ]] && COMP_WORDS+=('')\n"
         "COMP_CWORD=$(( ${#COMP_WORDS[@]} - 1 ))\n"
         "COMP_LINE=$2; COMP_POINT=${#2}\n"
-        "spec=$(complete -p hushwire) || exit 3\n"
-        "function=${spec#*-F }; function=${function%% *}\n"
+        "registered=$(complete -p hushwire) || exit 3\n"
+        "function=${registered#*-F }; function=${function%% *}\n"
         "\"$function\" hushwire \"${COMP_WORDS[COMP_CWORD]}\" \"${COMP_WORDS[COMP_CWORD-1]}\"\n"
         "echo \"${COMPREPLY[*]}\"\n");
     QProcess bash;

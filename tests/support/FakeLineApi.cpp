@@ -1,7 +1,7 @@
 #include "support/FakeLineApi.h"
 
-#include "telephony/LineStructs.h"
 #include "platform/time/EventLoop.h"
+#include "telephony/LineStructs.h"
 
 #include <algorithm>
 #include <cstring>

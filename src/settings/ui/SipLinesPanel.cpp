@@ -1,8 +1,8 @@
 #include "settings/ui/SipLinesPanel.h"
 
 #include "platform/MessageSeam.h"
-#include "telephony/sip/SipSecrets.h"
 #include "settings/ui/frmSipLine.h"
+#include "telephony/sip/SipSecrets.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
