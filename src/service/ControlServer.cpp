@@ -7,8 +7,9 @@
 #include <QLocalSocket>
 #include <QTimer>
 
-ControlServer::ControlServer(Handlers handlers, QObject* parent)
-    : QObject(parent), m_handlers(std::move(handlers)), m_server(new QLocalServer(this)) {
+ControlServer::ControlServer(Handlers handlers, QObject* parent, int idleMs)
+    : QObject(parent), m_handlers(std::move(handlers)), m_server(new QLocalServer(this)),
+      m_idleMs(idleMs) {
     connect(m_server, &QLocalServer::newConnection, this, &ControlServer::accept);
 }
 
@@ -49,7 +50,7 @@ void ControlServer::accept() {
             socket->deleteLater();
         });
         connect(socket, &QLocalSocket::readyRead, idle, qOverload<>(&QTimer::start));
-        idle->start(kIdleMs);
+        idle->start(m_idleMs);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { serve(socket); });
         serve(socket);

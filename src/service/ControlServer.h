@@ -18,7 +18,8 @@ public:
         std::function<QString()> logPath;
     };
 
-    explicit ControlServer(Handlers handlers, QObject* parent = nullptr);
+    // idleMs: how long a connection may send nothing before it is closed.
+    explicit ControlServer(Handlers handlers, QObject* parent = nullptr, int idleMs = kIdleMs);
     ~ControlServer() override;
 
     // Listens on socketPath in a private folder, replacing the socket of a service that was
@@ -27,6 +28,7 @@ public:
 
     // Requests longer than this are not requests: the connection is dropped.
     static constexpr int kMaxRequestBytes = 256;
+    // Connections beyond this many at once are closed as they come.
     static constexpr int kMaxConnections = 16;
     static constexpr int kIdleMs = 10000;
 
@@ -37,5 +39,6 @@ private:
 
     Handlers m_handlers;
     QLocalServer* m_server = nullptr;
+    int m_idleMs = kIdleMs;
     int m_connections = 0;
 };

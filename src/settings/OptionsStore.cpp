@@ -87,9 +87,15 @@ bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& d
         if (ok)
             ok = SaveSettingLogged(section, key, value);
     };
+    // A line whose device cannot be used now could not be changed in the window: its stored
+    // choice is written back as it is, so a modem that is briefly away keeps its line.
+    auto choice = [&](int i) {
+        if (!devices[size_t(i)].usable)
+            return ReadSetting(Config(), LineKey(i), QStringLiteral("0"));
+        return options.lines[size_t(i)].opens() ? QStringLiteral("1") : QStringLiteral("0");
+    };
     for (int i = 0; i < EngineOptions::kLines; ++i)
-        logged(Config(), LineKey(i),
-               options.lines[size_t(i)].opens() ? QStringLiteral("1") : QStringLiteral("0"));
+        logged(Config(), LineKey(i), choice(i));
     for (int i = 0; i < EngineOptions::kLines; ++i)
         logged(QStringLiteral("Modem"), LineKey(i), devices[size_t(i)].text);
     logged(Config(), QStringLiteral("MinOnStart"), Flag(options.minOnStart));

@@ -19,7 +19,8 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices);
 // CallBackMinutes) into o, touching no line setting.
 void LoadScreeningOptions(EngineOptions& o);
 
-// Saves what the setup window shows, each value journalled, in this order: the line choices,
+// Saves what the setup window shows, each value journalled, in this order: the line choices
+// (a line whose device cannot be used now keeps its stored choice),
 // the device descriptions (under "Modem"), MinOnStart, BlockUnknown, PIN and AutoStart; then
 // writes the start-with-system entry and stores Mode, then BlockUnlisted, QuietHours and
 // CallBackMinutes where they changed; NotifyBlocked is stored unjournalled. Stops at the first

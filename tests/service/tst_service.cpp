@@ -1,10 +1,12 @@
 // The headless service on the modem emulator and a listening SIP line, with no display at all:
 // it screens a listed caller on each, takes up a list edited from the command line for the next
-// call, answers the status request, and on SIGTERM puts the line on hook and ends with status 0.
+// call, answers the status request (a SIP account whose password the server refuses shows as an
+// error), and on SIGTERM puts the line on hook and ends with status 0.
 // Then the command line's handling of bad input, and the list watcher's view of atomic rewrites.
 #include "lists/ListFiles.h"
 #include "service/ListFileWatcher.h"
 #include "support/EmulatedLine.h"
+#include "support/Files.h"
 #include "support/ListFolder.h"
 #include "support/SipRig.h"
 #include "support/Sipp.h"
@@ -23,6 +25,7 @@ private Q_SLOTS:
     void screensAListedCallerWithoutADisplay();
     void aListEditedFromTheCommandLineBlocksTheNextCall();
     void screensAListedCallerOnASipLine();
+    void statusShowsARefusedRegistration();
     void sigtermPutsTheLineOnHook();
     void badCommandLineInputIsRefused_data();
     void badCommandLineInputIsRefused();
@@ -40,6 +43,7 @@ private:
     QString m_journal; // what the service wrote to standard error
     QTemporaryDir m_sippFolder;
     int m_sipPort = 0;
+    std::unique_ptr<QProcess> m_registrar; // refuses the password of Line2's account
 };
 
 void TestService::initTestCase() {
@@ -61,10 +65,35 @@ void TestService::initTestCase() {
                           QStringLiteral("127.0.0.1:%1").arg(m_sipPort));
         settings.setValue(QStringLiteral("Sip1/Allow"), QStringLiteral("127.0.0.1"));
     }
+    // Line 2: an account whose password, from its PasswordFile, the registrar refuses.
+    const int registrarPort = SipRig::FreePort();
+    const QString passwordFile = m_sippFolder.filePath(QStringLiteral("sip2.password"));
+    QVERIFY(WriteFileBytes(passwordFile, "guess\n"));
+    QVERIFY(QFile::setPermissions(passwordFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    {
+        QSettings settings(m_line.environment(false).value(QStringLiteral("XDG_CONFIG_HOME")) +
+                               QStringLiteral("/hushwire/hushwire.conf"),
+                           QSettings::IniFormat);
+        settings.setValue(QStringLiteral("Config/Line2"), 1);
+        settings.setValue(QStringLiteral("Sip2/Account"),
+                          QStringLiteral("sip:alice@127.0.0.1:%1").arg(registrarPort));
+        settings.setValue(QStringLiteral("Sip2/Listen"), QStringLiteral("127.0.0.1:0"));
+        settings.setValue(QStringLiteral("Sip2/PasswordFile"), passwordFile);
+    }
+    m_registrar =
+        sipp::start(m_sippFolder.path(), QStringLiteral("registrar_refuses"),
+                    {{QStringLiteral("STALE"), QString()},
+                     {QStringLiteral("AFTER"), QStringLiteral("<pause milliseconds=\"2000\"/>\n")}},
+                    {QStringLiteral("-i"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
+                     QString::number(registrarPort), QStringLiteral("-m"), QStringLiteral("1")});
 
     // Started as a user would, through the desktop program, which hands it on before any
     // window system is touched.
-    m_service.setProcessEnvironment(m_line.environment(false));
+    QProcessEnvironment env = m_line.environment(false);
+    // No keyring answers: the password comes from the file.
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+               QStringLiteral("unix:path=/nonexistent/hushwire-test-bus"));
+    m_service.setProcessEnvironment(env);
     connect(&m_service, &QProcess::readyReadStandardError, this,
             [this] { m_journal += QString::fromLocal8Bit(m_service.readAllStandardError()); });
     m_service.start(m_line.program(), {QStringLiteral("--service")});
@@ -114,6 +143,17 @@ void TestService::screensAListedCallerOnASipLine() {
          QString::number(SipRig::FreePort()), QStringLiteral("127.0.0.1:%1").arg(m_sipPort)});
     QVERIFY(sipp::passed(caller.get()));
     QTRY_COMPARE_WITH_TIMEOUT(m_line.logLines().filter(QStringLiteral("Blocked")).size(), 3, 5000);
+}
+
+void TestService::statusShowsARefusedRegistration() {
+    QVERIFY(sipp::passed(m_registrar.get()));
+    const EmulatedLine::Result status = m_line.run({QStringLiteral("status")});
+    QCOMPARE(status.status, 0);
+    const QStringList line2 = status.out.split(QLatin1Char('\n')).filter(QStringLiteral("Line2\t"));
+    QCOMPARE(line2.size(), 1);
+    QVERIFY2(line2[0].startsWith(QStringLiteral("Line2\terror\t")) &&
+                 line2[0].contains(QStringLiteral("refused the password")),
+             qPrintable(status.out));
 }
 
 void TestService::sigtermPutsTheLineOnHook() {

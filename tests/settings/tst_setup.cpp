@@ -150,6 +150,11 @@ private Q_SLOTS:
         QCOMPARE(description(3), QString());
         QVERIFY(!box(3)->isEnabled());
         QCOMPARE(Setting("Config", "Line3"), QStringLiteral("1"));
+        // Save keeps them too: only a box the user can change writes its line's choice.
+        QTest::mouseClick(child<QPushButton>("cmdSave"), Qt::LeftButton);
+        QCOMPARE(Setting("Config", "Line0"), QStringLiteral("1"));
+        QCOMPARE(Setting("Config", "Line1"), QStringLiteral("0"));
+        QCOMPARE(Setting("Config", "Line3"), QStringLiteral("1"));
         // The query asked with the 2241-byte buffer of the engine's application and version.
         const auto asked = m_h->line.opsNamed(QStringLiteral("lineGetDevCaps"));
         QCOMPARE(int(asked.size()), 2);

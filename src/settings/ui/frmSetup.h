@@ -17,10 +17,11 @@ class QRadioButton;
 // of callers without a number and the start-up options.
 //
 // Its load (run by the constructor, and again by Load() after the window was unloaded) lists the
-// line devices, switches unusable lines off in the store and shows the stored options. Save
-// stores everything, writes the start-with-system entry and then runs what the owner asked for:
-// the desktop program starts its exit timer (new settings apply from the next start); as a
-// running service's window it asks the service to reload them. Cancel unloads the window.
+// line devices, shows the stored options and disables the box of a line whose device cannot be
+// used now (its stored choice is kept, also by Save). Save stores everything, writes the
+// start-with-system entry and then runs what the owner asked for: the desktop program starts its
+// exit timer (new settings apply from the next start); as a running service's window it asks the
+// service to reload them. Cancel unloads the window.
 class frmSetup : public QDialog {
     Q_OBJECT
 public:
