@@ -63,6 +63,11 @@ QString SettingsFilePath() {
            QStringLiteral(".conf");
 }
 
+SettingsFileRef SettingsFileAt(const QString& path) {
+    return {path, QStringLiteral("The settings file %1 could not be written.").arg(path),
+            QStringLiteral("The settings file %1 is damaged and was not changed.").arg(path)};
+}
+
 QStringList SplitDeviceSetting(const QString& value) {
     QStringList result;
     // Device paths hold neither separator: udev writes ',' and ';' in by-id names as '_'.

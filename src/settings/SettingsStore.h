@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ApplicationName.h"
+#include "platform/SettingsFileRef.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,9 @@
 
 // The settings file in use; resolved on every call, so a changed XDG_CONFIG_HOME takes effect.
 QString SettingsFilePath();
+// The settings file at path, with the sentences for a change to it that did not land, for the
+// components that keep their own groups in it (the SIP lines).
+SettingsFileRef SettingsFileAt(const QString& path);
 // The modem devices the setting Telephony/Devices names, in its order; empty when unset. They are
 // separated by ',', or by ';' in a quoted value (a ';' outside quotes starts a comment).
 QStringList ReadDevicesSetting();

@@ -1,5 +1,6 @@
 // The setup window's SIP lines: added, edited and removed through one dialog, the settings in
 // the file and the password never there.
+#include "settings/SettingsStore.h"
 #include "settings/ui/SipLinesPanel.h"
 #include "support/MessageRecorder.h"
 
@@ -55,7 +56,7 @@ private Q_SLOTS:
 
     void addEditRemove() {
         MessageRecorder messages;
-        SipLinesPanel panel(file());
+        SipLinesPanel panel(SettingsFileAt(file()));
         auto* list = child<QListWidget>(&panel, "lstSip");
         QCOMPARE(list->count(), 0);
 

@@ -1,5 +1,6 @@
 // The SIP line pieces that need no network: settings groups, caller ID from identity headers,
 // and the address filter of a listening endpoint.
+#include "settings/SettingsStore.h"
 #include "telephony/sip/AddressFilter.h"
 #include "telephony/sip/SipCallerId.h"
 #include "telephony/sip/SipIdentityFromMsg.h"
@@ -168,7 +169,7 @@ private Q_SLOTS:
         c.rewrite = QStringLiteral("+44:0");
         c.password = QStringLiteral("never-on-disk");
         QString error;
-        QVERIFY2(WriteSipLine(path, c, &error), qPrintable(error));
+        QVERIFY2(WriteSipLine(SettingsFileAt(path), c, &error), qPrintable(error));
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(!f.readAll().contains("never-on-disk"));
@@ -178,10 +179,15 @@ private Q_SLOTS:
         QCOMPARE(back[0].listen, c.listen);
         QCOMPARE(back[0].rewrite, c.rewrite);
         QVERIFY(back[0].problems().isEmpty());
-        QVERIFY(RemoveSipLine(path, 2, &error));
+        QVERIFY(RemoveSipLine(SettingsFileAt(path), 2, &error));
         QVERIFY(ReadSipLines(path).isEmpty());
+        // A file that cannot be written is told in the settings store's words.
+        const QString blocked = path + QStringLiteral("/hushwire.conf");
+        QVERIFY(!WriteSipLine(SettingsFileAt(blocked), c, &error));
+        QCOMPARE(error, SettingsFileAt(blocked).notWritten);
+        QVERIFY(error.contains(blocked));
         c.group = 5;
-        QVERIFY(!WriteSipLine(path, c, &error));
+        QVERIFY(!WriteSipLine(SettingsFileAt(path), c, &error));
         QVERIFY(!error.isEmpty());
     }
 

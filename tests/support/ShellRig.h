@@ -1,50 +1,16 @@
 #pragma once
 
-#include "core/ScreeningCore.h"
-#include "platform/audio/Mmio.h"
-#include "platform/time/Clock.h"
-#include "platform/time/QtTime.h"
-#include "platform/time/VirtualTime.h"
 #include "shell/AppShell.h"
-#include "support/FakeLineApi.h"
-#include "support/FakeSoundPlayer.h"
-#include "support/FakeWaveOut.h"
+#include "support/CoreRig.h"
 
 #include <memory>
 
-// The desktop program's shell on fakes: a fake telephony service whose device 0 is a voice
-// modem, fake audio, real files. In real time the notices come through the Qt event loop; in
-// virtual time the clock, the engine's timers and the notices wait for time.advance().
+// The desktop program's shell on the core's fakes.
 // Header only: the shell's tests and benchmarks link the shell, the other tests do not.
-struct ShellRig {
-    enum class Time { Real, Virtual };
+struct ShellRig : CoreRig {
+    using CoreRig::CoreRig;
 
-    explicit ShellRig(Time kind = Time::Real) : virtualTime(kind == Time::Virtual) {
-        lines.devices[0].name = QStringLiteral("Voice Modem");
-        lines.devices[0].mediaModes = 28;
-    }
-
-    CoreServices services(const QString& appFolder) {
-        CoreServices s{lines, waveOut, sound, mmio, clock(), appFolder, &lines};
-        if (virtualTime) {
-            s.timers = &time;
-            s.loop = &time;
-        }
-        return s;
-    }
     std::unique_ptr<AppShell> makeShell(const QString& appFolder, const QString& socket = {}) {
         return std::make_unique<AppShell>(services(appFolder), socket);
     }
-    const Clock& clock() const {
-        return virtualTime ? static_cast<const Clock&>(time) : systemClock;
-    }
-
-    const bool virtualTime;
-    QtEventLoop qtLoop;
-    VirtualTime time;
-    SystemClock systemClock;
-    FakeLineApi lines{virtualTime ? static_cast<EventLoop&>(time) : qtLoop, 1};
-    FakeWaveOut waveOut;
-    FakeSoundPlayer sound;
-    FileMmio mmio;
 };

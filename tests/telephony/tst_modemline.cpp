@@ -29,9 +29,6 @@ private Q_SLOTS:
     void olderAnswerCommands();
     void callWaitingCallerIdIsNoCall();
     void twoModemsFromTheSettingsFile();
-    void modemFaultsEndTheCall();
-    void unplugMidCall();
-    void garbageIsIgnored();
 };
 
 void TestModemLine::probeReportsNameAndMediaModes_data() {
@@ -412,71 +409,6 @@ void TestModemLine::twoModemsFromTheSettingsFile() {
     second.script("ring");
     QVERIFY(QTest::qWaitFor([&] { return rec.count(tapi::LINE_LINEDEVSTATE, 2) == 1; }, 3000));
     QCOMPARE(rec.notices[size_t(rec.indexOf(tapi::LINE_LINEDEVSTATE, 2))].device, line1);
-}
-
-void TestModemLine::modemFaultsEndTheCall() {
-    // The modem refuses every way of going off hook.
-    {
-        ModemLineRig rig;
-        QVERIFY(rig.open());
-        rig.modem.script("fail VLS\nfail ATA\nring");
-        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_OFFERING));
-        const uint32_t call = rig.rec.offeredCall();
-        QVERIFY(rig.service->lineAnswer(call, "", 0) > 0);
-        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_DISCONNECTED));
-        QCOMPARE(rig.rec.callStates(tapi::LINECALLSTATE_CONNECTED), 0);
-        QVERIFY(rig.service->lineDrop(call, "", 0) > 0);
-        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_IDLE));
-        QVERIFY(!rig.service->lastError(0).isEmpty());
-        for (const char* command : {"AT+VLS=1", "AT#VLS=0A", "ATA"})
-            QVERIFY2(rig.modem.received().contains(QLatin1String(command)), command);
-    }
-    // The modem stops answering altogether.
-    {
-        ModemLineRig rig;
-        ModemTimings t = FastTimings();
-        t.commandTimeoutMs = 400;
-        QVERIFY(rig.open({}, t));
-        rig.modem.script("ring\nmute");
-        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_OFFERING));
-        const uint32_t call = rig.rec.offeredCall();
-        QTest::qWait(100);
-        QVERIFY(rig.service->lineAnswer(call, "", 0) > 0);
-        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_DISCONNECTED, 3000));
-        QVERIFY(rig.service->lineDrop(call, "", 0) > 0);
-        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_IDLE, 5000));
-    }
-}
-
-void TestModemLine::unplugMidCall() {
-    ModemLineRig rig;
-    QVERIFY(rig.open());
-    const uint32_t call = rig.answeredCall();
-    QVERIFY(call != 0);
-    rig.modem.script("unplug");
-    QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_IDLE));
-    QCOMPARE(rig.rec.callStates(tapi::LINECALLSTATE_DISCONNECTED), 1);
-    QVERIFY(rig.service->lastError(0).contains(QLatin1String("went away")));
-    // The program's own drop afterwards is harmless, and the event loop is not flooded.
-    rig.service->lineDrop(call, "", 0);
-    const long before = CpuMs();
-    QTest::qWait(500);
-    const long usedMs = CpuMs() - before;
-    QVERIFY2(usedMs < 200, qPrintable(QString::number(usedMs)));
-    QCOMPARE(rig.service->lineClose(rig.line), 0);
-}
-
-void TestModemLine::garbageIsIgnored() {
-    ModemLineRig rig;
-    QVERIFY(rig.open());
-    QByteArray junk = "raw \\xff\\xfe\\x01";
-    junk += QByteArray(2000, 'Z');
-    rig.modem.script(
-        junk + "\nsend NMBR\nsend =====\nsend \\x10\\x10OK?\nwait 100\nring\ncid NMBR=5559998888");
-    QVERIFY(rig.rec.waitFor(tapi::LINE_CALLINFO));
-    const auto info = rig.callInfo(rig.rec.offeredCall());
-    QCOMPARE(rig.text(info, lineabi::callinfo::dwCallerIDSize, lineabi::callinfo::dwCallerIDOffset),
-             QByteArray("5559998888"));
 }
 
 QTEST_GUILESS_MAIN(TestModemLine)

@@ -28,7 +28,7 @@ QString describe(const SipLineConfig& line) {
 
 } // namespace
 
-SipLinesPanel::SipLinesPanel(QString settingsFile, QWidget* parent)
+SipLinesPanel::SipLinesPanel(SettingsFileRef settingsFile, QWidget* parent)
     : QGroupBox(QCoreApplication::translate("SipLinesPanel", "SIP Lines"), parent),
       m_settingsFile(std::move(settingsFile)), m_secrets(new SipSecrets(this)) {
     setObjectName(QStringLiteral("fraSip"));
@@ -69,7 +69,7 @@ SipLinesPanel::SipLinesPanel(QString settingsFile, QWidget* parent)
 SipLinesPanel::~SipLinesPanel() = default;
 
 void SipLinesPanel::reload() {
-    m_lines = ReadSipLines(m_settingsFile);
+    m_lines = ReadSipLines(m_settingsFile.path);
     m_lstSip->clear();
     for (const SipLineConfig& line : m_lines)
         m_lstSip->addItem(describe(line));

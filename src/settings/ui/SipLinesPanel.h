@@ -15,7 +15,7 @@ class SipSecrets;
 class SipLinesPanel : public QGroupBox {
     Q_OBJECT
 public:
-    explicit SipLinesPanel(QString settingsFile, QWidget* parent = nullptr);
+    explicit SipLinesPanel(SettingsFileRef settingsFile, QWidget* parent = nullptr);
     ~SipLinesPanel() override;
 
     // The lines as the settings file holds them now.
@@ -30,7 +30,7 @@ private:
     void runDialog(const SipLineConfig& line, bool adding);
     void storePassword(int group, const QString& password);
 
-    QString m_settingsFile;
+    SettingsFileRef m_settingsFile;
     SipSecrets* m_secrets = nullptr;
     QList<SipLineConfig> m_lines;
     QListWidget* m_lstSip = nullptr;

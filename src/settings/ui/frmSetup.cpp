@@ -191,7 +191,7 @@ void frmSetup::buildWindow() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(modemFrame);
-    layout->addWidget(new SipLinesPanel(SettingsFilePath()));
+    layout->addWidget(new SipLinesPanel(SettingsFileAt(SettingsFilePath())));
     layout->addWidget(modeFrame);
     layout->addWidget(blockFrame);
     layout->addWidget(screenFrame);

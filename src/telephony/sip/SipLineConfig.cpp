@@ -33,16 +33,12 @@ bool wantsTls(const QString& account) {
            account.contains(QLatin1String(";transport=tls"), Qt::CaseInsensitive);
 }
 
-bool finish(QSettings& settings, QString* error) {
+bool finish(QSettings& settings, const SettingsFileRef& file, QString* error) {
     settings.sync();
     if (settings.status() == QSettings::NoError)
         return true;
     if (error)
-        *error = settings.status() == QSettings::AccessError
-                     ? QStringLiteral("The settings file %1 could not be written.")
-                           .arg(settings.fileName())
-                     : QStringLiteral("The settings file %1 is damaged and was not changed.")
-                           .arg(settings.fileName());
+        *error = settings.status() == QSettings::AccessError ? file.notWritten : file.damaged;
     return false;
 }
 
@@ -207,13 +203,13 @@ QList<SipLineConfig> ReadSipLines(const QString& settingsFile) {
     return lines;
 }
 
-bool WriteSipLine(const QString& settingsFile, const SipLineConfig& config, QString* error) {
+bool WriteSipLine(const SettingsFileRef& file, const SipLineConfig& config, QString* error) {
     if (config.group < 1 || config.group > kMaxSipLines) {
         if (error)
             *error = QStringLiteral("There is room for %1 SIP lines.").arg(kMaxSipLines);
         return false;
     }
-    QSettings settings(settingsFile, QSettings::IniFormat);
+    QSettings settings(file.path, QSettings::IniFormat);
     // Where a service finds the password is set by hand and is not one of the window's values.
     const QString passwordFile =
         settings.value(groupName(config.group) + QStringLiteral("/PasswordFile")).toString();
@@ -233,11 +229,11 @@ bool WriteSipLine(const QString& settingsFile, const SipLineConfig& config, QStr
     put("Rewrite", config.rewrite);
     put("PasswordFile", passwordFile);
     settings.endGroup();
-    return finish(settings, error);
+    return finish(settings, file, error);
 }
 
-bool RemoveSipLine(const QString& settingsFile, int group, QString* error) {
-    QSettings settings(settingsFile, QSettings::IniFormat);
+bool RemoveSipLine(const SettingsFileRef& file, int group, QString* error) {
+    QSettings settings(file.path, QSettings::IniFormat);
     settings.remove(groupName(group));
-    return finish(settings, error);
+    return finish(settings, file, error);
 }

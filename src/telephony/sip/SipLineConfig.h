@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SettingsFileRef.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -44,11 +46,12 @@ constexpr int kMaxSipLines = 4;
 // Listen to the default for the kind of line.
 QList<SipLineConfig> ReadSipLines(const QString& settingsFile);
 // Replaces group Sip<config.group> with the config's values (never the password). On failure
-// returns false and sets *error to a sentence for the user.
-bool WriteSipLine(const QString& settingsFile, const SipLineConfig& config,
+// returns false and sets *error to a sentence for the user, the file's own when it could not be
+// written or read.
+bool WriteSipLine(const SettingsFileRef& settings, const SipLineConfig& config,
                   QString* error = nullptr);
 // Removes group Sip<group>; the other groups keep their numbers.
-bool RemoveSipLine(const QString& settingsFile, int group, QString* error = nullptr);
+bool RemoveSipLine(const SettingsFileRef& settings, int group, QString* error = nullptr);
 
 // Splits "host:port" (IPv6 hosts in brackets); false when it is not of that form or the port
 // is out of range. Port 0 asks for an ephemeral port.

@@ -1,7 +1,8 @@
 // The modem line service against a modem that misbehaves: it vanishes while the message plays,
-// answers ERROR to every command, or floods the port with random bytes. Each time the call ends
-// cleanly (disconnected, then idle after the program's drop), the voice channel closes without
-// hanging, and the service goes on serving.
+// refuses to go off hook, stops answering, answers ERROR to every command, or floods the port
+// with random bytes and half-made reports. Each time the call ends cleanly (disconnected, then
+// idle after the program's drop), the voice channel closes without hanging, and the service goes
+// on serving.
 #include "support/ModemLineRig.h"
 #include "support/WavWriter.h"
 #include "support/WavePlayback.h"
@@ -23,6 +24,7 @@ class TestModemFaults : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void vanishesMidMessage();
+    void refusesToGoOffHookOrStopsAnswering();
     void errorToEverything();
     void errorFromTheStart();
     void floodOfRandomBytes();
@@ -42,14 +44,15 @@ void TestModemFaults::vanishesMidMessage() {
     QVERIFY(QTest::qWaitFor([&] { return rig.rec.statesOf(call, tapi::LINECALLSTATE_IDLE) > 0; },
                             5000));
     QCOMPARE(rig.rec.statesOf(call, tapi::LINECALLSTATE_DISCONNECTED), 1);
+    QVERIFY(rig.service->lastError(0).contains(QLatin1String("went away")));
     // The message ends without the modem: stopping and closing neither hangs nor fails.
     QElapsedTimer t;
     t.start();
     QVERIFY(play.stop());
     QVERIFY(t.elapsed() < 1000);
     QVERIFY(play.rec.done() <= 1);
+    // The program's own drop afterwards is harmless, and nothing spins on the dead port.
     rig.endCall(call);
-    // Nothing spins on the dead port.
     const long before = CpuMs();
     QTest::qWait(500);
     QVERIFY2(CpuMs() - before < 200, qPrintable(QString::number(CpuMs() - before)));
@@ -62,6 +65,40 @@ void TestModemFaults::vanishesMidMessage() {
     const uint32_t second = again.answeredCall();
     QVERIFY(second != 0);
     QVERIFY(again.endCall(second));
+}
+
+void TestModemFaults::refusesToGoOffHookOrStopsAnswering() {
+    // The modem refuses every way of going off hook.
+    {
+        ModemLineRig rig;
+        QVERIFY(rig.open());
+        rig.modem.script("fail VLS\nfail ATA\nring");
+        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_OFFERING));
+        const uint32_t call = rig.rec.offeredCall();
+        QVERIFY(rig.service->lineAnswer(call, "", 0) > 0);
+        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_DISCONNECTED));
+        QCOMPARE(rig.rec.callStates(tapi::LINECALLSTATE_CONNECTED), 0);
+        QVERIFY(rig.service->lineDrop(call, "", 0) > 0);
+        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_IDLE));
+        QVERIFY(!rig.service->lastError(0).isEmpty());
+        for (const char* command : {"AT+VLS=1", "AT#VLS=0A", "ATA"})
+            QVERIFY2(rig.modem.received().contains(QLatin1String(command)), command);
+    }
+    // The modem stops answering altogether.
+    {
+        ModemLineRig rig;
+        ModemTimings t = FastTimings();
+        t.commandTimeoutMs = 400;
+        QVERIFY(rig.open({}, t));
+        rig.modem.script("ring\nmute");
+        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_OFFERING));
+        const uint32_t call = rig.rec.offeredCall();
+        QTest::qWait(100);
+        QVERIFY(rig.service->lineAnswer(call, "", 0) > 0);
+        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_DISCONNECTED, 3000));
+        QVERIFY(rig.service->lineDrop(call, "", 0) > 0);
+        QVERIFY(rig.rec.waitForCallState(tapi::LINECALLSTATE_IDLE, 5000));
+    }
 }
 
 void TestModemFaults::errorToEverything() {
@@ -143,9 +180,14 @@ void TestModemFaults::floodOfRandomBytes() {
     QVERIFY(rig.endCall(call));
     QVERIFY(rig.rec.statesOf(call, tapi::LINECALLSTATE_DISCONNECTED) <= 1);
 
-    // The line is still watched: the next call and its caller ID come through intact.
+    // The line is still watched: after more noise that looks half like a report (a lone NMBR, a
+    // run of '=', doubled DLE), the next call and its caller ID come through intact.
     const size_t before = rig.rec.notices.size();
-    rig.modem.script("send .\nwait 200\nring\ncid NMBR=5559998888 NAME=JONES");
+    QByteArray junk = "raw \\xff\\xfe\\x01";
+    junk += QByteArray(2000, 'Z');
+    rig.modem.script("send .\n" + junk +
+                     "\nsend NMBR\nsend =====\nsend \\x10\\x10OK?\nwait 200\nring\n"
+                     "cid NMBR=5559998888 NAME=JONES");
     QVERIFY(QTest::qWaitFor(
         [&] {
             for (size_t i = before; i < rig.rec.notices.size(); ++i)
@@ -156,13 +198,8 @@ void TestModemFaults::floodOfRandomBytes() {
         8000));
     const uint32_t next = rig.rec.offeredCall(before);
     QVERIFY(next != 0 && next != call);
-    std::vector<uint8_t> info(lineabi::callinfo::kBufferSize);
-    lineabi::writeU32(info.data(), 0, uint32_t(info.size()));
-    QCOMPARE(rig.service->lineGetCallInfo(next, info.data()), 0);
-    const uint32_t size = lineabi::readU32(info.data(), lineabi::callinfo::dwCallerIDSize);
-    const uint32_t offset = lineabi::readU32(info.data(), lineabi::callinfo::dwCallerIDOffset);
-    QVERIFY(size > 0);
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(info.data() + offset)),
+    QCOMPARE(rig.text(rig.callInfo(next), lineabi::callinfo::dwCallerIDSize,
+                      lineabi::callinfo::dwCallerIDOffset),
              QByteArray("5559998888"));
     QCOMPARE(rig.service->lineClose(rig.line), 0);
 }

@@ -17,7 +17,7 @@
 #include <QTest>
 #include <QUdpSocket>
 
-class TestSipLines : public QObject {
+class TestLineServices : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
 
@@ -189,5 +189,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestSipLines)
-#include "tst_siplines.moc"
+QTEST_MAIN(TestLineServices)
+#include "tst_lineservices.moc"
