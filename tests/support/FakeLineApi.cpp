@@ -1,7 +1,7 @@
 #include "support/FakeLineApi.h"
 
-#include "telephony/LineStructs.h"
 #include "platform/time/EventLoop.h"
+#include "telephony/LineStructs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -340,6 +340,12 @@ int32_t FakeLineApi::lineGetID(uint32_t line, uint32_t addressId, uint32_t call,
         writeU32(deviceId, varstring::kFixedSize, uint32_t(wave));
     }
     return 0;
+}
+
+int32_t FakeLineApi::lineBlindTransfer(uint32_t call, const QString& destAddress,
+                                       uint32_t countryCode) {
+    const int32_t r = record(QStringLiteral("lineBlindTransfer"), {call, countryCode}, destAddress);
+    return r != 0 ? r : tapi::LINEERR_OPERATIONUNAVAIL;
 }
 
 int32_t FakeLineApi::lineDrop(uint32_t call, const char* userUserInfo, uint32_t size) {
