@@ -41,6 +41,9 @@ frmSipLine::frmSipLine(const SipLineConfig& config, bool adding, QWidget* parent
         field("txtProxy", QStringLiteral("Proxy"), config.proxy, QStringLiteral("optional"));
     m_txtRewrite = field("txtRewrite", QStringLiteral("Rewrite"), config.rewrite,
                          QStringLiteral("+1: or +44:0"));
+    m_txtTransfer = field(
+        "txtTransfer", QStringLiteral("Transfer"), config.transfer,
+        QStringLiteral("sip:600@pbx.example.net; where a caller with the PIN is put through"));
     // The password goes to the secret store only; an edit shows none.
     m_txtPassword =
         field("txtPassword", QStringLiteral("Password"), QString(),
@@ -74,6 +77,7 @@ SipLineConfig frmSipLine::config() const {
     c.authUser = m_txtAuthUser->text().trimmed();
     c.proxy = m_txtProxy->text().trimmed();
     c.rewrite = m_txtRewrite->text().trimmed();
+    c.transfer = m_txtTransfer->text().trimmed();
     return c;
 }
 
