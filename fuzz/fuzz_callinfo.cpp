@@ -2,8 +2,8 @@
 // inside the buffer, and the call always ends with the line at rest.
 #include "FuzzSupport.h"
 
-#include "telephony/LineStructs.h"
 #include "support/EngineHarness.h"
+#include "telephony/LineStructs.h"
 
 #include <memory>
 

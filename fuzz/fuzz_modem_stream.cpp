@@ -7,10 +7,10 @@
 // pieces: a serial port may end a read anywhere.
 #include "FuzzSupport.h"
 
+#include "telephony/LineCall.h"
+#include "telephony/LineStructWriter.h"
 #include "telephony/LineStructs.h"
 #include "telephony/modem/CallerIdParser.h"
-#include "telephony/LineStructWriter.h"
-#include "telephony/LineCall.h"
 #include "telephony/modem/ModemStreamParser.h"
 
 #include <vector>

@@ -1,3 +1,4 @@
+#include "platform/Translations.h"
 #include "service/CommandLine.h"
 #include "service/RunService.h"
 
@@ -9,6 +10,7 @@
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     QCoreApplication app(argc, argv);
+    InstallTranslations(app);
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.value(0) == QLatin1String("--service") && args.size() == 1)
         return RunService(app);

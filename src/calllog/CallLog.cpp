@@ -6,6 +6,7 @@
 #include "platform/time/Clock.h"
 #include "platform/time/EventLoop.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
@@ -44,9 +45,9 @@ void CallLog::OpenDailyLog() {
     m_path = TodaysLogPath();
     const QString folder = QFileInfo(m_path).path();
     if (!QDir().mkpath(folder)) {
-        reportFailure(
-            QStringLiteral("create the log folder %1").arg(QDir::toNativeSeparators(folder)),
-            QStringLiteral("the folder could not be created"));
+        reportFailure(QCoreApplication::translate("CallLog", "create the log folder %1")
+                          .arg(QDir::toNativeSeparators(folder)),
+                      QCoreApplication::translate("CallLog", "the folder could not be created"));
         return;
     }
     // Only a regular file is replayed: reading a device such as /dev/zero would never end.
@@ -94,7 +95,8 @@ bool CallLog::openForAppend() {
     m_file.setFileName(m_path);
     if (m_file.open(QIODevice::WriteOnly | QIODevice::Append))
         return true;
-    reportFailure(QStringLiteral("open the log file %1").arg(QDir::toNativeSeparators(m_path)),
+    reportFailure(QCoreApplication::translate("CallLog", "open the log file %1")
+                      .arg(QDir::toNativeSeparators(m_path)),
                   m_file.errorString());
     return false;
 }
@@ -106,13 +108,21 @@ void CallLog::AddLogLine(const QString& message) {
     m_list.setCurrentIndex(m_list.count() - 1);
     if (!m_file.isOpen())
         return;
+    if (m_filePerWrite && TodaysLogPath() != m_path) {
+        // The day changed since the file was opened (midnight, or a clock set late): the line
+        // goes to the file of the day it is written on.
+        m_file.close();
+        m_path = TodaysLogPath();
+        if (!QDir().mkpath(QFileInfo(m_path).path()) || !openForAppend())
+            return;
+    }
     const QByteArray bytes = line.toLatin1() + "\r\n";
     if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
         const QString cause = m_file.errorString();
         m_file.close();
-        reportFailure(
-            QStringLiteral("write to the log file %1").arg(QDir::toNativeSeparators(m_path)),
-            cause);
+        reportFailure(QCoreApplication::translate("CallLog", "write to the log file %1")
+                          .arg(QDir::toNativeSeparators(m_path)),
+                      cause);
     }
 }
 
@@ -134,7 +144,8 @@ void CallLog::reportFailure(const QString& what, const QString& cause) {
     if (m_reported)
         return;
     m_reported = true;
-    ShowMessage(QStringLiteral("Hushwire could not %1 (%2).\n\nCalls are still screened and shown "
+    ShowMessage(QCoreApplication::translate(
+                    "CallLog", "Hushwire could not %1 (%2).\n\nCalls are still screened and shown "
                                "in the Incoming Call Log, but they are not saved to a file.")
                     .arg(what, cause),
                 AppTitle(), MessageIcon::Critical);

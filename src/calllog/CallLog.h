@@ -41,6 +41,9 @@ public:
     QString DailyLogPath() const;
     // The path OpenDailyLog gives today's file: LogFiles/yy-MM-dd.txt in the application folder.
     QString TodaysLogPath() const;
+    // With on, each line goes to the file of the day it is written on, not of the day the file
+    // was opened: a program that runs for days, on a box whose clock may be set after it starts.
+    void setFilePerWrite(bool on) { m_filePerWrite = on; }
     // Whether today's file is open for writing.
     bool isFileOpen() const { return m_file.isOpen(); }
 
@@ -60,4 +63,5 @@ private:
     QFile m_file;
     std::unique_ptr<LogFollower> m_follower;
     bool m_reported = false;
+    bool m_filePerWrite = false;
 };

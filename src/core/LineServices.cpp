@@ -1,6 +1,7 @@
 #include "core/LineServices.h"
 
 #include "calllog/LogSink.h"
+#include "core/ServicePassword.h"
 #include "platform/MessageSeam.h"
 #include "platform/audio/RoutingWaveOut.h"
 #include "settings/SettingsStore.h"
@@ -9,6 +10,8 @@
 #include "telephony/sip/SipSecrets.h"
 
 #include <QEventLoop>
+#include <QTimer>
+#include <memory>
 
 namespace {
 
@@ -54,19 +57,36 @@ void LineServices::reportProblemsTo(LogSink& log) {
 
 namespace {
 
-// Runs the event loop until the secret store has answered.
-std::pair<SipSecrets::Where, QString> readPassword(SipSecrets& secrets, int group) {
-    QEventLoop wait;
-    bool done = false;
-    std::pair<SipSecrets::Where, QString> result{SipSecrets::Where::Nowhere, {}};
-    secrets.read(group, [&](SipSecrets::Where where, const QString& password) {
-        result = {where, password};
-        done = true;
-        wait.quit();
+// How long a password read waits for the secret store: a locked keyring may wait for an unlock
+// that never comes, and the other lines are not held up by it.
+constexpr int kKeyringWaitMs = 5000;
+
+struct PasswordRead {
+    SipSecrets::Where where = SipSecrets::Where::Nowhere;
+    QString password;
+    bool answered = false;
+    QEventLoop* wait = nullptr;
+};
+
+// Runs the event loop until the secret store has answered, or kKeyringWaitMs have passed. An
+// answer after that finds the read given up and is dropped.
+PasswordRead readPassword(SipSecrets& secrets, int group) {
+    auto read = std::make_shared<PasswordRead>();
+    secrets.read(group, [read](SipSecrets::Where where, const QString& password) {
+        read->where = where;
+        read->password = password;
+        read->answered = true;
+        if (read->wait)
+            read->wait->quit();
     });
-    if (!done)
+    if (!read->answered) {
+        QEventLoop wait;
+        read->wait = &wait;
+        QTimer::singleShot(kKeyringWaitMs, &wait, &QEventLoop::quit);
         wait.exec();
-    return result;
+        read->wait = nullptr;
+    }
+    return *read;
 }
 
 SipSecrets::Where writePassword(SipSecrets& secrets, int group, const QString& password) {
@@ -96,13 +116,27 @@ QList<SipLineConfig> LoadSipLines(const QString& settingsFile, SipSecrets& secre
     for (SipLineConfig& line : lines) {
         if (line.isListening())
             continue;
-        const auto [where, password] = readPassword(secrets, line.group);
-        if (where != SipSecrets::Where::Nowhere) {
-            line.password = password;
+        const PasswordRead read = readPassword(secrets, line.group);
+        if (read.where != SipSecrets::Where::Nowhere) {
+            line.password = read.password;
+            continue;
+        }
+        // A service with no keyring has the password as a credential or in a file.
+        const ServicePassword given = ReadServicePassword(settingsFile, line.group);
+        if (given.found()) {
+            line.password = given.password;
             continue;
         }
         if (missing == MissingPassword::Report) {
             line.passwordMissing = true;
+            line.passwordProblem = given.problem;
+            if (line.passwordProblem.isEmpty() && !read.answered)
+                line.passwordProblem =
+                    QStringLiteral("The keyring did not answer within %1 seconds, so the "
+                                   "password of the SIP account %2 is not known and Hushwire "
+                                   "does not register it.")
+                        .arg(kKeyringWaitMs / 1000)
+                        .arg(line.account);
             continue;
         }
         // Not known: asked once for this run. Where no secret store answered, the question

@@ -28,6 +28,9 @@ ScreeningCore::ScreeningCore(const CoreServices& services, CallLogList& logList,
     Q_ASSERT(m_services.timers && m_services.loop);
     m_callLog = std::make_unique<CallLog>(logList, m_services.clock, *m_services.loop,
                                           m_services.appFolder);
+    // A program that runs for days, on a box whose clock may be set after it starts, files each
+    // line under the day it is written.
+    m_callLog->setFilePerWrite(true);
     m_lists = std::make_unique<PhoneLists>(m_services.appFolder);
     m_listStore = std::make_unique<ListStore>(*m_lists);
     m_wave = std::make_unique<Wave>(m_services.mmio, m_services.waveOut);
@@ -38,12 +41,13 @@ ScreeningCore::ScreeningCore(const CoreServices& services, CallLogList& logList,
                        m_failed = true;
                        Q_EMIT telephonyFailed();
                    },
-                   m_services.lineAccess});
+                   m_services.lineAccess, &m_services.clock});
     m_linesPending =
         m_services.timers->createTimer(QStringLiteral("timLinesPending"), kLinesPendingMs, [this] {
             m_linesPending->stop();
             applyOptions();
         });
+    connect(&m_missing, &MissingLines::mayHaveAppeared, this, &ScreeningCore::reopenLines);
 }
 
 ScreeningCore::~ScreeningCore() {
@@ -64,12 +68,26 @@ void ScreeningCore::openTelephony() {
     m_screener->InitTelephony();
     if (m_failed)
         return;
-    // An unusable line is switched off in the store before the lines are opened.
+    // An unusable line is not opened; its stored choice stays, and a missing device is
+    // watched for.
     m_devices = DescribeLineDevices(lineDevices());
     m_screener->setOptions(LoadEngineOptions(m_devices));
     ExplainDeniedPorts(m_devices);
+    m_missing.update(m_devices, m_services.lineAccess, m_screener->deviceCount(), *m_callLog);
     m_screener->OpenLines();
     RecordModemChanges(m_devices);
+}
+
+void ScreeningCore::reopenLines() {
+    // A line whose modem appeared opens with the others; a call in progress is not cut short.
+    if (m_shutDown || m_failed)
+        return;
+    if (callInProgress()) {
+        m_linesPending->start();
+        return;
+    }
+    m_screener->CloseTelephony();
+    openTelephony();
 }
 
 void ScreeningCore::reload() {
@@ -85,7 +103,8 @@ void ScreeningCore::applyOptions() {
         return;
     const EngineOptions running = m_screener->options();
     const EngineOptions stored = LoadEngineOptions(m_devices);
-    bool linesChanged = false;
+    // A chosen line whose modem was missing is looked for again.
+    bool linesChanged = m_missing.any();
     for (int line = 0; line < EngineOptions::kLines; ++line)
         linesChanged |= running.lines[size_t(line)].opens() != stored.lines[size_t(line)].opens();
     if (linesChanged && !callInProgress()) {
@@ -98,6 +117,8 @@ void ScreeningCore::applyOptions() {
         m_linesPending->start();
     EngineOptions applied = stored;
     applied.lines = running.lines;
+    for (int line = 0; line < EngineOptions::kLines; ++line)
+        applied.lines[size_t(line)].rewrite = stored.lines[size_t(line)].rewrite;
     m_screener->setOptions(applied);
 }
 

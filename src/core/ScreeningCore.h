@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/MissingLines.h"
 #include "lists/ListKind.h"
 #include "settings/DeviceDescription.h"
 
@@ -65,6 +66,9 @@ public:
     // The line devices of the running telephony session and how they were described.
     LineDevices lineDevices() const;
     const DeviceDescriptions& devices() const { return m_devices; }
+    // The chosen lines whose device is not there now.
+    const MissingLines& missingLines() const { return m_missing; }
+    const LineAccess* lineAccess() const { return m_services.lineAccess; }
 
     CallLog& callLog() { return *m_callLog; }
     PhoneLists& phoneLists() { return *m_lists; }
@@ -79,6 +83,7 @@ private:
     void openTelephony();
     void applyOptions();
     void scheduleNewDay();
+    void reopenLines();
 
     CoreServices m_services;
     std::unique_ptr<CallLog> m_callLog;
@@ -89,6 +94,7 @@ private:
     std::unique_ptr<LineTimer> m_newDay;
     std::unique_ptr<LineTimer> m_linesPending; // a change of lines waits for the calls
     DeviceDescriptions m_devices;
+    MissingLines m_missing;
     bool m_failed = false;
     bool m_shutDown = false;
 };

@@ -3,13 +3,13 @@
 #include "calllog/LogSink.h"
 #include "engine/Wave.h"
 #include "platform/audio/SoundPlayer.h"
+#include "platform/time/EventLoop.h"
 #include "telephony/LineApi.h"
 #include "telephony/LineStructs.h"
-#include "platform/time/EventLoop.h"
 
 #include <vector>
 
-CallScreener::CallScreener(EngineDeps deps) : m_deps(std::move(deps)) {
+CallScreener::CallScreener(EngineDeps deps) : m_deps(std::move(deps)), m_rules(m_deps.appFolder) {
     for (int i = 0; i < kLines; ++i) {
         LineSlot& s = m_slots[size_t(i)];
         auto make = [&](const char* name, int ms, void (CallScreener::*tick)(int)) {

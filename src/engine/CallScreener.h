@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/time/LineTimer.h"
+#include "rules/CallBackWindow.h"
+#include "rules/RuleBook.h"
 #include "settings/EngineOptions.h"
 
 #include <QString>
@@ -9,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class Clock;
 class EventLoop;
 class LineAccess;
 class LineApi;
@@ -30,6 +33,9 @@ struct EngineDeps {
     std::function<void()> telephonyFailed; // telephony could not start: nothing can be screened
     // Why a line device failed, for the call log; may be null.
     const LineAccess* lineAccess = nullptr;
+    // The time of day for quiet hours and rule hits, and the time the call-back window is kept
+    // in; without one neither quiet hours nor the call-back window apply.
+    const Clock* clock = nullptr;
 };
 
 // The state of one telephone line (0..3). Line i always uses telephony line device i. The
@@ -46,6 +52,7 @@ struct LineSlot {
     int32_t unlockRings = 0;  // ticks of this line's unlock ringing
     uint32_t answers = 0;     // answers issued on this line, so a ring can tell one happened
     uint32_t messageCall = 0; // the call the message was started for
+    QString callerNumber;     // the number of the line's call, as its caller ID delivered it
 
     // The line's timers, created by the engine with the object names "<name>_<line>".
     std::unique_ptr<LineTimer> timRing;      // 6300 ms: no ring for that long
@@ -88,6 +95,8 @@ public:
     // A line whose device went away, or came back and was set up again.
     void OnLineService(uint32_t line, uint32_t deviceState);
     void OnDigit(uint32_t call, uint32_t param1);
+    // Reads rules.txt again if it changed since the last read; its bad lines go to the log once.
+    void LoadRules();
 
     // Blocking action.
     void AnswerCall(int line);
@@ -124,9 +133,12 @@ public:
     // The caller of the last call screened.
     const QString& callerNumber() const { return m_callerNumber; }
     const QString& callerName() const { return m_callerName; }
+    const RuleBook& rules() const { return m_rules; }
+    const CallBackWindow& callBackWindow() const { return m_callBack; }
 
 private:
     void playRing();
+    void noteRuleHit(int rule);
 
     EngineDeps m_deps;
     EngineOptions m_options;
@@ -136,6 +148,8 @@ private:
     uint32_t m_apiVersion = 0;
     QString m_callerNumber;
     QString m_callerName;
+    RuleBook m_rules;
+    CallBackWindow m_callBack;
 };
 
 // The text of a failed lineOpen: upper-case hexadecimal of the 32-bit result, no prefix.

@@ -4,6 +4,7 @@
 #include "telephony/LineAccess.h"
 #include "telephony/LineApi.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 QString LineErrorHex(int32_t result) {
@@ -27,8 +28,9 @@ void CallScreener::InitTelephony() {
                uint32_t p3) { OnLineEvent(device, message, instance, p1, p2, p3); },
         AppTitle(), &devices);
     if (r != 0) {
-        ShowMessage(QStringLiteral("Compatibility problem with your modem and TAPI "
-                                   "(Windows),please contact your modem provider"),
+        ShowMessage(QCoreApplication::translate("LineSetup",
+                                                "Compatibility problem with your modem and TAPI "
+                                                "(Windows),please contact your modem provider"),
                     AppTitle(), MessageIcon::Critical);
         if (m_deps.telephonyFailed)
             m_deps.telephonyFailed();
@@ -74,9 +76,13 @@ void CallScreener::OpenLines() {
         m_deps.log.AddLogLine(QStringLiteral("Line%1 is ready").arg(i));
         if (m_deps.lineApi.lineSetStatusMessages(handle, tapi::LINEDEVSTATE_RINGING, 0) != 0) {
             const QString text =
-                i == 0 ? QStringLiteral("Line0 is opened by another application or modem "
-                                        "setting incorrect,please reboot your computer")
-                       : QStringLiteral("Can not initialize callback message of line%1").arg(i);
+                i == 0 ? QCoreApplication::translate("LineSetup",
+                                                     "Line0 is opened by another application or "
+                                                     "modem setting incorrect,please reboot your "
+                                                     "computer")
+                       : QCoreApplication::translate(
+                             "LineSetup", "Can not initialize callback message of line%1")
+                             .arg(i);
             ShowMessage(text, AppTitle(), MessageIcon::Critical);
         }
     }

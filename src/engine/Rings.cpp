@@ -1,6 +1,6 @@
 #include "engine/CallScreener.h"
-#include "telephony/LineApi.h"
 #include "platform/time/EventLoop.h"
+#include "telephony/LineApi.h"
 
 void CallScreener::OnRing(uint32_t line, uint32_t deviceState, uint32_t ringCount) {
     if (deviceState != tapi::LINEDEVSTATE_RINGING)

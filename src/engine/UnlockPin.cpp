@@ -1,4 +1,5 @@
 #include "engine/CallScreener.h"
+#include "platform/time/Clock.h"
 #include "platform/time/EventLoop.h"
 
 void CallScreener::OnDigit(uint32_t call, uint32_t param1) {
@@ -20,8 +21,12 @@ void CallScreener::timTollSaverTick(int line) {
     if (s.digitTicks > 3) {
         s.timTollSaver->stop();
         s.digitTicks = 0;
-        if (s.digits == m_options.pin && !s.digits.isEmpty())
+        if (s.digits == m_options.pin && !s.digits.isEmpty()) {
             s.pinDetected = true;
+            // A person keyed the PIN: their next calls ring through for a while, on every line.
+            if (m_deps.clock)
+                m_callBack.open(s.callerNumber, m_deps.clock->tickMs(), m_options.callBackMinutes);
+        }
         s.digits.clear();
     }
 }

@@ -3,6 +3,11 @@
 #include "engine/CallScreener.h"
 #include "engine/CallerIdText.h"
 #include "lists/PhoneLists.h"
+#include "platform/NumberRewrite.h"
+#include "platform/time/Clock.h"
+#include "rules/CallBackWindow.h"
+#include "rules/RuleFiles.h"
+#include "rules/RuleSet.h"
 #include "telephony/LineApi.h"
 #include "telephony/LineStructs.h"
 
@@ -56,9 +61,34 @@ void CallScreener::ScreenCall(uint32_t call) {
         m_deps.log.AddLogLine(text);
     };
 
-    const Verdict verdict = ScreenVerdict(m_callerNumber, m_deps.lists, m_options);
-    s.listed = verdict == Verdict::BlockedListed;
-    if (verdict == Verdict::BlockedUnknown) {
+    // Numbers are logged and screened as the line's rewrite makes them.
+    if (m_callerNumber != kUnknown)
+        m_callerNumber = ApplyNumberRewrite(m_callerNumber, m_options.lines[size_t(i)].rewrite);
+    s.callerNumber = m_callerNumber;
+    LoadRules();
+    ScreenContext context;
+    context.rules = &m_rules.rules();
+    context.callBack = &m_callBack;
+    if (m_deps.clock) {
+        context.nowMs = m_deps.clock->tickMs();
+        context.timeOfDay = m_deps.clock->now().time();
+    }
+    const Screening screening =
+        ScreenVerdict(m_callerNumber, m_callerName == kUnknown ? QString() : m_callerName,
+                      m_deps.lists, m_options, context);
+    // What decided a call that the lists alone would not have: after the caller-ID line.
+    auto why = [&] {
+        if (screening.rule >= 0) {
+            const Rule& rule = m_rules.rules().rules()[size_t(screening.rule)];
+            m_deps.log.AddLogLine(QStringLiteral("Rule: ") + rule.describe());
+            noteRuleHit(screening.rule);
+        } else if (screening.decider == Decider::CallBackWindow) {
+            m_deps.log.AddLogLine(QStringLiteral("Call-back window"));
+        }
+    };
+
+    s.listed = screening.verdict == Verdict::BlockedListed;
+    if (screening.verdict == Verdict::BlockedUnknown) {
         // A caller without a number is never shown with a name.
         block(QStringLiteral("CallerID:") + m_callerNumber + kBlockedSuffix);
         return;
@@ -71,6 +101,27 @@ void CallScreener::ScreenCall(uint32_t call) {
         block(text + kBlockedSuffix);
     else
         m_deps.log.AddLogLine(text);
+    why();
+}
+
+void CallScreener::LoadRules() {
+    for (const RuleProblem& problem : m_rules.refresh()) {
+        if (problem.line == 0)
+            m_deps.log.AddLogLine(problem.reason);
+        else
+            m_deps.log.AddLogLine(
+                QStringLiteral("rules.txt line %1 is not a rule and is left out: %2")
+                    .arg(problem.line)
+                    .arg(problem.reason));
+    }
+}
+
+void CallScreener::noteRuleHit(int rule) {
+    if (!m_deps.clock)
+        return;
+    // A count that cannot be written is not worth troubling the caller's screening with.
+    RecordRuleHit(m_rules.hitsPath(), m_rules.rules().rules()[size_t(rule)],
+                  m_deps.clock->now().date(), nullptr);
 }
 
 bool FindInLists(const QString& callerNumber, const PhoneLists& lists) {
@@ -80,7 +131,63 @@ bool FindInLists(const QString& callerNumber, const PhoneLists& lists) {
 
 Verdict ScreenVerdict(const QString& callerNumber, const PhoneLists& lists,
                       const EngineOptions& options) {
-    if (callerNumber == kUnknown && options.blockUnknown == 1)
-        return Verdict::BlockedUnknown;
-    return FindInLists(callerNumber, lists) ? Verdict::BlockedListed : Verdict::RingsOn;
+    return ScreenVerdict(callerNumber, QString(), lists, options, ScreenContext{}).verdict;
+}
+
+Screening ScreenVerdict(const QString& callerNumber, const QString& callerName,
+                        const PhoneLists& lists, const EngineOptions& options,
+                        const ScreenContext& context) {
+    const bool unknown = callerNumber == kUnknown;
+    const QStringView number = unknown ? QStringView() : QStringView(callerNumber);
+    const RuleSet* rules = context.rules && !context.rules->empty() ? context.rules : nullptr;
+
+    if (rules) {
+        const int allow = rules->firstMatch(RuleAction::Allow, number, callerName);
+        if (allow >= 0)
+            return {Verdict::RingsOn, Decider::AllowRule, allow};
+    }
+    if (!unknown && context.callBack && context.callBack->isOpen(callerNumber, context.nowMs))
+        return {Verdict::RingsOn, Decider::CallBackWindow};
+
+    if (unknown && options.blockUnknown == 1)
+        return {Verdict::BlockedUnknown, Decider::BlockUnknown};
+    if (lists.MatchesPublic(callerNumber))
+        return {Verdict::BlockedListed, Decider::PublicList};
+    if (lists.MatchesPrivate(callerNumber))
+        return {Verdict::BlockedListed, Decider::PrivateList};
+
+    if (rules && !unknown) {
+        const int block = rules->firstMatch(RuleAction::Block, number, callerName);
+        if (block >= 0)
+            return {Verdict::BlockedListed, Decider::BlockRule, block};
+    }
+    if (options.blockUnlisted == 1)
+        return {Verdict::BlockedListed, Decider::BlockUnlisted};
+    if (options.quietHours.covers(context.timeOfDay))
+        return {Verdict::BlockedListed, Decider::QuietHours};
+    return {};
+}
+
+QString DeciderText(Decider decider) {
+    switch (decider) {
+    case Decider::Nothing:
+        return QStringLiteral("nothing matched");
+    case Decider::AllowRule:
+        return QStringLiteral("allow rule");
+    case Decider::CallBackWindow:
+        return QStringLiteral("the call-back window");
+    case Decider::BlockUnknown:
+        return QStringLiteral("BlockUnknown (no number came)");
+    case Decider::PublicList:
+        return QStringLiteral("the public list");
+    case Decider::PrivateList:
+        return QStringLiteral("the private list");
+    case Decider::BlockRule:
+        return QStringLiteral("block rule");
+    case Decider::BlockUnlisted:
+        return QStringLiteral("BlockUnlisted (only callers you allow ring)");
+    case Decider::QuietHours:
+        return QStringLiteral("quiet hours");
+    }
+    return {};
 }

@@ -151,6 +151,40 @@ std::vector<double> FileOrder(const std::vector<ListedValue>& rows) {
     return values;
 }
 
+std::vector<ListedValue> FollowFile(const std::vector<ListedValue>& shown,
+                                    const std::vector<double>& fileValues) {
+    // The file's places of each value, earliest first; a shown row takes the earliest place
+    // still free that holds its value.
+    std::unordered_map<double, std::vector<std::size_t>, ValueHash> places;
+    places.reserve(fileValues.size());
+    for (std::size_t i = fileValues.size(); i-- > 0;)
+        places[fileValues[i]].push_back(i);
+    std::vector<bool> taken(fileValues.size(), false);
+    std::vector<ListedValue> kept;
+    kept.reserve(fileValues.size());
+    for (const ListedValue& row : shown) {
+        auto it = places.find(row.value);
+        if (it == places.end() || it->second.empty())
+            continue;
+        const std::size_t at = it->second.back();
+        it->second.pop_back();
+        taken[at] = true;
+        kept.push_back(ListedValue{row.value, quint64(at)});
+    }
+    std::vector<ListedValue> rows;
+    rows.reserve(fileValues.size());
+    for (std::size_t i = fileValues.size(); i-- > 0;) {
+        if (!taken[i] && !(fileValues[i] < 0))
+            rows.push_back(ListedValue{fileValues[i], quint64(i)});
+    }
+    rows.insert(rows.end(), kept.begin(), kept.end());
+    for (std::size_t i = 0; i < fileValues.size(); ++i) {
+        if (!taken[i] && fileValues[i] < 0)
+            rows.push_back(ListedValue{fileValues[i], quint64(i)});
+    }
+    return rows;
+}
+
 std::vector<ListedValue> WindowOrder(const std::vector<double>& fileValues) {
     std::vector<ListedValue> rows;
     rows.reserve(fileValues.size());

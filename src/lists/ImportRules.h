@@ -48,5 +48,13 @@ ImportResult ApplyImportRules(const std::vector<ListedValue>& rows,
 // newest first, then the taken-over ones in file order; each keyed by its place in the file.
 std::vector<ListedValue> WindowOrder(const std::vector<double>& fileValues);
 
+// The rows a window shows once the file holds fileValues (another program may have changed it):
+// the rows it still holds keep their places in the window, the rows it no longer holds go, and
+// entries new to the window join as a newly opened window places them: the user's own entries on
+// top, newest first, the taken-over ones at the bottom in file order. Every row is keyed by its
+// place in fileValues.
+std::vector<ListedValue> FollowFile(const std::vector<ListedValue>& shown,
+                                    const std::vector<double>& fileValues);
+
 // The values of the rows in file order (by fileSeq).
 std::vector<double> FileOrder(const std::vector<ListedValue>& rows);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QtEndian>
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -69,19 +70,53 @@ bool WritePrivateRecord(const QString& path, qint64 index0, const PrivateEntry& 
     return WriteBytesAt(path, index0 * listfile::kPrivateRecordSize, EncodePrivateRecord(e), error);
 }
 
-bool RewritePublicFile(const QString& path, const std::vector<double>& values, QString* error) {
+std::vector<double> DecodePublicFile(const QByteArray& data) {
+    std::vector<double> values;
+    const qint64 records =
+        std::min<qint64>(data.size() / listfile::kPublicRecordSize, PhoneLists::kPublicCapacity);
+    for (qint64 i = 0; i < records; ++i) {
+        const double v = DecodePublicRecord(data.constData() + i * listfile::kPublicRecordSize);
+        if (v == 0)
+            break;
+        values.push_back(v);
+    }
+    return values;
+}
+
+std::vector<PrivateEntry> DecodePrivateFile(const QByteArray& data) {
+    std::vector<PrivateEntry> entries;
+    const qint64 records =
+        std::min<qint64>(data.size() / listfile::kPrivateRecordSize, PhoneLists::kPrivateCapacity);
+    for (qint64 i = 0; i < records; ++i) {
+        PrivateEntry e = DecodePrivateRecord(data.constData() + i * listfile::kPrivateRecordSize);
+        if (e.isTerminator())
+            break;
+        entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+QByteArray EncodePublicFile(const std::vector<double>& values) {
     QByteArray data;
     data.reserve(qsizetype(values.size()) * listfile::kPublicRecordSize);
     for (double v : values)
         data += EncodePublicRecord(v);
-    return WriteFileAtomically(path, data, error);
+    return data;
 }
 
-bool RewritePrivateFile(const QString& path, const std::vector<PrivateEntry>& entries,
-                        QString* error) {
+QByteArray EncodePrivateFile(const std::vector<PrivateEntry>& entries) {
     QByteArray data;
     data.reserve(qsizetype(entries.size()) * listfile::kPrivateRecordSize);
     for (const PrivateEntry& e : entries)
         data += EncodePrivateRecord(e);
-    return WriteFileAtomically(path, data, error);
+    return data;
+}
+
+bool RewritePublicFile(const QString& path, const std::vector<double>& values, QString* error) {
+    return WriteFileAtomically(path, EncodePublicFile(values), error);
+}
+
+bool RewritePrivateFile(const QString& path, const std::vector<PrivateEntry>& entries,
+                        QString* error) {
+    return WriteFileAtomically(path, EncodePrivateFile(entries), error);
 }

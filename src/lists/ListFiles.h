@@ -36,6 +36,13 @@ bool WriteBytesAt(const QString& path, qint64 offset, const QByteArray& bytes, Q
 bool WritePublicRecord(const QString& path, qint64 index0, double value, QString* error);
 bool WritePrivateRecord(const QString& path, qint64 index0, const PrivateEntry& e, QString* error);
 
+// A whole list file's bytes and back. Decoding stops at the end marker (a 0 value, a record of
+// NULs), at the list's capacity or at a cut-off last record, as loading the table does.
+std::vector<double> DecodePublicFile(const QByteArray& data);
+std::vector<PrivateEntry> DecodePrivateFile(const QByteArray& data);
+QByteArray EncodePublicFile(const std::vector<double>& values);
+QByteArray EncodePrivateFile(const std::vector<PrivateEntry>& entries);
+
 // Replace the whole file with these records in this order; the old file stays intact on failure.
 bool RewritePublicFile(const QString& path, const std::vector<double>& values, QString* error);
 bool RewritePrivateFile(const QString& path, const std::vector<PrivateEntry>& entries,

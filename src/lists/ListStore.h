@@ -8,10 +8,13 @@
 #include <optional>
 #include <vector>
 
-// The one writer of the two list files. Every change is refused whole when it cannot be written
-// or does not fit the list's capacity; otherwise it writes the file first and then rebuilds that
-// list's in-memory table, so the verdict screens with the change at once. Listeners (the list
-// windows) hear which rows changed and mirror them.
+// The one writer of the two list files. Other programs (the service, the command line, another
+// window, an editor) write the same files, so every change takes the file's lock, reads the file
+// again, applies itself to what it finds there and writes the file atomically; nothing written
+// meanwhile by another program is lost or brought back. A change is refused whole when it cannot
+// be written or does not fit the list's capacity. After it, that list's in-memory table is rebuilt
+// from the file, so the verdict screens with it at once. Listeners (the list windows) hear which
+// rows changed and mirror them; a file changed by another program is taken up with reload().
 //
 // The public rows are kept in the order the list window shows them: the user's own entries newest
 // first, the taken-over ones below in file order, and what was added since the order last started
@@ -37,11 +40,17 @@ public:
     const std::vector<ListedValue>& publicRows() const;
     int count(ListKind kind) const;
 
-    // Writes one entry right after the last one of the file. The public entry is shown on top,
-    // the private one at the bottom. Nothing is written when the list is full.
-    bool addPublic(double value, QString* error);
-    bool addPrivate(const PrivateEntry& entry, QString* error);
-    // Rewrites the file without the entry shown at row, keeping the file order of the rest.
+    // Reads one list's file again and shows what changed (a change made by another program).
+    void reload(ListKind kind);
+
+    // Writes one entry after the last one of the file. The public entry is shown on top, the
+    // private one at the bottom. Nothing is written when the list is full. When alreadyListed is
+    // given, an entry the list holds already (the same value, or the same private number) is not
+    // written again and *alreadyListed says so.
+    bool addPublic(double value, QString* error, bool* alreadyListed = nullptr);
+    bool addPrivate(const PrivateEntry& entry, QString* error, bool* alreadyListed = nullptr);
+    // Rewrites the file without the entry shown at row, keeping the file order of the rest. An
+    // entry another program removed meanwhile is simply gone.
     bool remove(ListKind kind, int row, QString* error);
     // Merges the records of a shared number database into the public list and rewrites
     // public.tel. Records that would pass the capacity are refused and counted in *refused; *added
@@ -61,11 +70,19 @@ Q_SIGNALS:
     void rowRemoved(ListKind kind, int row);
     // The public rows were replaced as a whole; before holds them as they were.
     void publicReplaced(const std::vector<ListedValue>& before);
+    // The private entries were replaced as a whole.
+    void privateReplaced();
 
 private:
     std::vector<ListedValue>& rows();
-    // Whether one more entry fits; if not, *error says so.
-    bool hasRoom(ListKind kind, QString* error) const;
+    // Applies change to the entries the file holds now, under the file's lock, then takes the
+    // file up. change returns false to leave the file as it is.
+    // ownAdd: the public value this change adds, shown on top.
+    template <typename Entry, typename Change>
+    bool changeLocked(ListKind kind, Change change, QString* error,
+                      std::optional<double> ownAdd = std::nullopt);
+    // Rebuilds the table of kind from its file and tells the listeners how the rows changed.
+    void takeUp(ListKind kind, std::optional<double> ownAdd = std::nullopt);
 
     PhoneLists& m_tables;
     mutable std::optional<std::vector<ListedValue>> m_publicRows;

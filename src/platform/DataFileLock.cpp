@@ -32,7 +32,11 @@ bool DataFileLock::acquire(int timeoutMs, QString* error) {
     if (isHeld())
         return true;
     const QByteArray lockPath = QFile::encodeName(lockPathFor(dataFile_));
-    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // A lock file another user made (root editing the service's lists) is locked just as well
+    // through a read-only descriptor.
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (error)
             *error = failure(dataFile_, QString::fromLocal8Bit(std::strerror(errno)));

@@ -4,19 +4,23 @@
 #include "lists/ImportRules.h"
 #include "lists/ListFiles.h"
 #include "lists/ListStore.h"
-#include "lists/NumberField.h"
+#include "lists/NumberInput.h"
 #include "lists/PhoneLists.h"
 #include "lists/PublicText.h"
 #include "platform/AppFolder.h"
 #include "platform/SafeWrite.h"
 #include "platform/time/Clock.h"
 #include "service/ControlProtocol.h"
+#include "service/RuleCommands.h"
+#include "service/StatsCommand.h"
+#include "service/SystemService.h"
 #include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <cstdio>
@@ -36,7 +40,8 @@ int Fail(const QString& text, int status = kFailed) {
 }
 
 int BadInput(const QString& text) {
-    return Fail(text + QStringLiteral("\nTry 'hushwire --help'."), kBadInput);
+    return Fail(text + QCoreApplication::translate("CommandLine", "\nTry 'hushwire --help'."),
+                kBadInput);
 }
 
 std::optional<ListKind> ParseKind(const QString& word) {
@@ -54,30 +59,38 @@ struct Lists {
     Lists() { store.load(); }
 };
 
+QString ListName(ListKind kind) {
+    return kind == ListKind::Public ? QStringLiteral("public") : QStringLiteral("private");
+}
+
 int AddEntry(ListKind kind, const QString& number, const QString& name) {
-    double value = 0;
-    // A 0 record ends public.tel, so a 0 entry would hide every entry added after it.
-    if (!ReadTypedNumber(number, QLocale(), &value) || (kind == ListKind::Public && value == 0))
-        return BadInput(QStringLiteral("the telephone number must be numeric: '%1'").arg(number));
+    const bool isPublic = kind == ListKind::Public;
+    if (const QString problem = NumberInputProblem(number, !isPublic); !problem.isEmpty())
+        return BadInput(problem);
+    if (const QString problem = NameInputProblem(name); !problem.isEmpty())
+        return BadInput(problem);
     Lists lists;
     QString error;
-    // The private number is kept exactly as typed, cut to the field width, as the window does.
-    const bool added = kind == ListKind::Public
-                           ? lists.store.addPublic(value, &error)
-                           : lists.store.addPrivate(MakePrivateEntry(name, number), &error);
+    bool listed = false;
+    const bool added =
+        isPublic ? lists.store.addPublic(number.toDouble(), &error, &listed)
+                 : lists.store.addPrivate(MakePrivateEntry(name, number), &error, &listed);
     if (!added)
-        return Fail(QStringLiteral("the entry could not be saved.\n") + error);
+        return Fail(QCoreApplication::translate("CommandLine", "the entry could not be saved.\n") +
+                    error);
+    if (listed)
+        Out(QStringLiteral("%1 is already in the %2 list").arg(number, ListName(kind)));
     return 0;
 }
 
 int RemoveEntry(ListKind kind, const QString& number) {
+    if (const QString problem = NumberInputProblem(number, kind == ListKind::Private);
+        !problem.isEmpty())
+        return BadInput(problem);
     Lists lists;
     int row = -1;
     if (kind == ListKind::Public) {
-        double value = 0;
-        if (!ReadTypedNumber(number, QLocale(), &value))
-            return BadInput(
-                QStringLiteral("the telephone number must be numeric: '%1'").arg(number));
+        const double value = number.toDouble();
         const std::vector<ListedValue>& rows = lists.store.publicRows();
         for (size_t i = 0; i < rows.size() && row < 0; ++i) {
             if (rows[i].value == value)
@@ -88,17 +101,18 @@ int RemoveEntry(ListKind kind, const QString& number) {
         for (size_t i = 0; i < entries.size() && row < 0; ++i) {
             if (entries[i].isTerminator())
                 break;
-            if (entries[i].Number.trimmed() == number.trimmed())
+            if (entries[i].Number.trimmed() == number)
                 row = int(i);
         }
     }
     if (row < 0)
-        return Fail(QStringLiteral("%1 is not in the %2 list")
-                        .arg(number, kind == ListKind::Public ? QStringLiteral("public")
-                                                              : QStringLiteral("private")));
+        return Fail(QCoreApplication::translate("CommandLine", "%1 is not in the %2 list")
+                        .arg(number, ListName(kind)));
     QString error;
     if (!lists.store.remove(kind, row, &error))
-        return Fail(QStringLiteral("the entry could not be removed.\n") + error);
+        return Fail(
+            QCoreApplication::translate("CommandLine", "the entry could not be removed.\n") +
+            error);
     return 0;
 }
 
@@ -120,16 +134,40 @@ int ShowList(ListKind kind) {
 int ImportFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return BadInput(QStringLiteral("the file %1 could not be read (%2)")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return BadInput(
+            QCoreApplication::translate("CommandLine", "the file %1 could not be read (%2)")
+                .arg(QDir::toNativeSeparators(path), file.errorString()));
     const QByteArray data = file.read(kMaxDatabaseRecords * listfile::kPublicRecordSize);
+    // Records that name no phone number are left out and counted; a file with none is not a
+    // number database at all.
+    std::vector<double> records = ReadDatabaseRecords(data);
+    const qint64 read = qint64(data.size() / listfile::kPublicRecordSize);
+    std::erase_if(records, [](double x) { return !IsPhoneNumberRecord(x); });
+    if (records.empty())
+        return BadInput(QStringLiteral("%1 is not a number database: it holds no phone number "
+                                       "record")
+                            .arg(QDir::toNativeSeparators(path)));
     Lists lists;
     qint64 added = 0;
     qint64 refused = 0;
     QString error;
-    if (!lists.store.importPublic(ReadDatabaseRecords(data), &added, &refused, &error))
-        return Fail(QStringLiteral("nothing was imported: the list could not be saved.\n") + error);
-    Out(QString::number(added) + QStringLiteral(" records have been imported"));
+    if (!lists.store.importPublic(records, &added, &refused, &error))
+        return Fail(QCoreApplication::translate(
+                        "CommandLine", "nothing was imported: the list could not be saved.\n") +
+                    error);
+    // Records after the end marker are not part of the database and are not counted.
+    qint64 skipped = 0;
+    for (qint64 i = 0; i < read; ++i) {
+        const double x = DecodePublicRecord(data.constData() + i * listfile::kPublicRecordSize);
+        if (x == 0)
+            break;
+        skipped += IsPhoneNumberRecord(x) ? 0 : 1;
+    }
+    if (skipped > 0)
+        Out(QString::number(skipped) +
+            QStringLiteral(" records were skipped: they name no phone number"));
+    Out(QString::number(added) +
+        QCoreApplication::translate("CommandLine", " records have been imported"));
     if (refused > 0)
         return Fail(ListStore::CapacityText(ListKind::Public, added, refused));
     return 0;
@@ -145,7 +183,8 @@ int ExportShareFile() {
         text += PublicDisplayText(row.value).toLatin1() + "\r\n";
     }
     if (text.isEmpty())
-        return Fail(QStringLiteral("there is no phone entry in the public list to export"));
+        return Fail(QCoreApplication::translate(
+            "CommandLine", "there is no phone entry in the public list to export"));
     // Named as the list window names its share files.
     const auto tick = static_cast<qint32>(static_cast<quint32>(SystemClock().tickMs()));
     const QString path =
@@ -153,7 +192,9 @@ int ExportShareFile() {
             .filePath(QStringLiteral("share") + QString::number(tick) + QStringLiteral(".txt"));
     QString error;
     if (!WriteFileAtomically(path, text, &error))
-        return Fail(QStringLiteral("the share file could not be written.\n") + error);
+        return Fail(
+            QCoreApplication::translate("CommandLine", "the share file could not be written.\n") +
+            error);
     Out(path);
     return 0;
 }
@@ -164,13 +205,16 @@ int ListCommand(const QStringList& args) {
         verb == QLatin1String("show")) {
         const std::optional<ListKind> kind = ParseKind(args.value(1));
         if (!kind)
-            return BadInput(QStringLiteral("say which list: public or private"));
+            return BadInput(
+                QCoreApplication::translate("CommandLine", "say which list: public or private"));
         const qsizetype most = verb == QLatin1String("show")                                ? 2
                                : verb == QLatin1String("add") && *kind == ListKind::Private ? 4
                                                                                             : 3;
         const qsizetype least = verb == QLatin1String("show") ? 2 : 3;
         if (args.size() < least || args.size() > most)
-            return BadInput(QStringLiteral("wrong number of arguments for 'list %1'").arg(verb));
+            return BadInput(QCoreApplication::translate("CommandLine",
+                                                        "wrong number of arguments for 'list %1'")
+                                .arg(verb));
         if (verb == QLatin1String("show"))
             return ShowList(*kind);
         if (verb == QLatin1String("add"))
@@ -181,12 +225,13 @@ int ListCommand(const QStringList& args) {
         return ImportFile(args[1]);
     if (verb == QLatin1String("export") && args.size() == 1)
         return ExportShareFile();
-    return BadInput(
-        QStringLiteral("unknown list command: 'list %1'").arg(args.join(QLatin1Char(' '))));
+    return BadInput(QCoreApplication::translate("CommandLine", "unknown list command: 'list %1'")
+                        .arg(args.join(QLatin1Char(' '))));
 }
 
 int LogCommand(const QStringList& args) {
     bool follow = false;
+    bool dateGiven = false;
     QDate date = SystemClock().now().toLocalTime().date();
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--follow")) {
@@ -198,17 +243,22 @@ int LogCommand(const QStringList& args) {
                                     ? QDate::fromString(text, QStringLiteral("yy-MM-dd"))
                                     : QDate();
             if (!given.isValid())
-                return BadInput(QStringLiteral("the date must be yy-mm-dd: '%1'").arg(text));
+                return BadInput(
+                    QCoreApplication::translate("CommandLine", "the date must be yy-mm-dd: '%1'")
+                        .arg(text));
             date = given.addYears(100);
+            dateGiven = true;
         } else {
-            return BadInput(QStringLiteral("unknown log option: '%1'").arg(args[i]));
+            return BadInput(QCoreApplication::translate("CommandLine", "unknown log option: '%1'")
+                                .arg(args[i]));
         }
     }
     const QString path = AppFolder() + QStringLiteral("/LogFiles/") +
                          date.toString(QStringLiteral("yy-MM-dd")) + QStringLiteral(".txt");
     if (!follow && !QFile::exists(path))
         return Fail(
-            QStringLiteral("no calls were logged on %1 (%2 does not exist)")
+            QCoreApplication::translate("CommandLine",
+                                        "no calls were logged on %1 (%2 does not exist)")
                 .arg(date.toString(QStringLiteral("yy-MM-dd")), QDir::toNativeSeparators(path)));
     // Each line goes out at once: a reader of a pipe sees calls as they come.
     LogFollower follower(path, [](const QStringList& lines) {
@@ -218,11 +268,13 @@ int LogCommand(const QStringList& args) {
         }
     });
     if (!follower.readNew())
-        return Fail(QStringLiteral("the log %1 could not be read").arg(path));
+        return Fail(
+            QCoreApplication::translate("CommandLine", "the log %1 could not be read").arg(path));
     if (!follow)
         return 0;
     std::fflush(stdout);
-    follower.follow();
+    // Today's log carries on into the next day's file; a given day's file is followed alone.
+    follower.follow(dateGiven ? LogFollower::Days::ThisOne : LogFollower::Days::Later);
     return QCoreApplication::exec();
 }
 
@@ -230,8 +282,9 @@ int StatusCommand() {
     const QString path = control::SocketPath(ApplicationName());
     const std::optional<QStringList> lines = control::Ask(path, QLatin1String(control::kStatus));
     if (!lines)
-        return Fail(
-            QStringLiteral("no Hushwire service is running (nothing answers at %1)").arg(path));
+        return Fail(QCoreApplication::translate(
+                        "CommandLine", "no Hushwire service is running (nothing answers at %1)")
+                        .arg(path));
     for (const QString& line : *lines)
         Out(line);
     return 0;
@@ -239,7 +292,8 @@ int StatusCommand() {
 } // namespace
 
 QString CommandLineHelp() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "CommandLine",
         "Usage: hushwire [command]\n"
         "Without a command Hushwire opens its window.\n"
         "\n"
@@ -252,15 +306,46 @@ QString CommandLineHelp() {
         "  list export                       write your own public entries to a share file\n"
         "  log [--follow] [--date yy-mm-dd]  print a day's call log (today's by default);\n"
         "                                    --follow keeps printing lines as they are added\n"
+        "  rule show                         the screening rules, numbered, with their hits\n"
+        "  rule add block|allow number|name PATTERN [LABEL...]\n"
+        "                                    add a rule (PATTERN: 800*, 555123????, +4930*,\n"
+        "                                    \"SPAM RISK*\", re:V[0-9]{15})\n"
+        "  rule remove N                     remove the rule numbered N by 'rule show'\n"
+        "  rule test NUMBER [NAME]           what a call would meet, and what decides it\n"
+        "  rule import FILE.vcf              let every number of a contacts file ring\n"
         "  status                            the running service's lines and their state\n"
+        "  --system COMMAND                  a list, log, rule or status command on the system\n"
+        "                                    service's folder and socket (as root or the\n"
+        "                                    hushwire user)\n"
+        "  stats [--days N]                  calls passed and blocked over the last N days (30)\n"
+        "  --version                         the version of Hushwire\n"
         "  --help                            this text\n"
         "\n"
-        "A running service reads a list again as soon as its file changes.\n"
+        "A running service reads a list or the rules again as soon as its file changes.\n"
         "Exit status: 0 done, 1 failed, 2 bad input.");
 }
 
-int RunCommandLine(const QStringList& args) {
+int RunCommandLine(const QStringList& given) {
+    QStringList args = given;
+    const bool system = args.value(0) == QLatin1String("--system");
+    if (system) {
+        args.removeFirst();
+        systemservice::UseFolders();
+        const QFileInfo folder(systemservice::DataFolder());
+        if (!folder.isDir() || !folder.isReadable() || !folder.isExecutable())
+            return Fail(QStringLiteral("the system service's folder %1 cannot be read by this "
+                                       "user: run the command as root or as the hushwire user")
+                            .arg(QDir::toNativeSeparators(systemservice::DataFolder())));
+    }
     const QString command = args.value(0);
+    if (!system && (command == QLatin1String("list") || command == QLatin1String("log") ||
+                    command == QLatin1String("rule") || command == QLatin1String("status"))) {
+        const QString notice = systemservice::FolderNotice(
+            control::SocketPath(ApplicationName()),
+            command == QLatin1String("status") ? QString() : AppFolder());
+        if (!notice.isEmpty())
+            std::fprintf(stderr, "hushwire: %s\n", notice.toLocal8Bit().constData());
+    }
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         Out(CommandLineHelp());
@@ -268,11 +353,30 @@ int RunCommandLine(const QStringList& args) {
     }
     if (command == QLatin1String("list"))
         return ListCommand(args.mid(1));
+    if (command == QLatin1String("rule"))
+        return RuleCommand(args.mid(1));
     if (command == QLatin1String("log"))
         return LogCommand(args.mid(1));
     if (command == QLatin1String("status") && args.size() == 1)
         return StatusCommand();
+    if (command == QLatin1String("stats")) {
+        QString error;
+        const std::optional<int> days = ParseStatsDays(args.mid(1), &error);
+        if (!days)
+            return BadInput(error);
+        Out(StatsReport(*days));
+        return 0;
+    }
     if (command.isEmpty())
-        return BadInput(QStringLiteral("no command given"));
-    return BadInput(QStringLiteral("unknown command: '%1'").arg(args.join(QLatin1Char(' '))));
+        return BadInput(QCoreApplication::translate("CommandLine", "no command given"));
+    if (command == QLatin1String("--version") && args.size() == 1) {
+        Out(QStringLiteral("hushwire " HUSHWIRE_VERSION));
+        return 0;
+    }
+    // Something the program does not know: the usage goes with the refusal.
+    const QString refusal =
+        command.startsWith(QLatin1Char('-'))
+            ? QCoreApplication::translate("CommandLine", "unknown option: '%1'\n")
+            : QCoreApplication::translate("CommandLine", "unknown command: '%1'\n");
+    return Fail(refusal.arg(args.join(QLatin1Char(' '))) + CommandLineHelp(), kBadInput);
 }

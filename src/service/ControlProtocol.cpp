@@ -17,7 +17,8 @@ struct StateName {
 constexpr StateName kStateNames[] = {{LineState::Ready, "ready"},
                                      {LineState::Closed, "closed"},
                                      {LineState::Error, "error"},
-                                     {LineState::Call, "call"}};
+                                     {LineState::Call, "call"},
+                                     {LineState::Missing, "missing"}};
 } // namespace
 
 QString LineStateName(LineState state) {
@@ -79,7 +80,22 @@ bool PrepareSocketFolder(const QString& folder) {
                                              QFileDevice::ExeOwner);
 }
 
+bool IsPrivateFolder(const QString& folder) {
+    const QFileInfo info(folder);
+    if (!info.isDir() || info.isSymLink() || info.ownerId() != ::getuid())
+        return false;
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                            QFileDevice::WriteOther | QFileDevice::ExeOther;
+    return (info.permissions() & others) == 0;
+}
+
 std::optional<QStringList> Ask(const QString& socketPath, const QString& request, int timeoutMs) {
+    // In the shared temporary folder anyone could have made the folder and a socket in it that
+    // pretends to be the service; only a folder of ours that nobody else may enter is trusted.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") &&
+        !IsPrivateFolder(QFileInfo(socketPath).absolutePath()))
+        return std::nullopt;
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     if (!socket.waitForConnected(timeoutMs))

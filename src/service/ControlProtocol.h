@@ -20,7 +20,7 @@ inline constexpr char kOk[] = "ok";
 inline constexpr char kEnd[] = "end";
 
 // A line device's state as the status answer names it.
-enum class LineState { Ready, Closed, Error, Call };
+enum class LineState { Ready, Closed, Error, Call, Missing };
 QString LineStateName(LineState state);
 std::optional<LineState> ParseLineState(const QString& name);
 
@@ -43,8 +43,12 @@ QString SocketPath(const QString& applicationName);
 // Creates the socket folder readable by its owner only; false when it cannot be made private.
 bool PrepareSocketFolder(const QString& folder);
 
+// Whether folder is ours, no link, and closed to everyone else.
+bool IsPrivateFolder(const QString& folder);
+
 // Sends one request and reads the answer up to and including its last line ("ok" or "end"),
-// which is left out of the result. nullopt when no service answers within timeoutMs.
+// which is left out of the result. nullopt when no service answers within timeoutMs, or when
+// the socket is in the fallback folder (no XDG_RUNTIME_DIR) and that folder is not private.
 std::optional<QStringList> Ask(const QString& socketPath, const QString& request,
                                int timeoutMs = 3000);
 

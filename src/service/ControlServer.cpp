@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 
 ControlServer::ControlServer(Handlers handlers, QObject* parent)
     : QObject(parent), m_handlers(std::move(handlers)), m_server(new QLocalServer(this)) {
@@ -32,6 +33,23 @@ bool ControlServer::listen(const QString& socketPath, QString* error) {
 
 void ControlServer::accept() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        // A client that never finishes its request, or many at once, cannot hold the service's
+        // resources: connections beyond the cap are closed at once, idle ones after a while.
+        if (m_connections >= kMaxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++m_connections;
+        connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
+        auto* idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        connect(idle, &QTimer::timeout, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        connect(socket, &QLocalSocket::readyRead, idle, qOverload<>(&QTimer::start));
+        idle->start(kIdleMs);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { serve(socket); });
         serve(socket);

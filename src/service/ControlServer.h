@@ -27,6 +27,8 @@ public:
 
     // Requests longer than this are not requests: the connection is dropped.
     static constexpr int kMaxRequestBytes = 256;
+    static constexpr int kMaxConnections = 16;
+    static constexpr int kIdleMs = 10000;
 
 private:
     void accept();
@@ -35,4 +37,5 @@ private:
 
     Handlers m_handlers;
     QLocalServer* m_server = nullptr;
+    int m_connections = 0;
 };

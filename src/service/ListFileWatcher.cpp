@@ -1,5 +1,8 @@
 #include "service/ListFileWatcher.h"
 
+#include "lists/ListStore.h"
+#include "lists/PhoneLists.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <sys/stat.h>
@@ -78,4 +81,11 @@ void ListFileWatcher::report() {
         m_privateDirty = false;
         Q_EMIT listChanged(ListKind::Private);
     }
+}
+
+std::unique_ptr<ListFileWatcher> WatchListFiles(ListStore& store) {
+    auto watcher = std::make_unique<ListFileWatcher>(store.tables().publicPath(),
+                                                     store.tables().privatePath());
+    QObject::connect(watcher.get(), &ListFileWatcher::listChanged, &store, &ListStore::reload);
+    return watcher;
 }

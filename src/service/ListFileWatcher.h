@@ -5,6 +5,9 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QTimer>
+#include <memory>
+
+class ListStore;
 
 struct FileStamp {
     bool exists = false;
@@ -43,3 +46,7 @@ private:
     FileStamp m_publicStamp;
     FileStamp m_privateStamp;
 };
+
+// Keeps store in step with its files: every change on disk (the command line, the service,
+// another window, an editor) is read again and shown at once, so the next edit starts from it.
+std::unique_ptr<ListFileWatcher> WatchListFiles(ListStore& store);

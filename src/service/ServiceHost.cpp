@@ -5,6 +5,7 @@
 #include "lists/PhoneLists.h"
 #include "service/ControlProtocol.h"
 #include "service/ListFileWatcher.h"
+#include "telephony/LineAccess.h"
 
 ServiceHost::ServiceHost(ServiceLines lines, QObject* parent) : QObject(parent) {
     if (!lines.timers)
@@ -51,8 +52,25 @@ QStringList ServiceHost::statusLines() const {
             state = slot.callHandle != 0 ? control::LineState::Call : control::LineState::Ready;
         else if (screener.options().lines[size_t(line)].opens())
             state = control::LineState::Error;
-        lines.append(
-            control::FormatStatusLine({line, state, m_core->devices()[size_t(line)].text}));
+        else if (m_core->missingLines().isMissing(line))
+            state = control::LineState::Missing;
+        QString text = m_core->devices()[size_t(line)].text;
+        // An open line that cannot take calls (a SIP account the server refused) says why.
+        const LineAccess* access = m_core->lineAccess();
+        const QString problem = state == control::LineState::Ready && access
+                                    ? access->lastError(uint32_t(line))
+                                    : QString();
+        if (!problem.isEmpty()) {
+            state = control::LineState::Error;
+            text += QStringLiteral("  [") + problem + QLatin1Char(']');
+        }
+        lines.append(control::FormatStatusLine({line, state, text}));
+    }
+    // A chosen line beyond the devices there now.
+    for (int line = count; line < CallScreener::kLines; ++line) {
+        if (m_core->missingLines().isMissing(line))
+            lines.append(control::FormatStatusLine(
+                {line, control::LineState::Missing, m_core->missingLines().description(line)}));
     }
     return lines;
 }

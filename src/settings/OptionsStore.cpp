@@ -4,6 +4,8 @@
 #include "settings/RunEntry.h"
 #include "settings/SettingsStore.h"
 
+#include <QCoreApplication>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -55,19 +57,28 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices) {
     for (int i = 0; i < EngineOptions::kLines; ++i) {
         const DeviceDescription& d = devices[size_t(i)];
         LineOptions& line = o.lines[size_t(i)];
-        if (!d.usable)
-            SaveSettingDirect(Config(), LineKey(i), QStringLiteral("0"));
         line.choice =
             d.usable ? ReadSetting(Config(), LineKey(i), QStringLiteral("0")) : QStringLiteral("0");
         line.mediaMode = d.mediaMode;
+        line.rewrite = ReadSetting(LineKey(i), QStringLiteral("Rewrite"), QString());
     }
     o.mode = ReadNumber(QStringLiteral("Mode"), "1");
     // The check-box options are on or off, whatever number is stored.
     o.minOnStart = ReadNumber(QStringLiteral("MinOnStart"), "0") != 0 ? 1 : 0;
     o.autoStart = ReadNumber(QStringLiteral("AutoStart"), "0") != 0 ? 1 : 0;
-    o.blockUnknown = ReadNumber(QStringLiteral("BlockUnknown"), "0") != 0 ? 1 : 0;
     o.pin = ReadSetting(Config(), QStringLiteral("PIN"), QString()).left(EngineOptions::kPinLength);
+    LoadScreeningOptions(o);
+    o.notifyBlocked = NotifyBlockedCalls() ? 1 : 0;
     return o;
+}
+
+void LoadScreeningOptions(EngineOptions& o) {
+    o.blockUnknown = ReadNumber(QStringLiteral("BlockUnknown"), "0") != 0 ? 1 : 0;
+    o.blockUnlisted = ReadNumber(QStringLiteral("BlockUnlisted"), "0") != 0 ? 1 : 0;
+    // A span that cannot be read is no span: screening as usual beats blocking at odd hours.
+    o.quietHours = QuietHours::parse(ReadSetting(Config(), QStringLiteral("QuietHours"), QString()))
+                       .value_or(QuietHours{});
+    o.callBackMinutes = std::max(0, ReadNumber(QStringLiteral("CallBackMinutes"), "10"));
 }
 
 bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices) {
@@ -85,18 +96,33 @@ bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& d
     logged(Config(), QStringLiteral("BlockUnknown"), Flag(options.blockUnknown));
     logged(Config(), QStringLiteral("PIN"), options.pin);
     logged(Config(), QStringLiteral("AutoStart"), Flag(options.autoStart));
+    if (ok)
+        ok = SaveSettingDirect(Config(), QStringLiteral("NotifyBlocked"),
+                               Flag(options.notifyBlocked));
     if (!ok)
         return false;
 
     QString error;
     if (!WriteRunEntry(options.autoStart != 0 ? 1 : 0, &error)) {
         // A start-with-system choice that silently does nothing would look saved.
-        ShowMessage(
-            QStringLiteral("The start-with-system entry could not be written.\n%1").arg(error),
-            AppTitle(), MessageIcon::Critical);
+        ShowMessage(QCoreApplication::translate(
+                        "OptionsStore", "The start-with-system entry could not be written.\n%1")
+                        .arg(error),
+                    AppTitle(), MessageIcon::Critical);
     }
     logged(Config(), QStringLiteral("Mode"),
            options.mode == 1 ? QStringLiteral("1") : QStringLiteral("2"));
+    // The screening options are written only when they changed, so a Save that leaves them
+    // alone journals exactly what it did before they existed.
+    EngineOptions stored;
+    LoadScreeningOptions(stored);
+    if (stored.blockUnlisted != options.blockUnlisted)
+        logged(Config(), QStringLiteral("BlockUnlisted"), Flag(options.blockUnlisted));
+    if (stored.quietHours.text() != options.quietHours.text())
+        logged(Config(), QStringLiteral("QuietHours"), options.quietHours.text());
+    if (stored.callBackMinutes != options.callBackMinutes)
+        logged(Config(), QStringLiteral("CallBackMinutes"),
+               QString::number(options.callBackMinutes));
     return ok;
 }
 
@@ -105,9 +131,14 @@ void RecordModemChanges(const DeviceDescriptions& devices) {
         const QString key = QStringLiteral("Line%1").arg(line);
         const QString stored = ReadSetting(QStringLiteral("Modem"), key, QString());
         const QString shown = devices[size_t(line)].text;
-        if (stored == shown)
+        // A modem that is away for now has not been replaced: its counters stay.
+        if (stored == shown || !devices[size_t(line)].usable)
             continue;
         ResetLineCounters(line, false);
         SaveSettingLogged(QStringLiteral("Modem"), key, shown);
     }
+}
+
+bool NotifyBlockedCalls() {
+    return ReadNumber(QStringLiteral("NotifyBlocked"), "1") != 0;
 }

@@ -11,16 +11,25 @@
 int LeadingNumber(const QString& text);
 
 // The stored options, for the line devices as described: a line whose device is missing or
-// cannot be used is first switched off in the store ("0", not journalled) and in the result;
-// a usable line takes its device's media mode. Missing or unreadable values are the defaults.
+// cannot be used is switched off in the result only (the stored choice is the user's and
+// stays, so the line opens again once its device is back); a usable line takes its device's
+// media mode. Missing or unreadable values are the defaults.
 EngineOptions LoadEngineOptions(const DeviceDescriptions& devices);
+// Reads only the options that decide who is screened (BlockUnknown, BlockUnlisted, QuietHours,
+// CallBackMinutes) into o, touching no line setting.
+void LoadScreeningOptions(EngineOptions& o);
 
 // Saves what the setup window shows, each value journalled, in this order: the line choices,
 // the device descriptions (under "Modem"), MinOnStart, BlockUnknown, PIN and AutoStart; then
-// writes the start-with-system entry and stores Mode. Stops at the first setting that cannot
-// be stored (the store has told the user) and returns false.
+// writes the start-with-system entry and stores Mode, then BlockUnlisted, QuietHours and
+// CallBackMinutes where they changed; NotifyBlocked is stored unjournalled. Stops at the first
+// setting that cannot be stored (the store has told the user) and returns false.
 bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices);
 
 // A modem that was replaced between runs (its description differs from the one stored under
-// "Modem") gets fresh line counters, and its new description is stored.
+// "Modem") gets fresh line counters, and its new description is stored. A device that cannot be
+// used now changes nothing.
 void RecordModemChanges(const DeviceDescriptions& devices);
+
+// Whether a blocked call raises a desktop notification (Config/NotifyBlocked, on by default).
+bool NotifyBlockedCalls();

@@ -21,8 +21,10 @@ QString configHome() {
 
 void reportSaveFailure(const QString& section, const QString& key, const QString& where,
                        const QString& cause) {
-    ShowMessage(QStringLiteral("The setting %1/%2 could not be saved to %3 (%4).\n\nThe program "
-                               "keeps running, but this setting may be lost.")
+    ShowMessage(QCoreApplication::translate(
+                    "SettingsStore",
+                    "The setting %1/%2 could not be saved to %3 (%4).\n\nThe program "
+                    "keeps running, but this setting may be lost.")
                     .arg(section, key, QDir::toNativeSeparators(where), cause),
                 AppTitle(), MessageIcon::Critical);
 }
@@ -30,8 +32,9 @@ void reportSaveFailure(const QString& section, const QString& key, const QString
 QString statusText(QSettings::Status status) {
     // QSettings reports every failed write as an access error, a full disk included.
     return status == QSettings::AccessError
-               ? QStringLiteral("it could not be written: no permission, or the disk is full")
-               : QStringLiteral("the file is not valid");
+               ? QCoreApplication::translate(
+                     "SettingsStore", "it could not be written: no permission, or the disk is full")
+               : QCoreApplication::translate("SettingsStore", "the file is not valid");
 }
 
 bool appendJournal(const QString& section, const QString& key, const QString& value) {
@@ -45,8 +48,10 @@ bool appendJournal(const QString& section, const QString& key, const QString& va
         return true;
     }
     // The setting itself is stored; only its journal line is missing.
-    ShowMessage(QStringLiteral("The setting %1/%2 was saved, but its line could not be added to "
-                               "the journal %3 (%4).")
+    ShowMessage(QCoreApplication::translate(
+                    "SettingsStore",
+                    "The setting %1/%2 was saved, but its line could not be added to "
+                    "the journal %3 (%4).")
                     .arg(section, key, QDir::toNativeSeparators(path), journal.errorString()),
                 AppTitle(), MessageIcon::Critical);
     return false;
@@ -100,7 +105,9 @@ QString ReadSetting(const QString& section, const QString& key, const QString& d
 bool SaveSettingDirect(const QString& section, const QString& key, const QString& value) {
     const QString path = SettingsFilePath();
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        reportSaveFailure(section, key, path, QStringLiteral("the folder could not be created"));
+        reportSaveFailure(
+            section, key, path,
+            QCoreApplication::translate("SettingsStore", "the folder could not be created"));
         return false;
     }
     QSettings settings(path, QSettings::IniFormat);
@@ -108,8 +115,17 @@ bool SaveSettingDirect(const QString& section, const QString& key, const QString
     settings.setValue(key, value);
     settings.endGroup();
     settings.sync();
-    if (settings.status() != QSettings::NoError) {
-        reportSaveFailure(section, key, path, statusText(settings.status()));
+    QSettings::Status status = settings.status();
+    if (status == QSettings::FormatError) {
+        // The error may be the old file's, found when it was read: a file that now reads back
+        // with the value was written after all (the unreadable one is replaced).
+        const QSettings written(path, QSettings::IniFormat);
+        if (written.status() == QSettings::NoError &&
+            written.value(section + QLatin1Char('/') + key).toString() == value)
+            status = QSettings::NoError;
+    }
+    if (status != QSettings::NoError) {
+        reportSaveFailure(section, key, path, statusText(status));
         return false;
     }
     return true;

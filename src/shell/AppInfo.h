@@ -2,6 +2,7 @@
 
 #include "ui/HelpPage.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 // Fixed facts about the program shown in its windows.
@@ -12,7 +13,7 @@ inline constexpr int kVersionRevision = 0;
 
 // "Version: 3.0.0": each number in decimal without padding.
 inline QString VersionText() {
-    return QStringLiteral("Version: %1.%2.%3")
+    return QCoreApplication::translate("AppInfo", "Version: %1.%2.%3")
         .arg(kVersionMajor)
         .arg(kVersionMinor)
         .arg(kVersionRevision);
@@ -21,7 +22,7 @@ inline QString VersionText() {
 // The maker has no web site: the links that would lead there open the help page shipped with
 // the program, under this name.
 inline QString MakerSiteName() {
-    return QStringLiteral("Hushwire help");
+    return QCoreApplication::translate("AppInfo", "Hushwire help");
 }
 inline QString MakerWebAddress() {
     return HelpPageUrl().toString(QUrl::FullyEncoded);
@@ -33,7 +34,8 @@ inline QString EmulatorPageAddress() {
 
 // The licence the program is distributed under, as the about window states it.
 inline QString LicenceText() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "AppInfo",
         "Hushwire is free software: you can redistribute it and/or modify it under the terms "
         "of the GNU General Public License, version 3 or (at your option) any later version. "
         "It is provided as is, without warranty of any kind.");

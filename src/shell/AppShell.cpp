@@ -1,16 +1,23 @@
 #include "shell/AppShell.h"
 
 #include "calllog/CallLog.h"
+#include "calllog/CallStats.h"
 #include "calllog/ui/AddFromLog.h"
+#include "calllog/ui/frmStats.h"
 #include "calllog/ui/frmViewLog.h"
 #include "engine/CallScreener.h"
 #include "lists/ListStore.h"
 #include "lists/PhoneLists.h"
 #include "lists/ui/ListWindows.h"
 #include "platform/MessageSeam.h"
+#include "platform/time/Clock.h"
+#include "rules/ui/RulesFromLog.h"
+#include "rules/ui/frmRules.h"
+#include "service/ListFileWatcher.h"
 #include "settings/OptionsStore.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
+#include "shell/CallNotifications.h"
 #include "shell/PromoPanel.h"
 #include "shell/ServiceLink.h"
 #include "shell/cSysTray.h"
@@ -18,12 +25,14 @@
 #include "shell/frmSplash.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QTimer>
 
 AppShell::AppShell(CoreServices services, QString serviceSocket, QObject* parent)
-    : QObject(parent), m_serviceSocket(std::move(serviceSocket)),
+    : QObject(parent), m_serviceSocket(std::move(serviceSocket)), m_clock(services.clock),
       m_main(std::make_unique<frmMain>()) {
     if (!isServiceWindow()) {
         if (!services.timers)
@@ -45,13 +54,20 @@ AppShell::AppShell(CoreServices services, QString serviceSocket, QObject* parent
         m_listStore = m_windowStore.get();
     }
     m_listWindows = std::make_unique<ListWindows>(*m_listStore, services.clock);
-    InstallAddFromLogMenu(m_main->lstWhite(), *m_listWindows);
+    AddRuleItemsToLogMenu(InstallAddFromLogMenu(m_main->lstWhite(), *m_listWindows),
+                          m_main->lstWhite(), services.appFolder);
 
     connect(m_main.get(), &frmMain::unloading, this, &AppShell::ShutDown);
     connect(m_main.get(), &frmMain::mnuOptionsClicked, this, &AppShell::showOptions);
     connect(m_main.get(), &frmMain::mnuWhiteClicked, this, &AppShell::showPrivateList);
     connect(m_main.get(), &frmMain::mnuBlackClicked, this, &AppShell::showPublicList);
     connect(m_main.get(), &frmMain::mnuWLogsClicked, this, &AppShell::showLogViewer);
+    connect(m_main.get(), &frmMain::mnuRulesClicked, this,
+            [this, folder = services.appFolder, &clock = services.clock] {
+                frmRules rules(folder, *m_lists, clock, m_main.get());
+                rules.exec();
+            });
+    connect(m_main.get(), &frmMain::mnuStatsClicked, this, &AppShell::showStatistics);
 }
 
 AppShell::~AppShell() {
@@ -71,6 +87,9 @@ void AppShell::ShowMainWindow() {
     LoadMainWindow();
     if (m_ending)
         return;
+    // From here on, each blocked call and line change shows as a desktop notification.
+    m_notifications =
+        std::make_unique<CallNotifications>(*m_main->lstWhite()->model(), DesktopNotifier());
     if (!m_startMinimised)
         m_main->show();
     else if (!m_main->cSysTray1()->canRestoreFromTray())
@@ -93,6 +112,7 @@ void AppShell::LoadMainWindow() {
 
     if (!m_core->start())
         return;
+    m_listWatcher = WatchListFiles(*m_listStore);
 
     if (m_core->screener().options().minOnStart == 1) {
         m_startMinimised = true;
@@ -112,12 +132,14 @@ void AppShell::attachToService() {
         m_main->setWindowState(m_main->windowState() | Qt::WindowMinimized);
     }
     m_listStore->load();
+    m_listWatcher = WatchListFiles(*m_listStore);
 }
 
 void AppShell::reloadService() {
     if (!ReloadService(m_serviceSocket))
-        ShowMessage(QStringLiteral("The settings are saved, but the Hushwire service did not take "
-                                   "them up: it did not answer. They apply when it starts again."),
+        ShowMessage(QCoreApplication::translate(
+                        "AppShell", "The settings are saved, but the Hushwire service did not take "
+                                    "them up: it did not answer. They apply when it starts again."),
                     AppTitle(), MessageIcon::Warning);
 }
 
@@ -198,8 +220,9 @@ bool AppShell::describeServiceLines() {
     // missing and switch them off in the store.
     const auto devices = ServiceLineDescriptions(m_serviceSocket);
     if (!devices) {
-        ShowMessage(QStringLiteral("The Hushwire service does not answer, so its lines cannot be "
-                                   "set up now. Start it again and try once more."),
+        ShowMessage(QCoreApplication::translate(
+                        "AppShell", "The Hushwire service does not answer, so its lines cannot be "
+                                    "set up now. Start it again and try once more."),
                     AppTitle(), MessageIcon::Warning);
         return false;
     }
@@ -217,6 +240,16 @@ void AppShell::showPublicList() {
 
 void AppShell::showLogViewer() {
     frmViewLog viewer(*m_callLog, m_main.get());
-    viewer.setWindowTitle(QStringLiteral("View Call Logs"));
+    viewer.setWindowTitle(QCoreApplication::translate("AppShell", "View Call Logs"));
     viewer.exec();
+}
+
+void AppShell::showStatistics() {
+    // The folder of the log being written, or followed as the service's window.
+    const QString log = m_callLog->DailyLogPath();
+    const QString folder = QFileInfo(log.isEmpty() ? m_callLog->TodaysLogPath() : log).path();
+    const QDate today = m_clock.now().toLocalTime().date();
+    frmStats stats(ReadCallStats(folder, today, frmStats::kDays, ListOfNumberIn(*m_lists)),
+                   m_main.get());
+    stats.exec();
 }

@@ -9,7 +9,9 @@
 #include <memory>
 
 class CallLog;
+class CallNotifications;
 class CallScreener;
+class ListFileWatcher;
 class ListStore;
 class ListWindows;
 class PhoneLists;
@@ -64,12 +66,14 @@ private:
     void showPrivateList();
     void showPublicList();
     void showLogViewer();
+    void showStatistics();
     void attachToService();
     void reloadService();
     bool describeServiceLines();
     void endProgram();
 
     QString m_serviceSocket;
+    const Clock& m_clock;
     QtEventLoop m_loop;
     QObject m_timerOwner;
     QtTimerFactory m_timers{&m_timerOwner};
@@ -82,7 +86,9 @@ private:
     CallLog* m_callLog = nullptr;
     PhoneLists* m_lists = nullptr;
     ListStore* m_listStore = nullptr;
+    std::unique_ptr<ListFileWatcher> m_listWatcher;
     std::unique_ptr<ListWindows> m_listWindows;
+    std::unique_ptr<CallNotifications> m_notifications;
     frmSetup* m_setup = nullptr;
     DeviceDescriptions m_serviceDevices; // as the running service last described its lines
     bool m_startMinimised = false;

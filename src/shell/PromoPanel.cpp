@@ -4,6 +4,7 @@
 #include "ui/HandCursor.h"
 #include "ui/UrlOpener.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -13,14 +14,16 @@
 #include <QVBoxLayout>
 
 PromoPanel::PromoPanel(QWidget* parent, std::function<double()> random)
-    : QGroupBox(QStringLiteral("Cool Stuff"), parent), m_random(std::move(random)) {
+    : QGroupBox(QCoreApplication::translate("PromoPanel", "Cool Stuff"), parent),
+      m_random(std::move(random)) {
     setObjectName(QStringLiteral("fraCoolStuff"));
     if (!m_random)
         m_random = [] { return QRandomGenerator::global()->generateDouble(); };
 
     m_lblCool = new QLabel(this);
     m_lblCool->setObjectName(QStringLiteral("lblCool"));
-    m_lblCool->setToolTip(QStringLiteral("Click to read about this title"));
+    m_lblCool->setToolTip(
+        QCoreApplication::translate("PromoPanel", "Click to read about this title"));
     m_lblCool->setWordWrap(true);
 
     m_makerLink = appinfo::MakerWebAddress();

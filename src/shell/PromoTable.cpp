@@ -2,30 +2,36 @@
 
 #include "shell/AppInfo.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 
 void FillPromoTable(PromoTable& table) {
     const PromoEntry rows[] = {
-        {QStringLiteral("NCID - Network Caller ID: caller ID on every screen in the house"),
+        {QCoreApplication::translate(
+             "PromoTable", "NCID - Network Caller ID: caller ID on every screen in the house"),
          QStringLiteral("https://ncid.sourceforge.io/")},
-        {QStringLiteral("Asterisk - the open source telephone exchange"),
+        {QCoreApplication::translate("PromoTable", "Asterisk - the open source telephone exchange"),
          QStringLiteral("https://www.asterisk.org/")},
-        {QStringLiteral("FreePBX - run your home phone system from a web page"),
+        {QCoreApplication::translate("PromoTable",
+                                     "FreePBX - run your home phone system from a web page"),
          QStringLiteral("https://www.freepbx.org/")},
-        {QStringLiteral("FreeSWITCH - a free telephony platform for calls and voice mail"),
+        {QCoreApplication::translate(
+             "PromoTable", "FreeSWITCH - a free telephony platform for calls and voice mail"),
          QStringLiteral("https://signalwire.com/freeswitch")},
-        {QStringLiteral("Linphone - free internet phone for desktop and mobile"),
+        {QCoreApplication::translate("PromoTable",
+                                     "Linphone - free internet phone for desktop and mobile"),
          QStringLiteral("https://www.linphone.org/")},
-        {QStringLiteral("Twinkle - a SIP softphone for Linux"),
+        {QCoreApplication::translate("PromoTable", "Twinkle - a SIP softphone for Linux"),
          QStringLiteral("https://github.com/LubosD/twinkle")},
-        {QStringLiteral("Baresip - a small, modular SIP phone"),
+        {QCoreApplication::translate("PromoTable", "Baresip - a small, modular SIP phone"),
          QStringLiteral("https://github.com/baresip/baresip")},
-        {QStringLiteral("Jami - private calls without a central server"),
+        {QCoreApplication::translate("PromoTable", "Jami - private calls without a central server"),
          QStringLiteral("https://jami.net/")},
-        {QStringLiteral("Jitsi Meet - free video calls in the browser"),
+        {QCoreApplication::translate("PromoTable", "Jitsi Meet - free video calls in the browser"),
          QStringLiteral("https://jitsi.org/")},
-        {QStringLiteral("Hushwire Modem Emulator - try call screening without a modem"),
+        {QCoreApplication::translate(
+             "PromoTable", "Hushwire Modem Emulator - try call screening without a modem"),
          appinfo::EmulatorPageAddress()},
     };
     table = PromoTable{};

@@ -19,6 +19,7 @@
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <csignal>
 
 void ShutDownWhenTheApplicationQuits(QGuiApplication& app, AppShell& shell) {
@@ -48,8 +49,8 @@ int RunHushwire(QApplication& app) {
     if (!instance.tryLock()) {
         serviceSocket = FindRunningService(ApplicationName());
         if (serviceSocket.isEmpty() || !window.tryLock()) {
-            ShowMessage(QStringLiteral("Hushwire Is Already Running"), AppTitle(),
-                        MessageIcon::Critical);
+            ShowMessage(QCoreApplication::translate("RunHushwire", "Hushwire Is Already Running"),
+                        AppTitle(), MessageIcon::Critical);
             return 0;
         }
     }

@@ -2,6 +2,8 @@
 
 #include "shell/ShellIcons.h"
 
+#include <QCoreApplication>
+
 namespace {
 std::optional<bool>& trayAvailableOverride() {
     static std::optional<bool> value;
@@ -11,7 +13,8 @@ std::optional<bool>& trayAvailableOverride() {
 
 cSysTray::cSysTray(QObject* parent)
     : QObject(parent), m_icon(new QSystemTrayIcon(this)),
-      m_tip(QStringLiteral("System Tray Control")), m_picture(HushwireIcon()) {
+      m_tip(QCoreApplication::translate("cSysTray", "System Tray Control")),
+      m_picture(HushwireIcon()) {
     setObjectName(QStringLiteral("cSysTray1"));
     connect(m_icon, &QSystemTrayIcon::activated, this, &cSysTray::handleActivation);
 }

@@ -6,13 +6,14 @@
 #include "ui/HandCursor.h"
 #include "ui/LinkLabel.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QUrl>
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About ") + AppTitle());
+    setWindowTitle(QCoreApplication::translate("frmAbout", "About ") + AppTitle());
 
     auto* layout = new QGridLayout(this);
     auto* image1 = new QLabel(this);
@@ -32,7 +33,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     version->setObjectName(QStringLiteral("lblVersion"));
     layout->addWidget(version, 1, 1);
 
-    auto* author = new QLabel(QStringLiteral("Written by the Hushwire developers."), this);
+    auto* author = new QLabel(
+        QCoreApplication::translate("frmAbout", "Written by the Hushwire developers."), this);
     author->setObjectName(QStringLiteral("lblAuthor"));
     layout->addWidget(author, 2, 1);
 

@@ -8,6 +8,7 @@
 #include "ui/UrlOpener.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -34,14 +35,15 @@ QMenu* addMenu(QMenuBar* bar, const char* name, const QString& caption) {
 frmMain::frmMain(QWidget* parent)
     : QMainWindow(parent), m_lstWhite(new QListWidget), m_callLogList(*m_lstWhite) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Hushwire - Freeware"));
+    setWindowTitle(QCoreApplication::translate("frmMain", "Hushwire - Freeware"));
     setWindowIcon(HushwireIcon());
     resize(560, 400);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
 
-    auto* frame1 = new QGroupBox(QStringLiteral("Incoming Call Log"), central);
+    auto* frame1 =
+        new QGroupBox(QCoreApplication::translate("frmMain", "Incoming Call Log"), central);
     frame1->setObjectName(QStringLiteral("Frame1"));
     m_frame1 = frame1;
     auto* frame1Layout = new QVBoxLayout(frame1);
@@ -51,7 +53,7 @@ frmMain::frmMain(QWidget* parent)
     frame1Layout->addWidget(m_lstWhite);
     layout->addWidget(frame1, 1);
 
-    m_frame2 = new QGroupBox(QStringLiteral("Cool Stuff"), central);
+    m_frame2 = new QGroupBox(QCoreApplication::translate("frmMain", "Cool Stuff"), central);
     m_frame2->setObjectName(QStringLiteral("Frame2"));
     new QHBoxLayout(m_frame2);
     layout->addWidget(m_frame2);
@@ -73,25 +75,33 @@ frmMain::~frmMain() = default;
 
 void frmMain::buildMenus() {
     QMenuBar* bar = menuBar();
-    QMenu* mnuSetup = addMenu(bar, "mnuSetup", QStringLiteral("Setup"));
-    connect(addItem(mnuSetup, "mnuOptions", QStringLiteral("Options")), &QAction::triggered, this,
-            &frmMain::mnuOptionsClicked);
-    connect(addItem(mnuSetup, "mnuWhite", QStringLiteral("Private Black List")),
-            &QAction::triggered, this, &frmMain::mnuWhiteClicked);
-    connect(addItem(mnuSetup, "mnuBlack", QStringLiteral("Public Telemarketer List")),
+    QMenu* mnuSetup = addMenu(bar, "mnuSetup", QCoreApplication::translate("frmMain", "Setup"));
+    connect(addItem(mnuSetup, "mnuOptions", QCoreApplication::translate("frmMain", "Options")),
+            &QAction::triggered, this, &frmMain::mnuOptionsClicked);
+    connect(
+        addItem(mnuSetup, "mnuWhite", QCoreApplication::translate("frmMain", "Private Black List")),
+        &QAction::triggered, this, &frmMain::mnuWhiteClicked);
+    connect(addItem(mnuSetup, "mnuBlack",
+                    QCoreApplication::translate("frmMain", "Public Telemarketer List")),
             &QAction::triggered, this, &frmMain::mnuBlackClicked);
+    connect(addItem(mnuSetup, "mnuRules", QStringLiteral("Screening Rules...")),
+            &QAction::triggered, this, &frmMain::mnuRulesClicked);
 
-    QMenu* mnuLogs = addMenu(bar, "mnuLogs", QStringLiteral("Logs"));
-    connect(addItem(mnuLogs, "mnuWLogs", QStringLiteral("View Call Logs")), &QAction::triggered,
-            this, &frmMain::mnuWLogsClicked);
+    QMenu* mnuLogs = addMenu(bar, "mnuLogs", QCoreApplication::translate("frmMain", "Logs"));
+    connect(addItem(mnuLogs, "mnuWLogs", QCoreApplication::translate("frmMain", "View Call Logs")),
+            &QAction::triggered, this, &frmMain::mnuWLogsClicked);
+    connect(
+        addItem(mnuLogs, "mnuStats", QCoreApplication::translate("frmMain", "Call Statistics...")),
+        &QAction::triggered, this, &frmMain::mnuStatsClicked);
 
-    QMenu* mnuHelp = addMenu(bar, "mnuHelp", QStringLiteral("Help"));
-    connect(addItem(mnuHelp, "mnuAbout", QStringLiteral("About")), &QAction::triggered, this,
-            &frmMain::showAbout);
-    connect(addItem(mnuHelp, "mnuOnlineHelp", QStringLiteral("Online Help")), &QAction::triggered,
-            this, &frmMain::openOnlineHelp);
-    connect(addItem(mnuHelp, "mnuThanks", QStringLiteral("Thanks To...")), &QAction::triggered,
-            this, &frmMain::showThanks);
+    QMenu* mnuHelp = addMenu(bar, "mnuHelp", QCoreApplication::translate("frmMain", "Help"));
+    connect(addItem(mnuHelp, "mnuAbout", QCoreApplication::translate("frmMain", "About")),
+            &QAction::triggered, this, &frmMain::showAbout);
+    connect(
+        addItem(mnuHelp, "mnuOnlineHelp", QCoreApplication::translate("frmMain", "Online Help")),
+        &QAction::triggered, this, &frmMain::openOnlineHelp);
+    connect(addItem(mnuHelp, "mnuThanks", QCoreApplication::translate("frmMain", "Thanks To...")),
+            &QAction::triggered, this, &frmMain::showThanks);
 }
 
 void frmMain::setPromoPanel(QGroupBox* panel) {

@@ -38,7 +38,9 @@ Q_SIGNALS:
     void mnuOptionsClicked();
     void mnuWhiteClicked();
     void mnuBlackClicked();
+    void mnuRulesClicked();
     void mnuWLogsClicked();
+    void mnuStatsClicked();
     // The window is about to close: the shut-down runs before the close completes.
     void unloading();
 

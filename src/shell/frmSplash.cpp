@@ -33,12 +33,19 @@ frmSplash::frmSplash(QWidget* parent)
     big.setBold(true);
     m_productName->setFont(big);
     layout->addWidget(m_productName, 0, 1);
-    layout->addWidget(makeLabel(this, "lblVersion", QStringLiteral("Freeware")), 1, 1);
-    layout->addWidget(makeLabel(this, "lblPlatform", QStringLiteral("FOR WINDOWS9X/ME/2000/XP")), 2,
-                      1);
-    layout->addWidget(makeLabel(this, "lblCompany", QStringLiteral("Hushwire Software")), 3, 1);
-    layout->addWidget(makeLabel(this, "lblAuthor", QStringLiteral("by the Hushwire developers")), 4,
-                      1);
+    layout->addWidget(
+        makeLabel(this, "lblVersion", QCoreApplication::translate("frmSplash", "Freeware")), 1, 1);
+    layout->addWidget(
+        makeLabel(this, "lblPlatform",
+                  QCoreApplication::translate("frmSplash", "FOR WINDOWS9X/ME/2000/XP")),
+        2, 1);
+    layout->addWidget(makeLabel(this, "lblCompany",
+                                QCoreApplication::translate("frmSplash", "Hushwire Software")),
+                      3, 1);
+    layout->addWidget(
+        makeLabel(this, "lblAuthor",
+                  QCoreApplication::translate("frmSplash", "by the Hushwire developers")),
+        4, 1);
 
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(kShowMs);

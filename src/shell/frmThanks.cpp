@@ -1,25 +1,31 @@
 #include "shell/frmThanks.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
 frmThanks::frmThanks(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmThanks"));
-    setWindowTitle(QStringLiteral("Special Thanks To ..."));
+    setWindowTitle(QCoreApplication::translate("frmThanks", "Special Thanks To ..."));
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel(QStringLiteral("Special Thanks to:"), this);
+    auto* heading =
+        new QLabel(QCoreApplication::translate("frmThanks", "Special Thanks to:"), this);
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
     layout->addWidget(heading);
     auto* paragraph = new QLabel(
-        QStringLiteral("Everyone who tried early versions, reported a modem that would not "
-                       "answer, sent in a telemarketer's number or simply told a friend: "
-                       "thank you for your support."),
+        QCoreApplication::translate(
+            "frmThanks", "Everyone who tried early versions, reported a modem that would not "
+                         "answer, sent in a telemarketer's number or simply told a friend: "
+                         "thank you for your support."),
         this);
     paragraph->setWordWrap(true);
     layout->addWidget(paragraph);
     layout->addWidget(
-        new QLabel(QStringLiteral("And to Margaret, who answered one sales call too many."), this));
-    layout->addWidget(new QLabel(QStringLiteral("Together we do make a difference!"), this));
+        new QLabel(QCoreApplication::translate(
+                       "frmThanks", "And to Margaret, who answered one sales call too many."),
+                   this));
+    layout->addWidget(new QLabel(
+        QCoreApplication::translate("frmThanks", "Together we do make a difference!"), this));
 }

@@ -2,6 +2,7 @@
 
 #include "platform/MessageSeam.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -16,7 +17,7 @@ UrlOpenHandler& currentHandler() {
 bool OpenUrl(const QUrl& url) {
     // The desktop says nothing when asked to open a file that is not there; the user is told.
     if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) {
-        ShowMessage(QStringLiteral("The file to open is missing:\n") +
+        ShowMessage(QCoreApplication::translate("UrlOpener", "The file to open is missing:\n") +
                         QDir::toNativeSeparators(url.toLocalFile()),
                     AppTitle(), MessageIcon::Warning);
         return false;

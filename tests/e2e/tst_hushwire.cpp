@@ -13,6 +13,7 @@
 #include <QUdpSocket>
 #include <csignal>
 
+#include "support/Files.h"
 #include "support/Sipp.h"
 
 namespace {
@@ -283,9 +284,22 @@ void TestHushwire::screensSipCallsBesideTheModem() {
     QVERIFY(sipp::passed(pin.get(), 40000));
     QCOMPARE(countContaining(logLines(app), QStringLiteral("UnLock PIN Detected")), 1);
 
-    // SIGTERM while the message plays: the caller gets its BYE, the program ends with 0.
+    // The caller who keyed the PIN rings through on the next call: a person, let in.
+    auto again = call(QStringLiteral("caller_cancel"),
+                      {{QStringLiteral("FROM"), listed},
+                       {QStringLiteral("OFFER"), sipp::Sdp(QStringLiteral("0 101"))},
+                       {QStringLiteral("RINGMS"), QStringLiteral("2500")}});
+    QVERIFY(sipp::passed(again.get()));
+    QCOMPARE(countContaining(logLines(app), QStringLiteral("Call-back window")), 1);
+
+    // SIGTERM while the message plays (to a caller from a range a rule blocks): the caller gets
+    // its BYE, the program ends with 0.
+    QVERIFY(
+        WriteFileBytes(app + QStringLiteral("/rules.txt"), "block number 888555* robo range\n"));
     heard = 0;
-    auto last = call(QStringLiteral("caller"), sipp::Caller(listed, {}, sipp::AwaitBye()));
+    auto last = call(
+        QStringLiteral("caller"),
+        sipp::Caller(QStringLiteral("\"ROBO\" <sip:8885550100@127.0.0.1>"), {}, sipp::AwaitBye()));
     QTRY_VERIFY_WITH_TIMEOUT(heard > 1600, 10000);
     ::kill(static_cast<pid_t>(hushwire.processId()), SIGTERM);
     QVERIFY(hushwire.waitForFinished(15000));
@@ -293,8 +307,9 @@ void TestHushwire::screensSipCallsBesideTheModem() {
     QVERIFY(sipp::passed(last.get(), 5000));
 
     const QStringList lines = logLines(app);
-    QCOMPARE(countContaining(lines, QStringLiteral("Line1 Ring...")), 5);
+    QCOMPARE(countContaining(lines, QStringLiteral("Line1 Ring...")), 6);
     QCOMPARE(countContaining(lines, QStringLiteral("Blocked")), 4);
+    QCOMPARE(countContaining(lines, QStringLiteral("Rule: robo range")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestHushwire)

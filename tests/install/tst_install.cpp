@@ -72,7 +72,8 @@ void TestInstall::executablesAndSharedFiles() {
 }
 
 void TestInstall::desktopEntryMatchesExecutableAndIcons() {
-    const QString desktopPath = path(QStringLiteral("share/applications/hushwire.desktop"));
+    const QString desktopPath =
+        path(QStringLiteral("share/applications/" HUSHWIRE_APP_ID ".desktop"));
     QFile desktop(desktopPath);
     QVERIFY(desktop.open(QIODevice::ReadOnly | QIODevice::Text));
     QCOMPARE(desktop.readLine().trimmed(), QByteArray("[Desktop Entry]"));

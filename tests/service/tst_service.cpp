@@ -200,6 +200,13 @@ void TestService::logFollowGivesEachLineAsItIsAdded() {
     QTRY_VERIFY_WITH_TIMEOUT(out.contains(QStringLiteral("CallerID:5550123 [LATE CALLER]  "
                                                          "<23:59:59>\n")),
                              5000);
+    // The next day's file is followed once it appears.
+    const QString tomorrow = m_line.appFolder() + QStringLiteral("/LogFiles/") +
+                             QDate::currentDate().addDays(1).toString(QStringLiteral("yy-MM-dd")) +
+                             QStringLiteral(".txt");
+    QVERIFY(WriteFileBytes(tomorrow, "CallerID:5550124 [NEXT DAY]  <00:00:05>\r\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(out.contains(QStringLiteral("[NEXT DAY]")), 5000);
+    QFile::remove(tomorrow);
     follow.terminate();
     QVERIFY(follow.waitForFinished(5000));
 }

@@ -1,4 +1,5 @@
 #include "settings/DeviceDescription.h"
+#include "settings/OptionsStore.h"
 #include "settings/RunEntry.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/frmSetup.h"
@@ -12,8 +13,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeEdit>
 #include <vector>
 
 namespace {
@@ -141,11 +144,12 @@ private Q_SLOTS:
         QCOMPARE(m_form->options().lines[0].mediaMode, enabled ? mediaMode : 0u);
         QCOMPARE(m_form->options().lines[0].opens(), enabled);
         QCOMPARE(box(0)->isChecked(), enabled);
-        QCOMPARE(Setting("Config", "Line0"), enabled ? QStringLiteral("1") : QStringLiteral("0"));
-        // Devices that do not exist: no text, box disabled, stored as off.
+        // The stored choice is the user's: a device that cannot be used now leaves it as it is.
+        QCOMPARE(Setting("Config", "Line0"), QStringLiteral("1"));
+        // Devices that do not exist: no text, box disabled, the stored choice kept.
         QCOMPARE(description(3), QString());
         QVERIFY(!box(3)->isEnabled());
-        QCOMPARE(Setting("Config", "Line3"), QStringLiteral("0"));
+        QCOMPARE(Setting("Config", "Line3"), QStringLiteral("1"));
         // The query asked with the 2241-byte buffer of the engine's application and version.
         const auto asked = m_h->line.opsNamed(QStringLiteral("lineGetDevCaps"));
         QCOMPARE(int(asked.size()), 2);
@@ -288,6 +292,35 @@ private Q_SLOTS:
         QVERIFY(form.isLoaded());
         QTest::mouseClick(child<QPushButton>("cmdSave"), Qt::LeftButton);
         QCOMPARE(journal(), expected + expected);
+    }
+
+    // The screening options are journalled after Mode only when changed, and load back.
+    void screeningOptionsSaveAndLoad() {
+        startEngine({{QStringLiteral("Voice Modem"), 28u}});
+        openForm();
+        clickBox(0);
+        child<QCheckBox>("chkUnlisted")->setChecked(true);
+        child<QCheckBox>("chkQuiet")->setChecked(true);
+        child<QTimeEdit>("tmeQuietFrom")->setTime(QTime(22, 30));
+        child<QTimeEdit>("tmeQuietTo")->setTime(QTime(6, 45));
+        child<QSpinBox>("spnCallBack")->setValue(5);
+        QTest::mouseClick(child<QPushButton>("cmdSave"), Qt::LeftButton);
+        QCOMPARE(journal().mid(journal().indexOf(QStringLiteral("Config@Mode@1")) + 1),
+                 (QStringList{QStringLiteral("Config@BlockUnlisted@1"),
+                              QStringLiteral("Config@QuietHours@22:30-06:45"),
+                              QStringLiteral("Config@CallBackMinutes@5")}));
+        EngineOptions stored;
+        LoadScreeningOptions(stored);
+        QCOMPARE(stored.blockUnlisted, 1);
+        QCOMPARE(stored.quietHours.text(), QStringLiteral("22:30-06:45"));
+        QCOMPARE(stored.callBackMinutes, 5);
+
+        m_form->Load();
+        QVERIFY(child<QCheckBox>("chkUnlisted")->isChecked());
+        QCOMPARE(child<QTimeEdit>("tmeQuietTo")->time(), QTime(6, 45));
+        child<QCheckBox>("chkQuiet")->setChecked(false);
+        QTest::mouseClick(child<QPushButton>("cmdSave"), Qt::LeftButton);
+        QCOMPARE(journal().last(), QStringLiteral("Config@QuietHours@"));
     }
 
     void saveWithoutLine() {

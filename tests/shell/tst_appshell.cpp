@@ -105,7 +105,8 @@ private Q_SLOTS:
     }
 
     // Start-up reads the devices and options without a window: a port this user may not open
-    // is switched off and explained. The setup window is made when Options asks for it.
+    // is not opened and is explained; the stored choice stays, so the line opens once the user
+    // may open it. The setup window is made when Options asks for it.
     void deniedPortIsExplainedAtStartUpAndOptionsListsTheDevices() {
         Rig rig("[Config]\nLine0=1\n");
         rig.lines.devices[0].permissionDenied = true;
@@ -113,7 +114,7 @@ private Q_SLOTS:
         QVERIFY(!rig.shell->setupWindow());
         QVERIFY(!rig.opNames().contains(QStringLiteral("lineOpen")));
         QCOMPARE(ReadSetting(QStringLiteral("Config"), QStringLiteral("Line0")),
-                 QStringLiteral("0"));
+                 QStringLiteral("1"));
         QCOMPARE(rig.messages.messages().size(), 1);
         QVERIFY(rig.messages.messages().at(0).text.contains(QStringLiteral("dialout")));
 

@@ -11,6 +11,7 @@
 #include "telephony/sip/SipLineService.h"
 #include "telephony/sip/SipSecrets.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,6 +62,46 @@ private Q_SLOTS:
         QCOMPARE(lines[0].password, QStringLiteral("s3cret"));
         QCOMPARE(asked.size(), 1);
         InstallSecretHandler(previous);
+    }
+
+    // A service with no keyring takes the password from its systemd credential, else from the
+    // group's PasswordFile, which must be closed to others; a refused file is named.
+    void servicePasswordFromCredentialOrPasswordFile() {
+        const QString credentials = m_dir.filePath(QStringLiteral("credentials"));
+        QVERIFY(QDir().mkpath(credentials));
+        const QString passwordFile = m_dir.filePath(QStringLiteral("sip2.password"));
+        QFile::remove(passwordFile);
+        const QString file = settings(QStringLiteral("[Sip1]\nAccount=sip:alice@127.0.0.1\n\n"
+                                                     "[Sip2]\nAccount=sip:bob@127.0.0.1\n"
+                                                     "PasswordFile=%1\n")
+                                          .arg(passwordFile)
+                                          .toUtf8());
+        QFile credential(credentials + QStringLiteral("/sip1"));
+        QVERIFY(credential.open(QIODevice::WriteOnly));
+        credential.write("from-credential\n");
+        credential.close();
+        QFile given(passwordFile);
+        QVERIFY(given.open(QIODevice::WriteOnly));
+        given.write("from-file");
+        given.close();
+        qputenv("CREDENTIALS_DIRECTORY", credentials.toUtf8());
+        SipSecrets secrets;
+
+        QVERIFY(QFile::setPermissions(passwordFile, QFileDevice::ReadOwner |
+                                                        QFileDevice::WriteOwner |
+                                                        QFileDevice::ReadOther));
+        QList<SipLineConfig> lines = LoadSipLines(file, secrets, MissingPassword::Report);
+        QCOMPARE(lines[0].password, QStringLiteral("from-credential"));
+        QVERIFY(lines[1].password.isEmpty());
+        QVERIFY(lines[1].passwordMissing);
+        QVERIFY2(lines[1].passwordProblem.contains(QLatin1String("may be read by others")),
+                 qPrintable(lines[1].passwordProblem));
+
+        QVERIFY(
+            QFile::setPermissions(passwordFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        lines = LoadSipLines(file, secrets, MissingPassword::Report);
+        QCOMPARE(lines[1].password, QStringLiteral("from-file"));
+        qunsetenv("CREDENTIALS_DIRECTORY");
     }
 
     // Where nobody can be asked (the service), a missing password is not asked for: the line

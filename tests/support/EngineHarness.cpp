@@ -11,8 +11,8 @@ EngineHarness::EngineHarness(int deviceCount)
     lists = std::make_unique<PhoneLists>(m_dir.path());
     lists->LoadPhoneLists();
     EngineDeps deps{
-        line, time, time, log, *lists, wave, sound, m_dir.path(), [this] { ++telephonyFailures; },
-        &line};
+        line,  time, time, log, *lists, wave, sound, m_dir.path(), [this] { ++telephonyFailures; },
+        &line, &time};
     engine = std::make_unique<CallScreener>(std::move(deps));
 }
 

@@ -1,8 +1,10 @@
 #include "support/Files.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 QByteArray ReadFileBytes(const QString& path) {
     QFile f(path);
@@ -24,4 +26,13 @@ double ResidentMb(qint64 pid) {
             return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
     }
     return 0;
+}
+
+bool WriteLogDay(const QString& folder, const QDate& day, const QStringList& lines) {
+    QByteArray data;
+    for (const QString& line : lines)
+        data += line.toLatin1() + "\r\n";
+    return WriteFileBytes(folder + QLatin1Char('/') + day.toString(QStringLiteral("yy-MM-dd")) +
+                              QStringLiteral(".txt"),
+                          data);
 }

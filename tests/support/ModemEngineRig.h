@@ -9,8 +9,9 @@
 #include "engine/Wave.h"
 #include "lists/PhoneLists.h"
 #include "platform/audio/Mmio.h"
-#include "telephony/modem/ModemLineService.h"
+#include "platform/time/Clock.h"
 #include "platform/time/QtTime.h"
+#include "telephony/modem/ModemLineService.h"
 
 #include <QTemporaryDir>
 
@@ -20,7 +21,7 @@ struct ModemEngineRig {
     explicit ModemEngineRig(const QString& device)
         : service({device}), wave(mmio, service.modemWaveOut()),
           engine(EngineDeps{service, timers, loop, log, lists, wave, sound, folder.path(), [] {},
-                            &service}) {}
+                            &service, &clock}) {}
 
     // The message blocked callers hear.
     bool writeMessage(const QByteArray& wav) { return WriteFileBytes(engine.messagePath(), wav); }
@@ -33,7 +34,7 @@ struct ModemEngineRig {
             return false;
         lists.LoadPhoneLists();
         EngineOptions options;
-        options.lines[0] = {QStringLiteral("1"), 0x8};
+        options.lines[0] = {QStringLiteral("1"), 0x8, {}};
         engine.setOptions(options);
         engine.ResetLines();
         engine.InitTelephony();
@@ -51,5 +52,6 @@ struct ModemEngineRig {
     FileMmio mmio;
     Wave wave;
     FakeSoundPlayer sound;
+    SystemClock clock;
     CallScreener engine;
 };

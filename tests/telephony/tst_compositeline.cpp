@@ -1,10 +1,10 @@
 // Two line services behind one: device numbers, handles, notices and wave devices translated.
 #include "platform/audio/RoutingWaveOut.h"
-#include "telephony/CompositeLineApi.h"
-#include "telephony/LineStructs.h"
 #include "platform/time/VirtualTime.h"
 #include "support/FakeLineApi.h"
 #include "support/FakeWaveOut.h"
+#include "telephony/CompositeLineApi.h"
+#include "telephony/LineStructs.h"
 
 #include <QTest>
 

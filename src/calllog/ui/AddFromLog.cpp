@@ -4,6 +4,7 @@
 #include "platform/MessageSeam.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -47,8 +48,9 @@ void addSelectedCaller(QListWidget* lstWhite, ListWindows& windows, ListKind kin
     const QString line = selected ? selected->text() : QString();
     QString number;
     if (!CallerNumberFromLogLine(line, &number)) {
-        ShowMessage(QStringLiteral("Plese select a Caller ID entry"),
-                    QStringLiteral("Add Caller ID To Black List"), MessageIcon::Information);
+        ShowMessage(QCoreApplication::translate("AddFromLog", "Plese select a Caller ID entry"),
+                    QCoreApplication::translate("AddFromLog", "Add Caller ID To Black List"),
+                    MessageIcon::Information);
         return;
     }
     windows.openEntryDialogFromLog(kind, number);
@@ -58,9 +60,11 @@ void addSelectedCaller(QListWidget* lstWhite, ListWindows& windows, ListKind kin
 QMenu* InstallAddFromLogMenu(QListWidget* lstWhite, ListWindows& windows) {
     auto* menu = new QMenu(QStringLiteral("tmp"), lstWhite);
     menu->setObjectName(QStringLiteral("mnutmp"));
-    QAction* tele = menu->addAction(QStringLiteral("Add to Telemarketing List"));
+    QAction* tele =
+        menu->addAction(QCoreApplication::translate("AddFromLog", "Add to Telemarketing List"));
     tele->setObjectName(QStringLiteral("mnuAddTele"));
-    QAction* priv = menu->addAction(QStringLiteral("Add to Private Block List"));
+    QAction* priv =
+        menu->addAction(QCoreApplication::translate("AddFromLog", "Add to Private Block List"));
     priv->setObjectName(QStringLiteral("mnuAddPrivate"));
     QObject::connect(tele, &QAction::triggered, lstWhite, [lstWhite, &windows] {
         addSelectedCaller(lstWhite, windows, ListKind::Public);

@@ -1,5 +1,6 @@
 #include "calllog/ui/LogPrinter.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -29,7 +30,7 @@ bool PrintLogLines(const QStringList& lines, QPagedPaintDevice& device, QString*
     QPainter painter;
     if (!painter.begin(&device)) {
         if (error)
-            *error = QStringLiteral("The printer could not be started.");
+            *error = QCoreApplication::translate("LogPrinter", "The printer could not be started.");
         return false;
     }
     const QFont font = painter.font();
@@ -59,7 +60,8 @@ bool PrintLogLines(const QStringList& lines, QPagedPaintDevice& device, QString*
     }
     if (!painter.end()) {
         if (error)
-            *error = QStringLiteral("The document could not be finished.");
+            *error =
+                QCoreApplication::translate("LogPrinter", "The document could not be finished.");
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 #include "platform/MessageSeam.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -32,7 +33,7 @@ QString LogFolderOf(const CallLog& log) {
 frmViewLog::frmViewLog(CallLog& log, QWidget* parent)
     : QDialog(parent), m_log(log), m_folder(LogFolderOf(log)), m_printerFactory(&DefaultPrinter) {
     setObjectName(QStringLiteral("frmViewLog"));
-    setWindowTitle(QStringLiteral("View Call Logs"));
+    setWindowTitle(QCoreApplication::translate("frmViewLog", "View Call Logs"));
     buildWindow();
     RefreshFiles();
 }
@@ -40,9 +41,9 @@ frmViewLog::frmViewLog(CallLog& log, QWidget* parent)
 frmViewLog::~frmViewLog() = default;
 
 void frmViewLog::buildWindow() {
-    auto* cmdPrintLog = new QPushButton(QStringLiteral("Print"));
+    auto* cmdPrintLog = new QPushButton(QCoreApplication::translate("frmViewLog", "Print"));
     cmdPrintLog->setObjectName(QStringLiteral("cmdPrintLog"));
-    auto* cmdExit = new QPushButton(QStringLiteral("Exit"));
+    auto* cmdExit = new QPushButton(QCoreApplication::translate("frmViewLog", "Exit"));
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     for (QPushButton* b : {cmdPrintLog, cmdExit})
         b->setAutoDefault(false);
@@ -71,12 +72,12 @@ void frmViewLog::buildWindow() {
     m_file1->viewport()->installEventFilter(this);
     connect(m_file1, &QListWidget::itemDoubleClicked, command1, &QPushButton::click);
 
-    m_mmuLog = new QMenu(QStringLiteral("Log"), this);
+    m_mmuLog = new QMenu(QCoreApplication::translate("frmViewLog", "Log"), this);
     m_mmuLog->setObjectName(QStringLiteral("mmuLog"));
-    QAction* display = m_mmuLog->addAction(QStringLiteral("Display"));
+    QAction* display = m_mmuLog->addAction(QCoreApplication::translate("frmViewLog", "Display"));
     display->setObjectName(QStringLiteral("mmuDisplay"));
     connect(display, &QAction::triggered, command1, &QPushButton::click);
-    QAction* remove = m_mmuLog->addAction(QStringLiteral("Delete"));
+    QAction* remove = m_mmuLog->addAction(QCoreApplication::translate("frmViewLog", "Delete"));
     remove->setObjectName(QStringLiteral("mmuDelete"));
     connect(remove, &QAction::triggered, this, &frmViewLog::DeleteSelected);
 
@@ -147,17 +148,19 @@ void frmViewLog::DisplaySelected() {
 }
 
 void frmViewLog::PrintLog() {
-    const QString title = QStringLiteral("Print Log");
+    const QString title = QCoreApplication::translate("frmViewLog", "Print Log");
     if (m_list1->count() == 0) {
-        ShowMessage(QStringLiteral("Please select a log file"), title, MessageIcon::Information);
+        ShowMessage(QCoreApplication::translate("frmViewLog", "Please select a log file"), title,
+                    MessageIcon::Information);
         m_file1->setFocus(Qt::OtherFocusReason);
         return;
     }
     std::unique_ptr<QPrinter> printer = m_printerFactory ? m_printerFactory() : nullptr;
     if (!printer) {
-        ShowMessage(QStringLiteral("No printer is set up on this computer, so the log cannot be "
-                                   "printed. Add a printer in the system's printer settings and "
-                                   "try again."),
+        ShowMessage(QCoreApplication::translate(
+                        "frmViewLog", "No printer is set up on this computer, so the log cannot be "
+                                      "printed. Add a printer in the system's printer settings and "
+                                      "try again."),
                     title, MessageIcon::Critical);
         return;
     }
@@ -167,8 +170,9 @@ void frmViewLog::PrintLog() {
         lines.append(m_list1->item(i)->text());
     QString error;
     if (!PrintLogLines(lines, *printer, &error))
-        ShowMessage(QStringLiteral("The log could not be printed. %1").arg(error), title,
-                    MessageIcon::Critical);
+        ShowMessage(QCoreApplication::translate("frmViewLog", "The log could not be printed. %1")
+                        .arg(error),
+                    title, MessageIcon::Critical);
 }
 
 void frmViewLog::DeleteSelected() {
@@ -177,10 +181,12 @@ void frmViewLog::DeleteSelected() {
         return;
     const QString path = m_folder + QLatin1Char('/') + name;
     if (isTodaysFile(path)) {
-        ShowMessage(QStringLiteral("The log file %1 is already open: Hushwire is writing today's "
-                                   "calls into it, so it cannot be deleted.")
+        ShowMessage(QCoreApplication::translate(
+                        "frmViewLog",
+                        "The log file %1 is already open: Hushwire is writing today's "
+                        "calls into it, so it cannot be deleted.")
                         .arg(name),
-                    QStringLiteral("Callmere"), MessageIcon::Critical);
+                    QCoreApplication::translate("frmViewLog", "Callmere"), MessageIcon::Critical);
         return;
     }
     if (QFile::remove(path))

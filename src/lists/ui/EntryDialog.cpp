@@ -6,6 +6,7 @@
 #include "platform/MessageSeam.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,17 +22,18 @@ EntryDialog::EntryDialog(ListStore& store, ListKind kind, QWidget* owner)
     setWindowTitle(QString());
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto* numberLabel = new QLabel(QStringLiteral("Caller's Number:"), this);
+    auto* numberLabel =
+        new QLabel(QCoreApplication::translate("EntryDialog", "Caller's Number:"), this);
     numberLabel->setObjectName(QStringLiteral("Label2"));
     m_number = new QLineEdit(this);
     m_number->setObjectName(QStringLiteral("Text2"));
-    m_nameLabel = new QLabel(QStringLiteral("Name:"), this);
+    m_nameLabel = new QLabel(QCoreApplication::translate("EntryDialog", "Name:"), this);
     m_nameLabel->setObjectName(QStringLiteral("Label1"));
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("Text1"));
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok = new QPushButton(QCoreApplication::translate("EntryDialog", "OK"), this);
     m_ok->setObjectName(QStringLiteral("OKButton"));
-    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel = new QPushButton(QCoreApplication::translate("EntryDialog", "Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("CancelButton"));
     for (QPushButton* b : {m_ok, m_cancel})
         b->setAutoDefault(false);
@@ -90,13 +92,15 @@ void EntryDialog::closeEvent(QCloseEvent* event) {
 }
 
 QString EntryDialog::listTitle() const {
-    return m_kind == ListKind::Public ? QStringLiteral("Public Telemarketing List")
-                                      : QStringLiteral("Private Black List");
+    return m_kind == ListKind::Public
+               ? QCoreApplication::translate("EntryDialog", "Public Telemarketing List")
+               : QCoreApplication::translate("EntryDialog", "Private Black List");
 }
 
 void EntryDialog::refuseNumber() {
-    ShowMessage(QStringLiteral("The telephone number field must be numeric"), listTitle(),
-                MessageIcon::Critical);
+    ShowMessage(
+        QCoreApplication::translate("EntryDialog", "The telephone number field must be numeric"),
+        listTitle(), MessageIcon::Critical);
     m_number->setFocus(Qt::OtherFocusReason);
 }
 
@@ -129,7 +133,8 @@ bool EntryDialog::storePrivate() {
 }
 
 bool EntryDialog::refuseStore(const QString& error) {
-    ShowMessage(QStringLiteral("The entry could not be saved.\n\n") + error, listTitle(),
-                MessageIcon::Critical);
+    ShowMessage(QCoreApplication::translate("EntryDialog", "The entry could not be saved.\n\n") +
+                    error,
+                listTitle(), MessageIcon::Critical);
     return false;
 }

@@ -5,6 +5,7 @@
 #include "platform/MessageSeam.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -23,9 +24,9 @@ ListWindow::ListWindow(ListWindows& registry, ListKind kind, const QString& obje
     // Every row has the same height; this lets a list of 50,000 entries lay out at once.
     m_list->setUniformItemSizes(true);
 
-    m_add = new QPushButton(QStringLiteral("Add"), this);
+    m_add = new QPushButton(QCoreApplication::translate("ListWindow", "Add"), this);
     m_add->setObjectName(QStringLiteral("cmdAdd"));
-    m_delete = new QPushButton(QStringLiteral("Delete"), this);
+    m_delete = new QPushButton(QCoreApplication::translate("ListWindow", "Delete"), this);
     m_delete->setObjectName(QStringLiteral("cmdDelete"));
     for (QPushButton* b : {m_add, m_delete})
         b->setAutoDefault(false);
@@ -34,6 +35,12 @@ ListWindow::ListWindow(ListWindows& registry, ListKind kind, const QString& obje
     connect(m_delete, &QPushButton::clicked, this, &ListWindow::deleteSelected);
     connect(&store(), &ListStore::rowInserted, this, &ListWindow::insertRow);
     connect(&store(), &ListStore::rowRemoved, this, &ListWindow::removeRow);
+    if (kind == ListKind::Private) {
+        connect(&store(), &ListStore::privateReplaced, this, [this] {
+            m_list->clear();
+            fillList();
+        });
+    }
 }
 
 ListStore& ListWindow::store() const {
@@ -70,14 +77,18 @@ void ListWindow::removeRow(ListKind kind, int row) {
 void ListWindow::deleteSelected() {
     const QList<QListWidgetItem*> selected = m_list->selectedItems();
     if (selected.isEmpty()) {
-        ShowMessage(QStringLiteral("Please select an entry"), QStringLiteral("Delete Entry"),
+        ShowMessage(QCoreApplication::translate("ListWindow", "Please select an entry"),
+                    QCoreApplication::translate("ListWindow", "Delete Entry"),
                     MessageIcon::Critical);
         return;
     }
     QString error;
     if (!store().remove(m_kind, m_list->row(selected.first()), &error))
-        ShowMessage(QStringLiteral("The list could not be saved; it is unchanged.\n\n") + error,
-                    QStringLiteral("Delete Entry"), MessageIcon::Critical);
+        ShowMessage(QCoreApplication::translate(
+                        "ListWindow", "The list could not be saved; it is unchanged.\n\n") +
+                        error,
+                    QCoreApplication::translate("ListWindow", "Delete Entry"),
+                    MessageIcon::Critical);
 }
 
 void ListWindow::openAddDialog() {

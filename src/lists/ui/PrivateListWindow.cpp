@@ -2,6 +2,7 @@
 
 #include "lists/ListStore.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
@@ -9,7 +10,7 @@
 
 PrivateListWindow::PrivateListWindow(ListWindows& registry)
     : ListWindow(registry, ListKind::Private, QStringLiteral("frmBlackprv"),
-                 QStringLiteral("Private Black List Setup")) {
+                 QCoreApplication::translate("PrivateListWindow", "Private Black List Setup")) {
     auto* column = new QVBoxLayout(this);
     column->addWidget(m_list);
     auto* buttons = new QHBoxLayout;

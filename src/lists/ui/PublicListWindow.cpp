@@ -8,9 +8,11 @@
 #include "ui/HandCursor.h"
 #include "ui/LinkLabel.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -22,20 +24,24 @@
 
 PublicListWindow::PublicListWindow(ListWindows& registry)
     : ListWindow(registry, ListKind::Public, QStringLiteral("frmBlackpub"),
-                 QStringLiteral("Public Telemarketing Black List Setup")) {
-    m_list->setToolTip(QStringLiteral("Double click to delete"));
+                 QCoreApplication::translate("PublicListWindow",
+                                             "Public Telemarketing Black List Setup")) {
+    m_list->setToolTip(QCoreApplication::translate("PublicListWindow", "Double click to delete"));
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { deleteSelected(); });
 
-    auto* exportButton = new QPushButton(QStringLiteral("Export"), this);
+    auto* exportButton =
+        new QPushButton(QCoreApplication::translate("PublicListWindow", "Export"), this);
     exportButton->setObjectName(QStringLiteral("cmdExport"));
-    exportButton->setToolTip(QStringLiteral("This function will put your collection of "
-                                            "telemarketer's phone number to a text file."));
-    auto* importButton = new QPushButton(QStringLiteral("Import"), this);
+    exportButton->setToolTip(QCoreApplication::translate(
+        "PublicListWindow", "This function will put your collection of "
+                            "telemarketer's phone number to a text file."));
+    auto* importButton =
+        new QPushButton(QCoreApplication::translate("PublicListWindow", "Import"), this);
     importButton->setObjectName(QStringLiteral("cmdImport"));
-    importButton->setToolTip(
-        QStringLiteral("Please download the newest telemarketer's phone number database and "
-                       "save to your hard disk. Then use this function to import to your own "
-                       "database."));
+    importButton->setToolTip(QCoreApplication::translate(
+        "PublicListWindow", "Please download the newest telemarketer's phone number database and "
+                            "save to your hard disk. Then use this function to import to your own "
+                            "database."));
     for (QPushButton* b : {exportButton, importButton})
         b->setAutoDefault(false);
     connect(exportButton, &QPushButton::clicked, this, [this] { ExportShareFile(*this); });
@@ -59,20 +65,28 @@ PublicListWindow::PublicListWindow(ListWindows& registry)
 }
 
 QWidget* PublicListWindow::buildSharingPanel() {
-    auto* panel = new QGroupBox(QStringLiteral("Sharing Project"), this);
+    auto* panel =
+        new QGroupBox(QCoreApplication::translate("PublicListWindow", "Sharing Project"), this);
     panel->setObjectName(QStringLiteral("Frame2"));
     const QString site = sharing::SiteName();
     auto* explanation = new QLabel(
-        QStringLiteral("Join our Collection Sharing Project. You can download the newest "
-                       "telemarketer's phone number database file from ") +
+        QCoreApplication::translate(
+            "PublicListWindow", "Join our Collection Sharing Project. You can download the newest "
+                                "telemarketer's phone number database file from ") +
             site +
-            QStringLiteral(" and then import to your own database. Also you may export your "
-                           "collections to a text file and send it to ") +
-            site + QStringLiteral(" so that others can share your collection."),
+            QCoreApplication::translate(
+                "PublicListWindow",
+                " and then import to your own database. Also you may export your "
+                "collections to a text file and send it to ") +
+            site +
+            QCoreApplication::translate("PublicListWindow",
+                                        " so that others can share your collection."),
         panel);
     explanation->setObjectName(QStringLiteral("Label1"));
     explanation->setWordWrap(true);
-    auto* caption = new QLabel(QStringLiteral("Download the newest database here:"), panel);
+    auto* caption = new QLabel(
+        QCoreApplication::translate("PublicListWindow", "Download the newest database here:"),
+        panel);
     caption->setObjectName(QStringLiteral("Label2"));
     m_link = new LinkLabel(site, panel);
     m_link->setObjectName(QStringLiteral("Label3"));
@@ -136,17 +150,17 @@ void PublicListWindow::itemsShown(const QStringList& texts) {
 void PublicListWindow::replaceItems(const std::vector<ListedValue>& before) {
     const std::vector<ListedValue>& rows = store().publicRows();
     // Kept entries keep their texts; only rows whose text changed are touched, so an import
-    // into a long list neither formats nor allocates every item again.
+    // into a long list neither formats nor allocates every item again. A text depends on the
+    // value alone, so the items shown before are found again by their values.
+    QHash<double, QString> shown;
+    shown.reserve(static_cast<qsizetype>(before.size()));
+    for (std::size_t i = 0; i < before.size() && int(i) < m_list->count(); ++i)
+        shown.insert(before[i].value, m_list->item(static_cast<int>(i))->text());
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(rows.size()));
-    std::size_t old = 0;
     for (const ListedValue& r : rows) {
-        while (old < before.size() && before[old].fileSeq != r.fileSeq)
-            ++old;
-        if (old < before.size())
-            texts.append(m_list->item(static_cast<int>(old++))->text());
-        else
-            texts.append(PublicDisplayText(r.value));
+        const auto known = shown.constFind(r.value);
+        texts.append(known != shown.cend() ? *known : PublicDisplayText(r.value));
     }
     m_list->setUpdatesEnabled(false);
     m_list->clearSelection();

@@ -12,6 +12,7 @@
 #include "platform/time/Clock.h"
 #include "ui/UrlOpener.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -19,8 +20,11 @@
 void ImportDatabaseFile(PublicListWindow& window) {
     ListWindows& registry = window.registry();
     const QString path = ChooseFileToOpen(
-        &window, QStringLiteral("Please select a file that downloaded from the database server"),
-        registry.folder(), QStringLiteral("Phone Number Database File (*.pnd)"));
+        &window,
+        QCoreApplication::translate(
+            "PublicShareActions", "Please select a file that downloaded from the database server"),
+        registry.folder(),
+        QCoreApplication::translate("PublicShareActions", "Phone Number Database File (*.pnd)"));
     if (path.isEmpty())
         return;
 
@@ -30,10 +34,10 @@ void ImportDatabaseFile(PublicListWindow& window) {
     QFile file(path);
     if (file.exists()) {
         if (!file.open(QIODevice::ReadOnly)) {
-            ShowMessage(QStringLiteral("The file could not be read:\n") +
-                            QDir::toNativeSeparators(path) + QStringLiteral("\n") +
-                            file.errorString(),
-                        AppTitle(), MessageIcon::Critical);
+            ShowMessage(
+                QCoreApplication::translate("PublicShareActions", "The file could not be read:\n") +
+                    QDir::toNativeSeparators(path) + QStringLiteral("\n") + file.errorString(),
+                AppTitle(), MessageIcon::Critical);
             return;
         }
         data = file.read(kMaxDatabaseRecords * listfile::kPublicRecordSize);
@@ -44,13 +48,15 @@ void ImportDatabaseFile(PublicListWindow& window) {
     qint64 refused = 0;
     QString error;
     if (!window.store().importPublic(ReadDatabaseRecords(data), &added, &refused, &error)) {
-        ShowMessage(QStringLiteral("Nothing was imported: the list could not be saved.\n\n") +
-                        error,
-                    AppTitle(), MessageIcon::Critical);
+        ShowMessage(
+            QCoreApplication::translate("PublicShareActions",
+                                        "Nothing was imported: the list could not be saved.\n\n") +
+                error,
+            AppTitle(), MessageIcon::Critical);
         return;
     }
-    QString text =
-        QLatin1Char(' ') + QString::number(added) + QStringLiteral(" records have been imported");
+    QString text = QLatin1Char(' ') + QString::number(added) +
+                   QCoreApplication::translate("PublicShareActions", " records have been imported");
     if (refused > 0)
         text += QStringLiteral("\n\n") + ListStore::CapacityText(ListKind::Public, added, refused);
     ShowMessage(text, AppTitle(), refused > 0 ? MessageIcon::Warning : MessageIcon::Information);
@@ -69,8 +75,9 @@ QString shareFilePath(const ListWindows& registry) {
 void ExportShareFile(PublicListWindow& window) {
     const QListWidget* list = window.list();
     if (list->count() == 0) {
-        ShowMessage(QStringLiteral("There is no phone entry here"), AppTitle(),
-                    MessageIcon::Information);
+        ShowMessage(
+            QCoreApplication::translate("PublicShareActions", "There is no phone entry here"),
+            AppTitle(), MessageIcon::Information);
         return;
     }
     // The user's own entries stand above the first taken-over (negative) one.
@@ -85,14 +92,20 @@ void ExportShareFile(PublicListWindow& window) {
     const QString path = shareFilePath(window.registry());
     QString error;
     if (!WriteFileAtomically(path, text, &error)) {
-        ShowMessage(QStringLiteral("The share file could not be written.\n\n") + error, AppTitle(),
-                    MessageIcon::Critical);
+        ShowMessage(QCoreApplication::translate("PublicShareActions",
+                                                "The share file could not be written.\n\n") +
+                        error,
+                    AppTitle(), MessageIcon::Critical);
         return;
     }
     OpenUrl(QUrl::fromLocalFile(path));
-    ShowMessage(QStringLiteral("Your Public Telemarketing phone number has been exported to \n") +
-                    QDir::toNativeSeparators(path) +
-                    QStringLiteral("\n\nPlease send this file to ") + sharing::ShareAddress() +
-                    QStringLiteral(", thank you join us!"),
-                AppTitle(), MessageIcon::Information);
+    ShowMessage(
+        QCoreApplication::translate(
+            "PublicShareActions",
+            "Your Public Telemarketing phone number has been exported to \n") +
+            QDir::toNativeSeparators(path) +
+            QCoreApplication::translate("PublicShareActions", "\n\nPlease send this file to ") +
+            sharing::ShareAddress() +
+            QCoreApplication::translate("PublicShareActions", ", thank you join us!"),
+        AppTitle(), MessageIcon::Information);
 }

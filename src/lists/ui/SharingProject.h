@@ -2,6 +2,7 @@
 
 #include "ui/HelpPage.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 // The collection sharing project that the public list window points users to. The project has
@@ -11,7 +12,8 @@
 namespace sharing {
 // Whom the public list window names as the source and the receiver of shared files.
 inline QString SiteName() {
-    return QStringLiteral("other Hushwire users (see the help page)");
+    return QCoreApplication::translate("SharingProject",
+                                       "other Hushwire users (see the help page)");
 }
 // The help page's section on sharing a list file.
 inline QString SiteUrl() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QStringList>
 
 // The fixed texts of the setup window's "Operating Mode" frame: each mode explained as a small
@@ -7,30 +8,32 @@
 namespace setuptexts {
 
 inline QStringList Mode1Lines() {
-    return {QStringLiteral("First ring comes"),
-            QStringLiteral("Receive the Caller ID"),
-            QStringLiteral("If Caller ID is in BLACK LIST then"),
-            QStringLiteral("Hang up the call"),
-            QStringLiteral("Else"),
-            QStringLiteral("Let this call goes on"),
-            QStringLiteral("You will hear the next rings"),
-            QStringLiteral("End If")};
+    return {QCoreApplication::translate("SetupTexts", "First ring comes"),
+            QCoreApplication::translate("SetupTexts", "Receive the Caller ID"),
+            QCoreApplication::translate("SetupTexts", "If Caller ID is in BLACK LIST then"),
+            QCoreApplication::translate("SetupTexts", "Hang up the call"),
+            QCoreApplication::translate("SetupTexts", "Else"),
+            QCoreApplication::translate("SetupTexts", "Let this call goes on"),
+            QCoreApplication::translate("SetupTexts", "You will hear the next rings"),
+            QCoreApplication::translate("SetupTexts", "End If")};
 }
 
 inline QStringList Mode2Lines() {
     return {
-        QStringLiteral("First ring comes (you will not hear it)"),
-        QStringLiteral("Receive the Caller ID"),
-        QStringLiteral("If Caller ID is in BLACK LIST then"),
-        QStringLiteral("Hang up the call"),
-        QStringLiteral("Else"),
-        QStringLiteral("A ring sound will be played through pc's speaker while each ring comes"),
-        QStringLiteral("End If")};
+        QCoreApplication::translate("SetupTexts", "First ring comes (you will not hear it)"),
+        QCoreApplication::translate("SetupTexts", "Receive the Caller ID"),
+        QCoreApplication::translate("SetupTexts", "If Caller ID is in BLACK LIST then"),
+        QCoreApplication::translate("SetupTexts", "Hang up the call"),
+        QCoreApplication::translate("SetupTexts", "Else"),
+        QCoreApplication::translate(
+            "SetupTexts", "A ring sound will be played through pc's speaker while each ring comes"),
+        QCoreApplication::translate("SetupTexts", "End If")};
 }
 
 inline QString Note() {
-    return QStringLiteral("Note: Caller ID message is sent from the telephone company between "
-                          "the first and the second ring.");
+    return QCoreApplication::translate(
+        "SetupTexts", "Note: Caller ID message is sent from the telephone company between "
+                      "the first and the second ring.");
 }
 
 // Which lines of a mode's program are indented (the branches of the If).

@@ -1,9 +1,10 @@
 #include "settings/ui/SipLinesPanel.h"
 
 #include "platform/MessageSeam.h"
-#include "telephony/sip/SipSecrets.h"
 #include "settings/ui/frmSipLine.h"
+#include "telephony/sip/SipSecrets.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -12,22 +13,24 @@
 
 namespace {
 
-const QString kNote = QStringLiteral("SIP lines follow the modems in the list above and take "
-                                     "calls from the next start.");
+const QString kNote = QCoreApplication::translate(
+    "SipLinesPanel", "SIP lines follow the modems in the list above and take "
+                     "calls from the next start.");
 
 QString describe(const SipLineConfig& line) {
-    const QString name = QStringLiteral("Sip%1  ").arg(line.group);
+    const QString name = QCoreApplication::translate("SipLinesPanel", "Sip%1  ").arg(line.group);
     if (!line.isListening())
         return name + line.account + QStringLiteral("  (") + line.transport + QLatin1Char(')');
-    return name + QStringLiteral("listening on ") + line.listenOrDefault() +
-           QStringLiteral(" for ") + line.allow.join(QStringLiteral(", "));
+    return name + QCoreApplication::translate("SipLinesPanel", "listening on ") +
+           line.listenOrDefault() + QCoreApplication::translate("SipLinesPanel", " for ") +
+           line.allow.join(QStringLiteral(", "));
 }
 
 } // namespace
 
 SipLinesPanel::SipLinesPanel(QString settingsFile, QWidget* parent)
-    : QGroupBox(QStringLiteral("SIP Lines"), parent), m_settingsFile(std::move(settingsFile)),
-      m_secrets(new SipSecrets(this)) {
+    : QGroupBox(QCoreApplication::translate("SipLinesPanel", "SIP Lines"), parent),
+      m_settingsFile(std::move(settingsFile)), m_secrets(new SipSecrets(this)) {
     setObjectName(QStringLiteral("fraSip"));
     m_lstSip = new QListWidget;
     m_lstSip->setObjectName(QStringLiteral("lstSip"));
@@ -41,10 +44,13 @@ SipLinesPanel::SipLinesPanel(QString settingsFile, QWidget* parent)
         return b;
     };
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(button("cmdSipAdd", QStringLiteral("Add..."), &SipLinesPanel::addLine));
-    buttons->addWidget(button("cmdSipEdit", QStringLiteral("Edit..."), &SipLinesPanel::editLine));
-    buttons->addWidget(
-        button("cmdSipRemove", QStringLiteral("Remove"), &SipLinesPanel::removeLine));
+    buttons->addWidget(button("cmdSipAdd", QCoreApplication::translate("SipLinesPanel", "Add..."),
+                              &SipLinesPanel::addLine));
+    buttons->addWidget(button("cmdSipEdit", QCoreApplication::translate("SipLinesPanel", "Edit..."),
+                              &SipLinesPanel::editLine));
+    buttons->addWidget(button("cmdSipRemove",
+                              QCoreApplication::translate("SipLinesPanel", "Remove"),
+                              &SipLinesPanel::removeLine));
     buttons->addStretch();
     connect(m_lstSip, &QListWidget::itemDoubleClicked, this, &SipLinesPanel::editLine);
     m_lblSipNote = new QLabel(kNote);
@@ -83,9 +89,10 @@ void SipLinesPanel::addLine() {
         runDialog(line, true);
         return;
     }
-    ShowMessage(
-        QStringLiteral("There is room for %1 SIP lines; remove one first.").arg(kMaxSipLines),
-        AppTitle(), MessageIcon::Information);
+    ShowMessage(QCoreApplication::translate("SipLinesPanel",
+                                            "There is room for %1 SIP lines; remove one first.")
+                    .arg(kMaxSipLines),
+                AppTitle(), MessageIcon::Information);
 }
 
 void SipLinesPanel::editLine() {

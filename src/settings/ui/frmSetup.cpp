@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +18,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTimeEdit>
 #include <QVBoxLayout>
 
 namespace {
@@ -54,7 +57,7 @@ frmSetup::frmSetup(LineDevices devices, std::function<void()> startExitTimer, QW
 frmSetup::frmSetup(DeviceLister listDevices, std::function<void()> afterSave, QWidget* parent)
     : QDialog(parent), m_listDevices(std::move(listDevices)), m_afterSave(std::move(afterSave)) {
     setObjectName(QStringLiteral("frmSetup"));
-    setWindowTitle(QStringLiteral("Setup"));
+    setWindowTitle(QCoreApplication::translate("frmSetup", "Setup"));
     buildWindow();
     Load();
 }
@@ -62,7 +65,7 @@ frmSetup::frmSetup(DeviceLister listDevices, std::function<void()> afterSave, QW
 frmSetup::~frmSetup() = default;
 
 void frmSetup::buildWindow() {
-    auto* modemFrame = new QGroupBox(QStringLiteral("Select Modem"));
+    auto* modemFrame = new QGroupBox(QCoreApplication::translate("frmSetup", "Select Modem"));
     modemFrame->setObjectName(QStringLiteral("fraModem"));
     auto* modemGrid = new QGridLayout(modemFrame);
     for (int i = 0; i < 4; ++i) {
@@ -80,13 +83,13 @@ void frmSetup::buildWindow() {
         modemGrid->addWidget(m_txtLine[size_t(i)], i, 1);
     }
 
-    auto* modeFrame = new QGroupBox(QStringLiteral("Operating Mode"));
+    auto* modeFrame = new QGroupBox(QCoreApplication::translate("frmSetup", "Operating Mode"));
     modeFrame->setObjectName(QStringLiteral("fraMode"));
     auto* modeLayout = new QVBoxLayout(modeFrame);
-    m_optMode1 = new QRadioButton(QStringLiteral("Mode1"));
+    m_optMode1 = new QRadioButton(QCoreApplication::translate("frmSetup", "Mode1"));
     m_optMode1->setObjectName(QStringLiteral("optMode_1"));
-    m_optMode2 = new QRadioButton(
-        QStringLiteral("Mode2 (you should turn off the phone ringer, turn on pc's speaker)"));
+    m_optMode2 = new QRadioButton(QCoreApplication::translate(
+        "frmSetup", "Mode2 (you should turn off the phone ringer, turn on pc's speaker)"));
     m_optMode2->setObjectName(QStringLiteral("optMode_2"));
     auto* programs = new QHBoxLayout;
     auto* mode1 = new QVBoxLayout;
@@ -105,16 +108,17 @@ void frmSetup::buildWindow() {
     note->setWordWrap(true);
     modeLayout->addWidget(note);
 
-    auto* blockFrame = new QGroupBox(QStringLiteral("Additional Block Option "));
+    auto* blockFrame =
+        new QGroupBox(QCoreApplication::translate("frmSetup", "Additional Block Option "));
     blockFrame->setObjectName(QStringLiteral("fraBlock"));
     auto* blockLayout = new QHBoxLayout(blockFrame);
-    m_chkUnknown = new QCheckBox(QStringLiteral("Block 'UNKOWN' Calls"));
+    m_chkUnknown = new QCheckBox(QCoreApplication::translate("frmSetup", "Block 'UNKOWN' Calls"));
     m_chkUnknown->setObjectName(QStringLiteral("chkUnknown"));
     m_txtPin = new QLineEdit;
     m_txtPin->setObjectName(QStringLiteral("txtPin"));
     m_txtPin->setMaxLength(EngineOptions::kPinLength);
     m_txtPin->setMaximumWidth(60);
-    auto* pinLabel = new QLabel(QStringLiteral("Unlock PIN Number"));
+    auto* pinLabel = new QLabel(QCoreApplication::translate("frmSetup", "Unlock PIN Number"));
     pinLabel->setObjectName(QStringLiteral("lblPin"));
     pinLabel->setBuddy(m_txtPin);
     blockLayout->addWidget(m_chkUnknown);
@@ -122,20 +126,57 @@ void frmSetup::buildWindow() {
     blockLayout->addWidget(pinLabel);
     blockLayout->addWidget(m_txtPin);
 
-    auto* startFrame = new QGroupBox(QStringLiteral("Startup Option"));
+    auto* screenFrame = new QGroupBox(QCoreApplication::translate("frmSetup", "Screening"));
+    screenFrame->setObjectName(QStringLiteral("fraScreening"));
+    auto* screenLayout = new QHBoxLayout(screenFrame);
+    m_chkUnlisted =
+        new QCheckBox(QCoreApplication::translate("frmSetup", "Only callers I allow ring"));
+    m_chkUnlisted->setObjectName(QStringLiteral("chkUnlisted"));
+    m_chkQuiet = new QCheckBox(QCoreApplication::translate("frmSetup", "Quiet hours from"));
+    m_chkQuiet->setObjectName(QStringLiteral("chkQuiet"));
+    auto timeEdit = [](const char* name) {
+        auto* edit = new QTimeEdit;
+        edit->setObjectName(QLatin1String(name));
+        edit->setDisplayFormat(QStringLiteral("HH:mm"));
+        return edit;
+    };
+    m_tmeQuietFrom = timeEdit("tmeQuietFrom");
+    m_tmeQuietTo = timeEdit("tmeQuietTo");
+    m_spnCallBack = new QSpinBox;
+    m_spnCallBack->setObjectName(QStringLiteral("spnCallBack"));
+    m_spnCallBack->setRange(0, 24 * 60);
+    m_spnCallBack->setSuffix(QCoreApplication::translate("frmSetup", " min"));
+    m_spnCallBack->setToolTip(QCoreApplication::translate(
+        "frmSetup", "A caller who keyed the PIN rings through this long; 0: never"));
+    screenLayout->addWidget(m_chkUnlisted);
+    screenLayout->addStretch();
+    screenLayout->addWidget(m_chkQuiet);
+    screenLayout->addWidget(m_tmeQuietFrom);
+    screenLayout->addWidget(new QLabel(QCoreApplication::translate("frmSetup", "to")));
+    screenLayout->addWidget(m_tmeQuietTo);
+    screenLayout->addStretch();
+    screenLayout->addWidget(
+        new QLabel(QCoreApplication::translate("frmSetup", "Call-back window")));
+    screenLayout->addWidget(m_spnCallBack);
+
+    auto* startFrame = new QGroupBox(QCoreApplication::translate("frmSetup", "Startup Option"));
     startFrame->setObjectName(QStringLiteral("fraStartup"));
     auto* startLayout = new QHBoxLayout(startFrame);
-    m_chkMinOnStart = new QCheckBox(QStringLiteral("Minimize On Startup"));
+    m_chkMinOnStart = new QCheckBox(QCoreApplication::translate("frmSetup", "Minimize On Startup"));
     m_chkMinOnStart->setObjectName(QStringLiteral("ChkMinOnStart"));
-    m_chkStartUp = new QCheckBox(QStringLiteral("Load With System Starts"));
+    m_chkStartUp =
+        new QCheckBox(QCoreApplication::translate("frmSetup", "Load With System Starts"));
     m_chkStartUp->setObjectName(QStringLiteral("chkStartUp"));
+    m_chkNotify = new QCheckBox(tr("Show a notification for each blocked call"));
+    m_chkNotify->setObjectName(QStringLiteral("chkNotify"));
     startLayout->addWidget(m_chkMinOnStart);
     startLayout->addWidget(m_chkStartUp);
+    startLayout->addWidget(m_chkNotify);
     startLayout->addStretch();
 
-    auto* cmdSave = new QPushButton(QStringLiteral("Save"));
+    auto* cmdSave = new QPushButton(QCoreApplication::translate("frmSetup", "Save"));
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
-    auto* cmdExit = new QPushButton(QStringLiteral("Cancel"));
+    auto* cmdExit = new QPushButton(QCoreApplication::translate("frmSetup", "Cancel"));
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     // Enter in a check box must not save past the two-line rule, which runs when the focus
     // leaves the box: only a click (which takes the focus first) saves.
@@ -153,6 +194,7 @@ void frmSetup::buildWindow() {
     layout->addWidget(new SipLinesPanel(SettingsFilePath()));
     layout->addWidget(modeFrame);
     layout->addWidget(blockFrame);
+    layout->addWidget(screenFrame);
     layout->addWidget(startFrame);
     layout->addLayout(buttons);
 }
@@ -181,7 +223,18 @@ void frmSetup::Load() {
         m_chkMinOnStart->setChecked(m_options.minOnStart != 0);
         m_chkStartUp->setChecked(m_options.autoStart != 0);
         m_chkUnknown->setChecked(m_options.blockUnknown != 0);
+        m_chkNotify->setChecked(m_options.notifyBlocked != 0);
         m_txtPin->setText(m_options.pin);
+        m_chkUnlisted->setChecked(m_options.blockUnlisted != 0);
+        m_chkQuiet->setChecked(m_options.quietHours.isSet());
+        if (m_options.quietHours.isSet()) {
+            m_tmeQuietFrom->setTime(QTime(0, 0).addSecs(m_options.quietHours.fromMinute * 60));
+            m_tmeQuietTo->setTime(QTime(0, 0).addSecs(m_options.quietHours.toMinute * 60));
+        } else {
+            m_tmeQuietFrom->setTime(QTime(22, 0));
+            m_tmeQuietTo->setTime(QTime(7, 0));
+        }
+        m_spnCallBack->setValue(m_options.callBackMinutes);
         m_loaded = true;
     }
     ExplainDeniedPorts(m_described);
@@ -235,21 +288,34 @@ void frmSetup::Save() {
     for (const QCheckBox* box : m_check)
         anyChecked = anyChecked || box->isChecked();
     if (!anyChecked)
-        ShowMessage(QStringLiteral("Plese select a modem"), AppTitle(), MessageIcon::Information);
+        ShowMessage(QCoreApplication::translate("frmSetup", "Plese select a modem"), AppTitle(),
+                    MessageIcon::Information);
 
     for (size_t i = 0; i < m_check.size(); ++i)
         m_options.lines[i].choice =
             m_check[i]->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     m_options.minOnStart = m_chkMinOnStart->isChecked() ? 1 : 0;
     m_options.blockUnknown = m_chkUnknown->isChecked() ? 1 : 0;
+    m_options.notifyBlocked = m_chkNotify->isChecked() ? 1 : 0;
     m_options.pin = m_txtPin->text();
     m_options.autoStart = m_chkStartUp->isChecked() ? 1 : 0;
     m_options.mode = m_optMode1->isChecked() ? 1 : 2;
+    m_options.blockUnlisted = m_chkUnlisted->isChecked() ? 1 : 0;
+    m_options.quietHours = {};
+    if (m_chkQuiet->isChecked()) {
+        auto minute = [](QTime t) { return t.hour() * 60 + t.minute(); };
+        m_options.quietHours =
+            QuietHours::parse(
+                QuietHours{minute(m_tmeQuietFrom->time()), minute(m_tmeQuietTo->time())}.text())
+                .value_or(QuietHours{});
+    }
+    m_options.callBackMinutes = m_spnCallBack->value();
     // The store reports a failed write itself and the rest is not attempted, so one failure
     // gives one message, and "Setup Complete" is not claimed.
     if (SaveEngineOptions(m_options, m_described)) {
         Q_EMIT saved(m_options);
-        ShowMessage(QStringLiteral("Setup Complete"), AppTitle(), MessageIcon::Information);
+        ShowMessage(QCoreApplication::translate("frmSetup", "Setup Complete"), AppTitle(),
+                    MessageIcon::Information);
     }
     Unload();
     if (m_afterSave)

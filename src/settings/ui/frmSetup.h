@@ -9,6 +9,8 @@
 
 class QCheckBox;
 class QLineEdit;
+class QSpinBox;
+class QTimeEdit;
 class QRadioButton;
 
 // The setup window: which line devices are watched, the operating mode, the unlock PIN, blocking
@@ -75,6 +77,12 @@ private:
     QRadioButton* m_optMode2 = nullptr;
     QCheckBox* m_chkUnknown = nullptr;
     QLineEdit* m_txtPin = nullptr;
+    QCheckBox* m_chkUnlisted = nullptr;
+    QCheckBox* m_chkQuiet = nullptr;
+    QTimeEdit* m_tmeQuietFrom = nullptr;
+    QTimeEdit* m_tmeQuietTo = nullptr;
+    QSpinBox* m_spnCallBack = nullptr;
     QCheckBox* m_chkMinOnStart = nullptr;
     QCheckBox* m_chkStartUp = nullptr;
+    QCheckBox* m_chkNotify = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "platform/MessageSeam.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -12,7 +13,8 @@
 frmSipLine::frmSipLine(const SipLineConfig& config, bool adding, QWidget* parent)
     : QDialog(parent), m_group(config.group) {
     setObjectName(QStringLiteral("frmSipLine"));
-    setWindowTitle(adding ? QStringLiteral("Add SIP Line") : QStringLiteral("Edit SIP Line"));
+    setWindowTitle(adding ? QCoreApplication::translate("frmSipLine", "Add SIP Line")
+                          : QCoreApplication::translate("frmSipLine", "Edit SIP Line"));
     auto* form = new QFormLayout;
     const auto field = [form](const char* objectName, const QString& label, const QString& value,
                               const QString& hint) {
@@ -24,37 +26,44 @@ frmSipLine::frmSipLine(const SipLineConfig& config, bool adding, QWidget* parent
         return edit;
     };
     m_txtAccount =
-        field("txtAccount", QStringLiteral("Account"), config.account,
-              QStringLiteral("sip:alice@sip.example.net; empty to listen for a PBX or adapter"));
-    m_txtListen =
-        field("txtListen", QStringLiteral("Listen"), config.listen, QStringLiteral("0.0.0.0:5060"));
-    m_txtAllow = field("txtAllow", QStringLiteral("Allow"), config.allow.join(QStringLiteral(", ")),
-                       QStringLiteral("192.168.1.10, 10.0.0.0/24"));
+        field("txtAccount", QCoreApplication::translate("frmSipLine", "Account"), config.account,
+              QCoreApplication::translate(
+                  "frmSipLine", "sip:alice@sip.example.net; empty to listen for a PBX or adapter"));
+    m_txtListen = field("txtListen", QCoreApplication::translate("frmSipLine", "Listen"),
+                        config.listen, QStringLiteral("0.0.0.0:5060"));
+    m_txtAllow =
+        field("txtAllow", QCoreApplication::translate("frmSipLine", "Allow"),
+              config.allow.join(QStringLiteral(", ")), QStringLiteral("192.168.1.10, 10.0.0.0/24"));
     m_cboTransport = new QComboBox;
     m_cboTransport->setObjectName(QStringLiteral("cboTransport"));
     m_cboTransport->addItems({QStringLiteral("udp"), QStringLiteral("tcp"), QStringLiteral("tls")});
     m_cboTransport->setCurrentText(config.transport.toLower());
-    form->addRow(QStringLiteral("Transport"), m_cboTransport);
-    m_txtAuthUser = field("txtAuthUser", QStringLiteral("AuthUser"), config.authUser,
-                          QStringLiteral("when it differs from the account"));
-    m_txtProxy =
-        field("txtProxy", QStringLiteral("Proxy"), config.proxy, QStringLiteral("optional"));
-    m_txtRewrite = field("txtRewrite", QStringLiteral("Rewrite"), config.rewrite,
-                         QStringLiteral("+1: or +44:0"));
+    form->addRow(QCoreApplication::translate("frmSipLine", "Transport"), m_cboTransport);
+    m_txtAuthUser =
+        field("txtAuthUser", QCoreApplication::translate("frmSipLine", "AuthUser"), config.authUser,
+              QCoreApplication::translate("frmSipLine", "when it differs from the account"));
+    m_txtProxy = field("txtProxy", QCoreApplication::translate("frmSipLine", "Proxy"), config.proxy,
+                       QStringLiteral("optional"));
+    m_txtRewrite = field("txtRewrite", QCoreApplication::translate("frmSipLine", "Rewrite"),
+                         config.rewrite, QCoreApplication::translate("frmSipLine", "+1: or +44:0"));
     m_txtTransfer = field(
-        "txtTransfer", QStringLiteral("Transfer"), config.transfer,
-        QStringLiteral("sip:600@pbx.example.net; where a caller with the PIN is put through"));
+        "txtTransfer", QCoreApplication::translate("frmSipLine", "Transfer"), config.transfer,
+        QCoreApplication::translate(
+            "frmSipLine", "sip:600@pbx.example.net; where a caller with the PIN is put through"));
     // The password goes to the secret store only; an edit shows none.
     m_txtPassword =
-        field("txtPassword", QStringLiteral("Password"), QString(),
-              adding ? QString() : QStringLiteral("leave empty to keep the stored password"));
+        field("txtPassword", QCoreApplication::translate("frmSipLine", "Password"), QString(),
+              adding ? QString()
+                     : QCoreApplication::translate("frmSipLine",
+                                                   "leave empty to keep the stored password"));
     m_txtPassword->setEchoMode(QLineEdit::Password);
 
     auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(QCoreApplication::translate("frmSipLine", "OK"),
+                                         QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("cmdOK"));
-    QPushButton* cancel =
-        buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel = buttons->addButton(QCoreApplication::translate("frmSipLine", "Cancel"),
+                                             QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, &frmSipLine::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &frmSipLine::reject);

@@ -348,8 +348,7 @@ void ModemLine::onDtmf(char key) {
 void ModemLine::onEvent(char code) {
     if (!m_call || !m_call->offHook)
         return;
-    if (m_call->state != LineCall::State::Connected &&
-        m_call->state != LineCall::State::Answering)
+    if (m_call->state != LineCall::State::Connected && m_call->state != LineCall::State::Answering)
         return;
     // Busy tone, dial tone or loop-current loss: the far end has gone.
     if (code == 'b' || code == 'd' || code == 'l') {

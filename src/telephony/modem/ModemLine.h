@@ -1,8 +1,8 @@
 #pragma once
 
+#include "telephony/LineCall.h"
 #include "telephony/modem/CallerIdParser.h"
 #include "telephony/modem/DeviceReturn.h"
-#include "telephony/LineCall.h"
 #include "telephony/modem/ModemPort.h"
 #include "telephony/modem/VoiceFormatChoice.h"
 
@@ -21,7 +21,7 @@ public:
                             uint32_t p3) = 0;
     // Registers a new call record with a fresh handle.
     virtual std::shared_ptr<LineCall> createCall(uint32_t deviceId, uint32_t lineHandle,
-                                                  uint32_t mediaMode) = 0;
+                                                 uint32_t mediaMode) = 0;
     // Stops any message playing on the device at once (the line is about to hang up).
     virtual void stopVoice(uint32_t deviceId) = 0;
 };

@@ -1,4 +1,5 @@
 #include "telephony/sip/SipCallerId.h"
+#include "platform/NumberRewrite.h"
 
 #include <QByteArray>
 #include <QRegularExpression>
@@ -164,18 +165,6 @@ SipCallerId privateCaller() {
     return id;
 }
 
-QString applyRewrite(const QString& number, const QString& rewrite) {
-    const qsizetype colon = rewrite.indexOf(u':');
-    if (colon <= 0)
-        return number;
-    const QString from = rewrite.left(colon).trimmed();
-    const QString to = rewrite.mid(colon + 1).trimmed();
-    if (!number.startsWith(from))
-        return number;
-    const QString rewritten = to + number.mid(from.size());
-    return rewritten.isEmpty() ? number : rewritten;
-}
-
 SipCallerId choose(const SipIdentity& headers) {
     if (privacyWithholds(headers.privacy))
         return privateCaller();
@@ -230,6 +219,6 @@ SipCallerId choose(const SipIdentity& headers) {
 SipCallerId ExtractCallerId(const SipIdentity& headers, const QString& rewrite) {
     SipCallerId id = choose(headers);
     if (id.kind == SipCallerId::Kind::Number)
-        id.number = applyRewrite(id.number, rewrite);
+        id.number = ApplyNumberRewrite(id.number, rewrite);
     return id;
 }

@@ -236,6 +236,9 @@ bool WriteSipLine(const QString& settingsFile, const SipLineConfig& config, QStr
         return false;
     }
     QSettings settings(settingsFile, QSettings::IniFormat);
+    // Where a service finds the password is set by hand and is not one of the window's values.
+    const QString passwordFile =
+        settings.value(groupName(config.group) + QStringLiteral("/PasswordFile")).toString();
     settings.remove(groupName(config.group));
     settings.beginGroup(groupName(config.group));
     const auto put = [&](const char* key, const QString& value) {
@@ -251,6 +254,7 @@ bool WriteSipLine(const QString& settingsFile, const SipLineConfig& config, QStr
     put("Proxy", config.proxy);
     put("Rewrite", config.rewrite);
     put("Transfer", config.transfer);
+    put("PasswordFile", passwordFile);
     settings.endGroup();
     return finish(settings, error);
 }

@@ -24,6 +24,9 @@ struct SipLineConfig {
     // The secret store holds no password and nobody could be asked: the account does not
     // register, and its line says how to give the password.
     bool passwordMissing = false;
+    // Why the password could not be taken from where it was given (a credential or password
+    // file that cannot be used, a keyring that did not answer); empty when it was not given.
+    QString passwordProblem;
 
     bool isListening() const { return account.isEmpty(); }
     // The outbound proxy as a SIP URI, empty when none is set. Providers publish it as a bare

@@ -399,11 +399,15 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
     // state is made for them.
     sip_listen(&line.guard, line.stack, true, onRequest, &line);
     sipsess_listen(&line.sessions, line.stack, 32, onInvite, &line);
-    if (line.account.valid && c.passwordMissing)
+    if (line.account.valid && c.passwordMissing && !c.passwordProblem.isEmpty())
+        setStatus(line, c.passwordProblem);
+    else if (line.account.valid && c.passwordMissing)
         setStatus(line, QStringLiteral("The password of the SIP account %1 is missing, so "
                                        "Hushwire does not register it. Enter it in Setup > "
                                        "Options > SIP Lines (Edit...) as the user Hushwire "
-                                       "runs as, then start Hushwire again.")
+                                       "runs as, or, for the system service, in a credential "
+                                       "or a PasswordFile (see the README), then start "
+                                       "Hushwire again.")
                             .arg(line.account.displayName));
     else if (line.account.valid)
         startRegistration(line);
