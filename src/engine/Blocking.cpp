@@ -74,9 +74,19 @@ void CallScreener::Timer3Tick(int line) {
     if (s.pinDetected) {
         s.pinDetected = false;
         s.unlockRings = 0;
-        playRing();
         m_deps.log.AddLogLine(QStringLiteral("UnLock PIN Detected"));
-        s.timUnlockPin->start();
+        // A line that can hand the caller on does so; the line ends the call once the
+        // transfer is taken, or drops it when it is refused. A modem line holds the caller
+        // while the PC rings, for the user to pick up an extension on the same wire. A line
+        // that could transfer but has no target cannot keep the caller (the provider stopped
+        // ringing the user's phones when we answered): it drops the call as after any message.
+        const int32_t transfer = m_deps.lineApi.lineBlindTransfer(s.callHandle, QString(), 0);
+        if (transfer == tapi::LINEERR_OPERATIONUNAVAIL) {
+            playRing();
+            s.timUnlockPin->start();
+        } else if (transfer < 0) {
+            s.timDropCall->start();
+        }
     } else if (s.callHandle != 0 && s.callHandle == s.messageCall) {
         // Only the call that heard the message is dropped: once it has gone, the slot may
         // already hold the next caller.

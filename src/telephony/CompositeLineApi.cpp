@@ -243,6 +243,14 @@ int32_t CompositeLineApi::lineDrop(uint32_t call, const char* userUserInfo, uint
     return m_services[inner->first].api->lineDrop(inner->second, userUserInfo, size);
 }
 
+int32_t CompositeLineApi::lineBlindTransfer(uint32_t call, const QString& destAddress,
+                                            uint32_t countryCode) {
+    const Inner* inner = m_calls.innerOf(call);
+    if (!inner)
+        return tapi::LINEERR_INVALCALLHANDLE;
+    return m_services[inner->first].api->lineBlindTransfer(inner->second, destAddress, countryCode);
+}
+
 int32_t CompositeLineApi::lineDeallocateCall(uint32_t call) {
     const Inner* inner = m_calls.innerOf(call);
     if (!inner)

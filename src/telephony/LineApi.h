@@ -60,6 +60,8 @@ constexpr int32_t LINEERR_STRUCTURETOOSMALL = int32_t(0x8000004Du);
 constexpr int32_t LINEERR_INCOMPATIBLEAPIVERSION = int32_t(0x8000000Cu);
 constexpr int32_t LINEERR_ALLOCATED = int32_t(0x80000001u);
 constexpr int32_t LINEERR_INVALAPPHANDLE = int32_t(0x80000015u);
+constexpr int32_t LINEERR_INVALADDRESS = int32_t(0x80000014u);
+constexpr int32_t LINEERR_OPERATIONUNAVAIL = int32_t(0x8000004Au);
 } // namespace tapi
 
 // The line callback: device, message, callback instance, param1, param2, param3.
@@ -94,6 +96,12 @@ public:
                               uint8_t* deviceId, const QString& deviceClass) = 0;
     // Asynchronous: a positive request id or a negative error.
     virtual int32_t lineDrop(uint32_t call, const char* userUserInfo, uint32_t size) = 0;
+    // Hands the answered call on to destAddress and lets it go (a blind transfer). An empty
+    // destAddress means the line's own transfer target. Asynchronous: a positive request id, or
+    // LINEERR_OPERATIONUNAVAIL when the line cannot transfer, LINEERR_INVALADDRESS when it has
+    // no target. The call goes idle once the transfer is taken; a refused one is dropped.
+    virtual int32_t lineBlindTransfer(uint32_t call, const QString& destAddress,
+                                      uint32_t countryCode) = 0;
     virtual int32_t lineDeallocateCall(uint32_t call) = 0;
     virtual int32_t lineClose(uint32_t line) = 0;
     virtual int32_t lineShutdown(uint32_t lineApp) = 0;

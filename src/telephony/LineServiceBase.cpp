@@ -195,6 +195,16 @@ int32_t LineServiceBase::lineDrop(uint32_t call, const char*, uint32_t) {
     return m_nextRequest++;
 }
 
+int32_t LineServiceBase::lineBlindTransfer(uint32_t call, const QString& destAddress, uint32_t) {
+    const auto c = findCall(call);
+    if (!c)
+        return tapi::LINEERR_INVALCALLHANDLE;
+    if (c->state != LineCall::State::Connected)
+        return tapi::LINEERR_INVALCALLSTATE;
+    const int32_t r = transferCall(c, destAddress);
+    return r < 0 ? r : m_nextRequest++;
+}
+
 int32_t LineServiceBase::lineDeallocateCall(uint32_t call) {
     const auto c = findCall(call);
     if (!c)

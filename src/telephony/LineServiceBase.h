@@ -41,6 +41,8 @@ public:
     int32_t lineGetID(uint32_t line, uint32_t addressId, uint32_t call, uint32_t select,
                       uint8_t* deviceId, const QString& deviceClass) final;
     int32_t lineDrop(uint32_t call, const char* userUserInfo, uint32_t size) final;
+    int32_t lineBlindTransfer(uint32_t call, const QString& destAddress,
+                              uint32_t countryCode) final;
     int32_t lineDeallocateCall(uint32_t call) final;
     int32_t lineClose(uint32_t line) final;
     int32_t lineShutdown(uint32_t lineApp) final;
@@ -67,6 +69,11 @@ protected:
     // Answers or drops the call; false when its state does not allow it.
     virtual bool answerCall(const std::shared_ptr<LineCall>& call) = 0;
     virtual bool dropCall(const std::shared_ptr<LineCall>& call) = 0;
+    // Starts a blind transfer of the connected call (destination empty: the line's target); 0
+    // or a LINEERR_* code. Lines that cannot transfer answer that the operation is unavailable.
+    virtual int32_t transferCall(const std::shared_ptr<LineCall>&, const QString&) {
+        return tapi::LINEERR_OPERATIONUNAVAIL;
+    }
 
     // For subclasses: a new call record (of type T) on the device, with a fresh handle.
     template <class T = LineCall>

@@ -167,6 +167,7 @@ private Q_SLOTS:
         c.allow = {QStringLiteral("10.0.0.0/8"), QStringLiteral("::1")};
         c.listen = QStringLiteral("[::]:5070");
         c.rewrite = QStringLiteral("+44:0");
+        c.transfer = QStringLiteral("sip:600@[fd00::2]:5062;transport=tcp");
         c.password = QStringLiteral("never-on-disk");
         QString error;
         QVERIFY2(WriteSipLine(SettingsFileAt(path), c, &error), qPrintable(error));
@@ -178,6 +179,7 @@ private Q_SLOTS:
         QCOMPARE(back[0].allow, c.allow);
         QCOMPARE(back[0].listen, c.listen);
         QCOMPARE(back[0].rewrite, c.rewrite);
+        QCOMPARE(back[0].transfer, c.transfer);
         QVERIFY(back[0].problems().isEmpty());
         QVERIFY(RemoveSipLine(SettingsFileAt(path), 2, &error));
         QVERIFY(ReadSipLines(path).isEmpty());
@@ -194,6 +196,7 @@ private Q_SLOTS:
     void badValuesAreReported() {
         const QString path = writeIni("[Sip1]\nAccount=alice@example.net\nListen=nowhere\n"
                                       "Transport=sctp\nRewrite=+1\nProxy=sip:me@proxy:99999\n"
+                                      "Transfer=600\n"
                                       "[Sip2]\nAllow=10.0.0.0/33, bogus\n"
                                       "[Sip3]\nAccount=sips:a@b\nTransport=udp\n");
         const QList<SipLineConfig> lines = ReadSipLines(path);
@@ -202,7 +205,8 @@ private Q_SLOTS:
         QVERIFY2(
             first.contains(QLatin1String("account")) && first.contains(QLatin1String("Listen")) &&
                 first.contains(QLatin1String("sctp")) && first.contains(QLatin1String("Rewrite")) &&
-                first.contains(QLatin1String("Proxy")),
+                first.contains(QLatin1String("Proxy")) &&
+                first.contains(QLatin1String("Transfer \"600\"")),
             qPrintable(first));
         const QString second = lines[1].problems().join(u'\n');
         QVERIFY2(second.contains(QLatin1String("10.0.0.0/33")) &&

@@ -36,6 +36,8 @@ private Q_SLOTS:
     void failedRefreshKeepsTheBinding();
     void accountTakesCallsOnlyFromItsRegistrar();
     void anyAddressIsReachedThroughLoopback();
+    void pinHandsTheCallerOn_data();
+    void pinHandsTheCallerOn();
 };
 
 // Asterisk, FreePBX and most providers answer a wrong password with another 401. The line
@@ -223,6 +225,59 @@ void TestSipPeers::anyAddressIsReachedThroughLoopback() {
     const QByteArray expected = rig.expectedAudio(ModemVoiceFormat::MuLaw);
     QVERIFY(QTest::qWaitFor([&] { return rig.heard.size() >= expected.size(); }, 2000));
     QVERIFY(rig.heard == expected);
+}
+
+// After a correct PIN and the end of the message, a line with a Transfer target hands the
+// caller on with a REFER in the call's dialog and hangs up once it is accepted; a refused
+// REFER lets the caller go at once, as after any message.
+void TestSipPeers::pinHandsTheCallerOn_data() {
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("202, then NOTIFY 200 OK") << true;
+    QTest::newRow("603 Declined") << false;
+}
+
+void TestSipPeers::pinHandsTheCallerOn() {
+    QFETCH(bool, accepted);
+    const int port = SipRig::FreePort();
+    SipRig rig({[port] {
+        SipLineConfig c;
+        c.listen = QStringLiteral("127.0.0.1:%1").arg(port);
+        c.allow = {QStringLiteral("127.0.0.1")};
+        c.transfer = QStringLiteral("sip:600@127.0.0.2");
+        return c;
+    }()});
+    rig.sipPort = port;
+    rig.prepare(4000, 5551234567.0);
+    rig.setOption(&EngineOptions::pin, QStringLiteral("123"));
+    rig.start();
+    const QString reply =
+        QStringLiteral("<send><![CDATA[\n\nSIP/2.0 %1\n[last_Via:]\n[last_From:]\n[last_To:]\n"
+                       "[last_Call-ID:]\n[last_CSeq:]\nContent-Length: 0\n\n]]></send>\n");
+    QString tail = QStringLiteral(
+        "<recv request=\"REFER\" timeout=\"6000\"><action><ereg regexp=\"&lt;sip:600@127\\."
+        "0\\.0\\.2&gt;\" search_in=\"hdr\" header=\"Refer-To:\" check_it=\"true\" "
+        "assign_to=\"target\"/></action></recv>\n<Reference variables=\"target\"/>\n");
+    if (accepted) {
+        tail += reply.arg(QStringLiteral("202 Accepted")) +
+                sipp::Request(QStringLiteral("NOTIFY"), 3,
+                              QStringLiteral("message/sipfrag\nEvent: refer\n"
+                                             "Subscription-State: terminated;reason=noresource"),
+                              QStringLiteral("SIP/2.0 200 OK"));
+        tail += QStringLiteral("<recv response=\"200\"/>\n");
+    } else {
+        tail += reply.arg(QStringLiteral("603 Declined"));
+    }
+    tail += QStringLiteral("<recv request=\"BYE\" timeout=\"1000\"/>\n") +
+            reply.arg(QStringLiteral("200 OK"));
+    QProcess* caller = rig.sipp(QStringLiteral("caller"),
+                                sipp::Caller(kListed,
+                                             QStringLiteral("<pause milliseconds=\"200\"/>\n") +
+                                                 sipp::KeysAsEvents(QStringLiteral("123")),
+                                             tail),
+                                {QStringLiteral("-mp"), QString::number(SipRig::FreePort())});
+    QVERIFY(rig.passed(caller));
+    QVERIFY(rig.log.texts().contains(QStringLiteral("UnLock PIN Detected")));
+    QTRY_COMPARE(rig.engine->slot(0).callHandle, 0u);
 }
 
 QTEST_MAIN(TestSipPeers)

@@ -11,17 +11,11 @@ private Q_SLOTS:
     void callRightAfterFarEndHangUpIsScreened() {
         SipRig rig;
         rig.prepare(5000, 5551234567.0);
-        rig.setOption(&EngineOptions::pin, QStringLiteral("123"));
         rig.start();
         const QString listed = QStringLiteral("\"Telemarketer\" <sip:5551234567@127.0.0.1>");
-        // Held by the PIN past the message, then the caller hangs up.
-        QVERIFY(rig.passed(rig.sipp(QStringLiteral("caller"),
-                                    sipp::Caller(listed,
-                                                 QStringLiteral("<pause milliseconds=\"500\"/>\n") +
-                                                     sipp::KeysAsEvents(QStringLiteral("123")),
-                                                 sipp::HangUp(6000)),
-                                    {QStringLiteral("-mp"), QString::number(SipRig::FreePort())})));
-        QVERIFY(rig.log.texts().contains(QStringLiteral("UnLock PIN Detected")));
+        // The caller hangs up during the message.
+        QVERIFY(rig.passed(
+            rig.sipp(QStringLiteral("caller"), sipp::Caller(listed, {}, sipp::HangUp(1500)))));
         // At once: the whole message, then the BYE.
         rig.heard.clear();
         QVERIFY(rig.passed(

@@ -342,6 +342,12 @@ int32_t FakeLineApi::lineGetID(uint32_t line, uint32_t addressId, uint32_t call,
     return 0;
 }
 
+int32_t FakeLineApi::lineBlindTransfer(uint32_t call, const QString& destAddress,
+                                       uint32_t countryCode) {
+    const int32_t r = record(QStringLiteral("lineBlindTransfer"), {call, countryCode}, destAddress);
+    return r != 0 ? r : tapi::LINEERR_OPERATIONUNAVAIL;
+}
+
 int32_t FakeLineApi::lineDrop(uint32_t call, const char* userUserInfo, uint32_t size) {
     const int32_t r = record(QStringLiteral("lineDrop"), {call, size},
                              QString::fromLatin1(userUserInfo ? userUserInfo : ""));

@@ -112,6 +112,9 @@ public:
     int32_t lineGetID(uint32_t line, uint32_t addressId, uint32_t call, uint32_t select,
                       uint8_t* deviceId, const QString& deviceClass) override;
     int32_t lineDrop(uint32_t call, const char* userUserInfo, uint32_t size) override;
+    // A line that cannot transfer, as a modem line.
+    int32_t lineBlindTransfer(uint32_t call, const QString& destAddress,
+                              uint32_t countryCode) override;
     int32_t lineDeallocateCall(uint32_t call) override;
     int32_t lineClose(uint32_t line) override;
     int32_t lineShutdown(uint32_t lineApp) override;

@@ -46,6 +46,10 @@ frmSipLine::frmSipLine(const SipLineConfig& config, bool adding, QWidget* parent
                        QStringLiteral("optional"));
     m_txtRewrite = field("txtRewrite", QCoreApplication::translate("frmSipLine", "Rewrite"),
                          config.rewrite, QCoreApplication::translate("frmSipLine", "+1: or +44:0"));
+    m_txtTransfer = field(
+        "txtTransfer", QCoreApplication::translate("frmSipLine", "Transfer"), config.transfer,
+        QCoreApplication::translate(
+            "frmSipLine", "sip:600@pbx.example.net; where a caller with the PIN is put through"));
     // The password goes to the secret store only; an edit shows none.
     m_txtPassword =
         field("txtPassword", QCoreApplication::translate("frmSipLine", "Password"), QString(),
@@ -82,6 +86,7 @@ SipLineConfig frmSipLine::config() const {
     c.authUser = m_txtAuthUser->text().trimmed();
     c.proxy = m_txtProxy->text().trimmed();
     c.rewrite = m_txtRewrite->text().trimmed();
+    c.transfer = m_txtTransfer->text().trimmed();
     return c;
 }
 

@@ -9,7 +9,8 @@ class QLineEdit;
 
 // One SIP line's settings, to add a line or to edit one: the account to register (or none, to
 // listen for a PBX or an adapter), where to listen, who may call, the transport, the
-// authentication user, the proxy, the number rewrite and the password. OK is taken only when
+// authentication user, the proxy, the number rewrite, where a caller who keys the PIN is put
+// through, and the password. OK is taken only when
 // the values are usable; otherwise the user is told what is wrong and the dialog stays open.
 class frmSipLine : public QDialog {
     Q_OBJECT
@@ -33,5 +34,6 @@ private:
     QLineEdit* m_txtAuthUser = nullptr;
     QLineEdit* m_txtProxy = nullptr;
     QLineEdit* m_txtRewrite = nullptr;
+    QLineEdit* m_txtTransfer = nullptr;
     QLineEdit* m_txtPassword = nullptr;
 };

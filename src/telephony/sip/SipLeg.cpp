@@ -13,6 +13,8 @@ constexpr size_t kRtpHeader = 12;
 constexpr uint16_t kRtpPortMin = 16384;
 constexpr uint16_t kRtpPortMax = 32766;
 constexpr uint8_t kOfferedEventPt = 101; // the telephone-event number accept() offers
+// After the far end accepts a transfer, how long its NOTIFY with the outcome is waited for.
+constexpr uint64_t kReferNotifyWaitMs = 2000;
 
 bool sameName(const char* a, const char* b) {
     return a && b && str_casecmp(a, b) == 0;
@@ -50,10 +52,13 @@ char infoDigit(const sip_msg* msg) {
 
 SipLeg::SipLeg(SipLegHost& host, int line, uint32_t id) : m_host(host), m_line(line), m_id(id) {
     tmr_init(&m_pace);
+    tmr_init(&m_referWait);
 }
 
 SipLeg::~SipLeg() {
     tmr_cancel(&m_pace);
+    tmr_cancel(&m_referWait);
+    m_refer = static_cast<struct sip_request*>(mem_deref(m_refer));
     // Releasing an answered session sends its BYE; one still ringing gets a final answer.
     m_sess = static_cast<sipsess*>(mem_deref(m_sess));
     m_rtp = static_cast<struct rtp_sock*>(mem_deref(m_rtp));
@@ -158,6 +163,54 @@ void SipLeg::drop() {
     m_closed = true;
     m_sess = static_cast<sipsess*>(mem_deref(m_sess)); // sends the BYE
     m_host.legClosed(m_id);
+}
+
+void SipLeg::transfer(sip* stack, const QByteArray& target) {
+    if (m_closed || !m_answered || !m_sess || m_transferring)
+        return;
+    stopPlaying();
+    m_transferring = true;
+    const int err = sip_drequestf(
+        &m_refer, stack, true, "REFER", sipsess_dialog(m_sess), 0, nullptr, nullptr,
+        onReferResponse, this, "Refer-To: <%s>\r\nContent-Length: 0\r\n\r\n", target.constData());
+    if (err)
+        endTransferred();
+}
+
+// A refusal, or no answer at all, lets the caller go as after any message. Once accepted, the
+// far end calls the target itself: its NOTIFY with the outcome ends our part, or the wait.
+void SipLeg::onReferResponse(int, const sip_msg* msg, void* arg) {
+    auto* self = static_cast<SipLeg*>(arg);
+    if (msg && msg->scode < 200)
+        return;
+    self->m_refer = nullptr; // a finished request is libre's to free
+    if (msg && msg->scode < 300)
+        tmr_start(&self->m_referWait, kReferNotifyWaitMs, onReferWait, self);
+    else
+        self->endTransferred();
+}
+
+void SipLeg::onReferWait(void* arg) {
+    static_cast<SipLeg*>(arg)->endTransferred();
+}
+
+bool SipLeg::takeTransferNotify(sip* stack, const sip_msg* msg) {
+    if (!m_transferring || m_closed || !m_sess || pl_strcmp(&msg->met, "NOTIFY") != 0 ||
+        !sip_dialog_cmp(sipsess_dialog(m_sess), msg))
+        return false;
+    sip_treply(nullptr, stack, msg, 200, "OK");
+    // The body is a status line: "SIP/2.0 100 Trying", "SIP/2.0 200 OK", "SIP/2.0 486 Busy".
+    const QList<QByteArray> status = body(msg).trimmed().split(' ');
+    if (status.size() >= 2 && status.at(1).toInt() >= 200)
+        endTransferred();
+    return true;
+}
+
+void SipLeg::endTransferred() {
+    tmr_cancel(&m_referWait);
+    m_refer = static_cast<struct sip_request*>(mem_deref(m_refer));
+    m_sess = static_cast<sipsess*>(mem_deref(m_sess)); // sends the BYE
+    close();
 }
 
 void SipLeg::close() {

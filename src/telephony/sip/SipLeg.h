@@ -35,6 +35,13 @@ public:
     void drop();
     void play(const QByteArray& audio, uint32_t sequence);
     void stopPlaying();
+    // Sends a REFER to target in the call's dialog. The leg ends with BYE and reports Ended once
+    // a NOTIFY gives the transfer's final status, shortly after the REFER is accepted when none
+    // comes, and at once when it is refused or not answered.
+    void transfer(sip* stack, const QByteArray& target);
+    // Takes a NOTIFY about this leg's transfer (answering it); false when it is not one.
+    bool takeTransferNotify(sip* stack, const sip_msg* msg);
+    int line() const { return m_line; }
 
 private:
     static int onOffer(mbuf** descp, const sip_msg* msg, void* arg);
@@ -44,6 +51,9 @@ private:
     static void onClose(int err, const sip_msg* msg, void* arg);
     static void onRtp(const sa* src, const rtp_header* hdr, mbuf* mb, void* arg);
     static void onPace(void* arg);
+    static void onReferResponse(int err, const sip_msg* msg, void* arg);
+    static void onReferWait(void* arg);
+    void endTransferred();
 
     bool decodeSdp(const sip_msg* msg, bool offer);
     bool chooseMedia();
@@ -60,6 +70,9 @@ private:
     struct rtp_sock* m_rtp = nullptr;
     telev* m_telev = nullptr;
     mbuf* m_packet = nullptr;
+    struct sip_request* m_refer = nullptr;
+    bool m_transferring = false;
+    tmr m_referWait{};
 
     bool m_offerReceived = false;
     bool m_answered = false;

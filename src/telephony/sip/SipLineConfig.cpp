@@ -128,6 +128,23 @@ bool validProxy(const QString& uri) {
 
 } // namespace
 
+bool IsSipTransferTarget(const QString& uri) {
+    const bool sipScheme = uri.startsWith(QLatin1String("sip:"), Qt::CaseInsensitive) ||
+                           uri.startsWith(QLatin1String("sips:"), Qt::CaseInsensitive);
+    if (!sipScheme)
+        return false;
+    for (const QChar c : uri) {
+        if (c.isSpace() || c == u'<' || c == u'>' || c == u'"' || c.unicode() > 0x7E)
+            return false;
+    }
+    const QString rest = uri.mid(uri.indexOf(QLatin1Char(':')) + 1);
+    const qsizetype at = rest.indexOf(QLatin1Char('@'));
+    if (at == 0)
+        return false;
+    QString scheme = uri.left(uri.indexOf(QLatin1Char(':')) + 1);
+    return validProxy(scheme + rest.mid(at + 1));
+}
+
 QStringList SipLineConfig::problems() const {
     QStringList result;
     const QString name = QStringLiteral("SIP line %1").arg(group);
@@ -161,6 +178,10 @@ QStringList SipLineConfig::problems() const {
         result << QStringLiteral("%1: Proxy \"%2\" is not a host name or address, such as "
                                  "proxy.example.net, 10.0.0.1:5090 or sip:proxy.example.net.")
                       .arg(name, proxy);
+    if (!transfer.isEmpty() && !IsSipTransferTarget(transfer))
+        result << QStringLiteral("%1: Transfer \"%2\" is not a SIP address such as "
+                                 "sip:600@pbx.example.net.")
+                      .arg(name, transfer);
     const AddressFilter filter(allow);
     for (const QString& bad : filter.problems())
         result << QStringLiteral("%1: %2").arg(name, bad);
@@ -187,10 +208,11 @@ QList<SipLineConfig> ReadSipLines(const QString& settingsFile) {
         c.authUser = text("AuthUser");
         c.proxy = text("Proxy");
         c.rewrite = text("Rewrite");
+        c.transfer = text("Transfer");
         const QString transport = text("Transport").toLower();
         bool any = !c.account.isEmpty() || !c.listen.isEmpty() || !c.allow.isEmpty() ||
                    !transport.isEmpty() || !c.authUser.isEmpty() || !c.proxy.isEmpty() ||
-                   !c.rewrite.isEmpty();
+                   !c.rewrite.isEmpty() || !c.transfer.isEmpty();
         settings.endGroup();
         if (!any)
             continue;
@@ -227,6 +249,7 @@ bool WriteSipLine(const SettingsFileRef& file, const SipLineConfig& config, QStr
     put("AuthUser", config.authUser);
     put("Proxy", config.proxy);
     put("Rewrite", config.rewrite);
+    put("Transfer", config.transfer);
     put("PasswordFile", passwordFile);
     settings.endGroup();
     return finish(settings, file, error);

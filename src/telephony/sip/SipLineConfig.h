@@ -19,6 +19,9 @@ struct SipLineConfig {
     QString authUser;
     QString proxy;
     QString rewrite; // "from:to" prefix replaced at the start of caller numbers
+    // Where a caller who keys the PIN is handed on (a ring group, an extension, the user's
+    // phone): a SIP URI; empty when the caller is let go after the message.
+    QString transfer;
     QString password;
     // The secret store holds no password and nobody could be asked: the account does not
     // register, and its line says how to give the password.
@@ -52,6 +55,10 @@ bool WriteSipLine(const SettingsFileRef& settings, const SipLineConfig& config,
                   QString* error = nullptr);
 // Removes group Sip<group>; the other groups keep their numbers.
 bool RemoveSipLine(const SettingsFileRef& settings, int group, QString* error = nullptr);
+
+// sip:user@host or sip:host, with optional port and ;parameters, nothing that could break out
+// of a header: a usable Transfer value.
+bool IsSipTransferTarget(const QString& uri);
 
 // Splits "host:port" (IPv6 hosts in brackets); false when it is not of that form or the port
 // is out of range. Port 0 asks for an ephemeral port.

@@ -260,6 +260,20 @@ bool SipLineService::answerCall(const std::shared_ptr<LineCall>& record) {
     return true;
 }
 
+int32_t SipLineService::transferCall(const std::shared_ptr<LineCall>& record,
+                                     const QString& destination) {
+    auto& c = static_cast<Call&>(*record);
+    const QString target =
+        destination.isEmpty() ? m_configs.at(c.deviceId).transfer.trimmed() : destination;
+    if (!IsSipTransferTarget(target))
+        return tapi::LINEERR_INVALADDRESS;
+    if (c.leg == 0 || !m_stack)
+        return tapi::LINEERR_INVALCALLSTATE;
+    m_waveOut.stopLine(c.deviceId);
+    m_stack->transfer(c.leg, target);
+    return 0;
+}
+
 bool SipLineService::dropCall(const std::shared_ptr<LineCall>& record) {
     auto& c = static_cast<Call&>(*record);
     if (c.state == LineCall::State::Idle)

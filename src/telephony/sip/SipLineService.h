@@ -64,6 +64,10 @@ private:
     // Answering sends 200 OK; dropping sends BYE, or nothing for a call never answered.
     bool answerCall(const std::shared_ptr<LineCall>& call) override;
     bool dropCall(const std::shared_ptr<LineCall>& call) override;
+    // A REFER to the line's Transfer target (or destination); the call ends when it is
+    // answered.
+    int32_t transferCall(const std::shared_ptr<LineCall>& call,
+                         const QString& destination) override;
 
     void onEvent(const SipEvent& event);
     void offer(const SipEvent& event);

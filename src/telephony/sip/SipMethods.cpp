@@ -35,6 +35,19 @@ bool AnswerOutsideCall(sip* stack, const sip_msg* msg) {
                     kSipAllowHeader);
         return true;
     }
+    // The progress of a transfer we asked for (RFC 3515): the call is already being let go, so
+    // it is only acknowledged.
+    if (is(msg, "NOTIFY") && pl_isset(&msg->to.tag)) {
+        const sip_hdr* event = sip_msg_hdr(msg, SIP_HDR_EVENT);
+        if (event && QByteArray(event->val.p, qsizetype(event->val.l))
+                         .trimmed()
+                         .toLower()
+                         .startsWith("refer")) {
+            sip_treplyf(nullptr, nullptr, stack, msg, false, 200, "OK",
+                        "Content-Length: 0\r\n\r\n");
+            return true;
+        }
+    }
     if (is(msg, "OPTIONS")) {
         sip_treplyf(nullptr, nullptr, stack, msg, false, 200, "OK",
                     "%sAccept: application/sdp\r\nContent-Length: 0\r\n\r\n", kSipAllowHeader);

@@ -24,7 +24,7 @@
 
 namespace {
 
-enum Command { CmdOpen, CmdClose, CmdAnswer, CmdDrop, CmdPlay, CmdStop, CmdQuit };
+enum Command { CmdOpen, CmdClose, CmdAnswer, CmdDrop, CmdPlay, CmdStop, CmdTransfer, CmdQuit };
 
 struct CommandData {
     uint32_t call = 0; // or the line, to open or close
@@ -257,6 +257,10 @@ void SipStack::play(uint32_t call, QByteArray audio, uint32_t sequence) {
 
 void SipStack::stopPlaying(uint32_t call) {
     d->push(CmdStop, call);
+}
+
+void SipStack::transfer(uint32_t call, const QString& target) {
+    d->push(CmdTransfer, call, target.toUtf8());
 }
 
 void SipStack::Thread::push(int id, uint32_t call, QByteArray audio, uint32_t sequence) {
@@ -611,6 +615,9 @@ void SipStack::Thread::onCommand(int id, void* data, void* arg) {
     case CmdStop:
         leg->stopPlaying();
         break;
+    case CmdTransfer:
+        leg->transfer(self->lines[size_t(leg->line())]->stack, cmd->audio);
+        break;
     default:
         break;
     }
@@ -618,8 +625,13 @@ void SipStack::Thread::onCommand(int id, void* data, void* arg) {
 
 bool SipStack::Thread::onRequest(const sip_msg* msg, void* arg) {
     auto* line = static_cast<SipLineState*>(arg);
-    if (line->owner->admits(*line, msg))
+    if (line->owner->admits(*line, msg)) {
+        // The progress of a transfer the line's call asked for.
+        SipLeg* call = line->call ? line->owner->leg(line->call) : nullptr;
+        if (call && call->takeTransferNotify(line->stack, msg))
+            return true;
         return AnswerOutsideCall(line->stack, msg); // else on to the session layer
+    }
     // A stranger: one stateless answer, no transaction, no call.
     if (pl_strcmp(&msg->met, "ACK") != 0)
         sip_reply(line->stack, msg, 403, "Forbidden");
