@@ -105,10 +105,6 @@ Try &apos;hushwire --help&apos;.</source>
 Siehe &apos;hushwire --help&apos;.</translation>
     </message>
     <message>
-        <source>the telephone number must be numeric: &apos;%1&apos;</source>
-        <translation>die Telefonnummer muss numerisch sein: &apos;%1&apos;</translation>
-    </message>
-    <message>
         <source>the entry could not be saved.
 </source>
         <translation>der Eintrag konnte nicht gespeichert werden.
@@ -181,46 +177,6 @@ Siehe &apos;hushwire --help&apos;.</translation>
         <translation>kein Hushwire-Dienst läuft (unter %1 antwortet nichts)</translation>
     </message>
     <message>
-        <source>Usage: hushwire [command]
-Without a command Hushwire opens its window.
-
-  --service                         screen calls without a display (a system service)
-  list add public NUMBER            add a number to the public telemarketer list
-  list add private NUMBER [NAME]    add a number (and name) to the private black list
-  list remove public|private NUMBER remove a number from a list
-  list show public|private          print a list, one entry a line
-  list import FILE.pnd              merge a shared number database into the public list
-  list export                       write your own public entries to a share file
-  log [--follow] [--date yy-mm-dd]  print a day&apos;s call log (today&apos;s by default);
-                                    --follow keeps printing lines as they are added
-  status                            the running service&apos;s lines and their state
-  stats [--days N]                  calls passed and blocked over the last N days (30)
-  --version                         the version of Hushwire
-  --help                            this text
-
-A running service reads a list again as soon as its file changes.
-Exit status: 0 done, 1 failed, 2 bad input.</source>
-        <translation>Aufruf: hushwire [Befehl]
-Ohne Befehl öffnet Hushwire sein Fenster.
-
-  --service                         Anrufe ohne Bildschirm prüfen (als Systemdienst)
-  list add public NUMMER            eine Nummer in die öffentliche Telefonwerbungsliste aufnehmen
-  list add private NUMMER [NAME]    eine Nummer (und einen Namen) in die private Sperrliste aufnehmen
-  list remove public|private NUMMER eine Nummer aus einer Liste entfernen
-  list show public|private          eine Liste ausgeben, ein Eintrag pro Zeile
-  list import DATEI.pnd             eine Nummerndatenbank in die öffentliche Liste übernehmen
-  list export                       die eigenen öffentlichen Einträge in eine Austauschdatei schreiben
-  log [--follow] [--date jj-mm-tt]  das Anrufprotokoll eines Tages ausgeben (standardmäßig heute);
-                                    --follow gibt neue Zeilen aus, sobald sie hinzukommen
-  status                            die Leitungen des laufenden Dienstes und ihr Zustand
-  stats [--days N]                  durchgelassene und gesperrte Anrufe der letzten N Tage (30)
-  --version                         die Version von Hushwire
-  --help                            dieser Text
-
-Ein laufender Dienst liest eine Liste neu ein, sobald sich ihre Datei ändert.
-Rückgabewert: 0 erledigt, 1 fehlgeschlagen, 2 ungültige Eingabe.</translation>
-    </message>
-    <message>
         <source>no command given</source>
         <translation>kein Befehl angegeben</translation>
     </message>
@@ -235,6 +191,66 @@ Rückgabewert: 0 erledigt, 1 fehlgeschlagen, 2 ungültige Eingabe.</translation>
 </source>
         <translation>unbekannter Befehl: &apos;%1&apos;
 </translation>
+    </message>
+    <message>
+        <source>Usage: hushwire [command]
+Without a command Hushwire opens its window.
+
+  --service                         screen calls without a display (a system service)
+  list add public NUMBER            add a number to the public telemarketer list
+  list add private NUMBER [NAME]    add a number (and name) to the private black list
+  list remove public|private NUMBER remove a number from a list
+  list show public|private          print a list, one entry a line
+  list import FILE.pnd              merge a shared number database into the public list
+  list export                       write your own public entries to a share file
+  log [--follow] [--date yy-mm-dd]  print a day&apos;s call log (today&apos;s by default);
+                                    --follow keeps printing lines as they are added
+  rule show                         the screening rules, numbered, with their hits
+  rule add block|allow number|name PATTERN [LABEL...]
+                                    add a rule (PATTERN: 800*, 555123????, +4930*,
+                                    &quot;SPAM RISK*&quot;, re:V[0-9]{15})
+  rule remove N                     remove the rule numbered N by &apos;rule show&apos;
+  rule test NUMBER [NAME]           what a call would meet, and what decides it
+  rule import FILE.vcf              let every number of a contacts file ring
+  status                            the running service&apos;s lines and their state
+  --system COMMAND                  a list, log, rule or status command on the system
+                                    service&apos;s folder and socket (as root or the
+                                    hushwire user)
+  stats [--days N]                  calls passed and blocked over the last N days (30)
+  --version                         the version of Hushwire
+  --help                            this text
+
+A running service reads a list or the rules again as soon as its file changes.
+Exit status: 0 done, 1 failed, 2 bad input.</source>
+        <translation>Aufruf: hushwire [Befehl]
+Ohne Befehl öffnet Hushwire sein Fenster.
+
+  --service                         Anrufe ohne Bildschirm prüfen (als Systemdienst)
+  list add public NUMMER            eine Nummer in die öffentliche Telefonwerbungsliste aufnehmen
+  list add private NUMMER [NAME]    eine Nummer (und einen Namen) in die private Sperrliste aufnehmen
+  list remove public|private NUMMER eine Nummer aus einer Liste entfernen
+  list show public|private          eine Liste ausgeben, ein Eintrag pro Zeile
+  list import DATEI.pnd             eine Nummerndatenbank in die öffentliche Liste übernehmen
+  list export                       die eigenen öffentlichen Einträge in eine Austauschdatei schreiben
+  log [--follow] [--date jj-mm-tt]  das Anrufprotokoll eines Tages ausgeben (standardmäßig heute);
+                                    --follow gibt neue Zeilen aus, sobald sie hinzukommen
+  rule show                         die Prüfregeln, nummeriert, mit ihren Treffern
+  rule add block|allow number|name MUSTER [BEZEICHNUNG...]
+                                    eine Regel hinzufügen (MUSTER: 800*, 555123????, +4930*,
+                                    &quot;SPAM RISK*&quot;, re:V[0-9]{15})
+  rule remove N                     die Regel mit der Nummer N aus &apos;rule show&apos; entfernen
+  rule test NUMMER [NAME]           was ein Anruf träfe und was entscheidet
+  rule import DATEI.vcf             jede Nummer einer Kontaktdatei klingeln lassen
+  status                            die Leitungen des laufenden Dienstes und ihr Zustand
+  --system BEFEHL                   ein list-, log-, rule- oder status-Befehl für Ordner und
+                                    Socket des Systemdienstes (als root oder als Benutzer
+                                    hushwire)
+  stats [--days N]                  durchgelassene und gesperrte Anrufe der letzten N Tage (30)
+  --version                         die Version von Hushwire
+  --help                            dieser Text
+
+Ein laufender Dienst liest eine Liste oder die Regeln neu ein, sobald sich ihre Datei ändert.
+Rückgabewert: 0 erledigt, 1 fehlgeschlagen, 2 ungültige Eingabe.</translation>
     </message>
 </context>
 <context>
@@ -527,6 +543,25 @@ Bitte senden Sie diese Datei an </translation>
     </message>
 </context>
 <context>
+    <name>RulesFromLog</name>
+    <message>
+        <source>Screening Rules</source>
+        <translation>Prüfregeln</translation>
+    </message>
+    <message>
+        <source>Plese select a Caller ID entry</source>
+        <translation>Bitte wählen Sie einen Anrufer-ID-Eintrag aus</translation>
+    </message>
+    <message>
+        <source>Always let this number ring</source>
+        <translation>Diese Nummer immer klingeln lassen</translation>
+    </message>
+    <message>
+        <source>Block numbers like this...</source>
+        <translation>Ähnliche Nummern sperren...</translation>
+    </message>
+</context>
+<context>
     <name>RunHushwire</name>
     <message>
         <source>Hushwire Is Already Running</source>
@@ -769,6 +804,128 @@ Das Programm läuft weiter, aber diese Einstellung geht möglicherweise verloren
         <source>Thanks To...</source>
         <translation>Dank an...</translation>
     </message>
+    <message>
+        <source>Screening Rules...</source>
+        <translation>Prüfregeln...</translation>
+    </message>
+</context>
+<context>
+    <name>frmRule</name>
+    <message>
+        <source>Action</source>
+        <translation>Aktion</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <translation>Feld</translation>
+    </message>
+    <message>
+        <source>Pattern</source>
+        <translation>Muster</translation>
+    </message>
+    <message>
+        <source>Label</source>
+        <translation>Bezeichnung</translation>
+    </message>
+    <message>
+        <source>Add Rule</source>
+        <translation>Regel hinzufügen</translation>
+    </message>
+</context>
+<context>
+    <name>frmRules</name>
+    <message>
+        <source>Screening Rules</source>
+        <translation>Prüfregeln</translation>
+    </message>
+    <message>
+        <source>Action</source>
+        <translation>Aktion</translation>
+    </message>
+    <message>
+        <source>Field</source>
+        <translation>Feld</translation>
+    </message>
+    <message>
+        <source>Pattern</source>
+        <translation>Muster</translation>
+    </message>
+    <message>
+        <source>Label</source>
+        <translation>Bezeichnung</translation>
+    </message>
+    <message>
+        <source>Hits</source>
+        <translation>Treffer</translation>
+    </message>
+    <message>
+        <source>Last hit</source>
+        <translation>Letzter Treffer</translation>
+    </message>
+    <message>
+        <source>Add...</source>
+        <translation>Hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Edit...</source>
+        <translation>Bearbeiten...</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Import Contacts...</source>
+        <translation>Kontakte importieren...</translation>
+    </message>
+    <message>
+        <source>Import Contacts</source>
+        <translation>Kontakte importieren</translation>
+    </message>
+    <message>
+        <source>Contacts (*.vcf *.vcard);;All files (*)</source>
+        <translation>Kontakte (*.vcf *.vcard);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Test a caller:</source>
+        <translation>Anrufer prüfen:</translation>
+    </message>
+    <message>
+        <source>number</source>
+        <translation>Nummer</translation>
+    </message>
+    <message>
+        <source>name (optional)</source>
+        <translation>Name (freiwillig)</translation>
+    </message>
+    <message>
+        <source>Edit Rule</source>
+        <translation>Regel bearbeiten</translation>
+    </message>
+    <message>
+        <source>%1 could not be read: %2</source>
+        <translation>%1 konnte nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 added, %2 skipped</source>
+        <translation>%1 hinzugefügt, %2 übersprungen</translation>
+    </message>
+    <message>
+        <source>rule %1: %2</source>
+        <translation>Regel %1: %2</translation>
+    </message>
+    <message>
+        <source>rings</source>
+        <translation>klingelt</translation>
+    </message>
+    <message>
+        <source>blocked</source>
+        <translation>gesperrt</translation>
+    </message>
 </context>
 <context>
     <name>frmSetup</name>
@@ -836,6 +993,34 @@ Das Programm läuft weiter, aber diese Einstellung geht möglicherweise verloren
         <source>Setup Complete</source>
         <translation>Einrichtung abgeschlossen</translation>
     </message>
+    <message>
+        <source>Screening</source>
+        <translation>Prüfung</translation>
+    </message>
+    <message>
+        <source>Only callers I allow ring</source>
+        <translation>Nur Anrufer klingeln lassen, die ich erlaube</translation>
+    </message>
+    <message>
+        <source>Quiet hours from</source>
+        <translation>Ruhezeit von</translation>
+    </message>
+    <message>
+        <source> min</source>
+        <translation> Min.</translation>
+    </message>
+    <message>
+        <source>A caller who keyed the PIN rings through this long; 0: never</source>
+        <translation>So lange klingelt ein Anrufer durch, der die PIN eingegeben hat; 0: nie</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>bis</translation>
+    </message>
+    <message>
+        <source>Call-back window</source>
+        <translation>Rückruffenster</translation>
+    </message>
 </context>
 <context>
     <name>frmSipLine</name>
@@ -902,6 +1087,14 @@ Das Programm läuft weiter, aber diese Einstellung geht möglicherweise verloren
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Transfer</source>
+        <translation>Weiterleitung</translation>
+    </message>
+    <message>
+        <source>sip:600@pbx.example.net; where a caller with the PIN is put through</source>
+        <translation>sip:600@pbx.example.net; wohin ein Anrufer mit der PIN verbunden wird</translation>
     </message>
 </context>
 <context>

@@ -84,8 +84,9 @@ void frmMain::buildMenus() {
     connect(addItem(mnuSetup, "mnuBlack",
                     QCoreApplication::translate("frmMain", "Public Telemarketer List")),
             &QAction::triggered, this, &frmMain::mnuBlackClicked);
-    connect(addItem(mnuSetup, "mnuRules", QStringLiteral("Screening Rules...")),
-            &QAction::triggered, this, &frmMain::mnuRulesClicked);
+    connect(
+        addItem(mnuSetup, "mnuRules", QCoreApplication::translate("frmMain", "Screening Rules...")),
+        &QAction::triggered, this, &frmMain::mnuRulesClicked);
 
     QMenu* mnuLogs = addMenu(bar, "mnuLogs", QCoreApplication::translate("frmMain", "Logs"));
     connect(addItem(mnuLogs, "mnuWLogs", QCoreApplication::translate("frmMain", "View Call Logs")),

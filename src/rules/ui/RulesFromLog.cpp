@@ -6,11 +6,14 @@
 #include "rules/ui/frmRule.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QMenu>
 
 namespace {
-const QString kTitle = QStringLiteral("Screening Rules");
+QString Title() {
+    return QCoreApplication::translate("RulesFromLog", "Screening Rules");
+}
 
 // The number of the selected caller-ID line; empty (with the log's own message) when the
 // selection is no caller-ID line or holds no number.
@@ -19,8 +22,8 @@ QString SelectedNumber(QListWidget* lstWhite) {
     QString number;
     if (!selected || !CallerNumberFromLogLine(selected->text(), &number) ||
         number == QLatin1String("UNKNOWN") || number.isEmpty()) {
-        ShowMessage(QStringLiteral("Plese select a Caller ID entry"), kTitle,
-                    MessageIcon::Information);
+        ShowMessage(QCoreApplication::translate("RulesFromLog", "Plese select a Caller ID entry"),
+                    Title(), MessageIcon::Information);
         return {};
     }
     return number;
@@ -41,9 +44,11 @@ QString PrefixPatternFor(const QString& number) {
 
 void AddRuleItemsToLogMenu(QMenu* menu, QListWidget* lstWhite, const QString& folder) {
     menu->addSeparator();
-    QAction* allow = menu->addAction(QStringLiteral("Always let this number ring"));
+    QAction* allow =
+        menu->addAction(QCoreApplication::translate("RulesFromLog", "Always let this number ring"));
     allow->setObjectName(QStringLiteral("mnuAllowRule"));
-    QAction* like = menu->addAction(QStringLiteral("Block numbers like this..."));
+    QAction* like =
+        menu->addAction(QCoreApplication::translate("RulesFromLog", "Block numbers like this..."));
     like->setObjectName(QStringLiteral("mnuBlockLike"));
     QObject::connect(allow, &QAction::triggered, lstWhite, [lstWhite, folder] {
         const QString number = SelectedNumber(lstWhite);
@@ -56,7 +61,7 @@ void AddRuleItemsToLogMenu(QMenu* menu, QListWidget* lstWhite, const QString& fo
         if (!parsed.rule)
             message = parsed.error;
         if (edit != RuleEdit::Done)
-            ShowMessage(message, kTitle,
+            ShowMessage(message, Title(),
                         edit == RuleEdit::Refused ? MessageIcon::Information
                                                   : MessageIcon::Critical);
     });

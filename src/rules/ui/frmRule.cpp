@@ -4,6 +4,7 @@
 #include "rules/RuleFiles.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -27,10 +28,10 @@ frmRule::frmRule(const QString& title, const Rule& start, QWidget* parent)
     m_txtPattern->setPlaceholderText(QStringLiteral("800*, 555123????, \"SPAM RISK*\", re:..."));
     m_txtLabel = new QLineEdit(start.label, this);
     m_txtLabel->setObjectName(QStringLiteral("txtLabel"));
-    form->addRow(QStringLiteral("Action"), m_cboAction);
-    form->addRow(QStringLiteral("Field"), m_cboField);
-    form->addRow(QStringLiteral("Pattern"), m_txtPattern);
-    form->addRow(QStringLiteral("Label"), m_txtLabel);
+    form->addRow(QCoreApplication::translate("frmRule", "Action"), m_cboAction);
+    form->addRow(QCoreApplication::translate("frmRule", "Field"), m_cboField);
+    form->addRow(QCoreApplication::translate("frmRule", "Pattern"), m_txtPattern);
+    form->addRow(QCoreApplication::translate("frmRule", "Label"), m_txtLabel);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdCancel"));
@@ -40,7 +41,7 @@ frmRule::frmRule(const QString& title, const Rule& start, QWidget* parent)
 }
 
 bool AddRuleWithDialog(QWidget* parent, const QString& folder, const Rule& start) {
-    frmRule dialog(QStringLiteral("Add Rule"), start, parent);
+    frmRule dialog(QCoreApplication::translate("frmRule", "Add Rule"), start, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     QString message;

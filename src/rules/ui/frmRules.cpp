@@ -9,6 +9,7 @@
 #include "rules/ui/frmRule.h"
 #include "settings/OptionsStore.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -20,11 +21,13 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString kTitle = QStringLiteral("Screening Rules");
+QString Title() {
+    return QCoreApplication::translate("frmRules", "Screening Rules");
+}
 
 void Report(RuleEdit edit, const QString& message) {
     if (edit != RuleEdit::Done)
-        ShowMessage(message, kTitle,
+        ShowMessage(message, Title(),
                     edit == RuleEdit::Refused ? MessageIcon::Information : MessageIcon::Critical);
 }
 } // namespace
@@ -32,14 +35,17 @@ void Report(RuleEdit edit, const QString& message) {
 frmRules::frmRules(QString folder, const PhoneLists& lists, const Clock& clock, QWidget* parent)
     : QDialog(parent), m_folder(std::move(folder)), m_lists(lists), m_clock(clock) {
     setObjectName(QStringLiteral("frmRules"));
-    setWindowTitle(kTitle);
+    setWindowTitle(Title());
     LoadScreeningOptions(m_options);
     auto* layout = new QVBoxLayout(this);
     m_table = new QTableWidget(0, 6, this);
     m_table->setObjectName(QStringLiteral("tblRules"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Action"), QStringLiteral("Field"),
-                                        QStringLiteral("Pattern"), QStringLiteral("Label"),
-                                        QStringLiteral("Hits"), QStringLiteral("Last hit")});
+    m_table->setHorizontalHeaderLabels({QCoreApplication::translate("frmRules", "Action"),
+                                        QCoreApplication::translate("frmRules", "Field"),
+                                        QCoreApplication::translate("frmRules", "Pattern"),
+                                        QCoreApplication::translate("frmRules", "Label"),
+                                        QCoreApplication::translate("frmRules", "Hits"),
+                                        QCoreApplication::translate("frmRules", "Last hit")});
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -55,33 +61,34 @@ frmRules::frmRules(QString folder, const PhoneLists& lists, const Clock& clock, 
         buttons->addWidget(b);
         return b;
     };
-    connect(button("cmdAdd", QStringLiteral("Add...")), &QPushButton::clicked, this,
-            [this] { addRule(Rule{}); });
-    connect(button("cmdEdit", QStringLiteral("Edit...")), &QPushButton::clicked, this,
-            [this] { editRule(m_table->currentRow()); });
-    connect(button("cmdRemove", QStringLiteral("Remove")), &QPushButton::clicked, this,
-            [this] { removeRule(m_table->currentRow()); });
-    connect(button("cmdImport", QStringLiteral("Import Contacts...")), &QPushButton::clicked, this,
-            [this] {
-                const QString path = QFileDialog::getOpenFileName(
-                    this, QStringLiteral("Import Contacts"), QString(),
-                    QStringLiteral("Contacts (*.vcf *.vcard);;All files (*)"));
-                if (!path.isEmpty())
-                    importContacts(path);
-            });
+    connect(button("cmdAdd", QCoreApplication::translate("frmRules", "Add...")),
+            &QPushButton::clicked, this, [this] { addRule(Rule{}); });
+    connect(button("cmdEdit", QCoreApplication::translate("frmRules", "Edit...")),
+            &QPushButton::clicked, this, [this] { editRule(m_table->currentRow()); });
+    connect(button("cmdRemove", QCoreApplication::translate("frmRules", "Remove")),
+            &QPushButton::clicked, this, [this] { removeRule(m_table->currentRow()); });
+    connect(
+        button("cmdImport", QCoreApplication::translate("frmRules", "Import Contacts...")),
+        &QPushButton::clicked, this, [this] {
+            const QString path = QFileDialog::getOpenFileName(
+                this, QCoreApplication::translate("frmRules", "Import Contacts"), QString(),
+                QCoreApplication::translate("frmRules", "Contacts (*.vcf *.vcard);;All files (*)"));
+            if (!path.isEmpty())
+                importContacts(path);
+        });
     buttons->addStretch();
-    connect(button("cmdClose", QStringLiteral("Close")), &QPushButton::clicked, this,
-            &QDialog::accept);
+    connect(button("cmdClose", QCoreApplication::translate("frmRules", "Close")),
+            &QPushButton::clicked, this, &QDialog::accept);
     layout->addLayout(buttons);
 
     auto* test = new QHBoxLayout;
-    test->addWidget(new QLabel(QStringLiteral("Test a caller:"), this));
+    test->addWidget(new QLabel(QCoreApplication::translate("frmRules", "Test a caller:"), this));
     m_txtNumber = new QLineEdit(this);
     m_txtNumber->setObjectName(QStringLiteral("txtTestNumber"));
-    m_txtNumber->setPlaceholderText(QStringLiteral("number"));
+    m_txtNumber->setPlaceholderText(QCoreApplication::translate("frmRules", "number"));
     m_txtName = new QLineEdit(this);
     m_txtName->setObjectName(QStringLiteral("txtTestName"));
-    m_txtName->setPlaceholderText(QStringLiteral("name (optional)"));
+    m_txtName->setPlaceholderText(QCoreApplication::translate("frmRules", "name (optional)"));
     test->addWidget(m_txtNumber);
     test->addWidget(m_txtName);
     layout->addLayout(test);
@@ -98,7 +105,7 @@ void frmRules::reload() {
     RulesText text;
     QString error;
     if (!ReadRulesText(RulesPath(m_folder), &text, &error))
-        ShowMessage(error, kTitle, MessageIcon::Critical);
+        ShowMessage(error, Title(), MessageIcon::Critical);
     const QHash<QString, RuleHit> hits = ReadRuleHits(RuleHitsPath(m_folder));
     const std::vector<Rule> rules = text.rules();
     m_table->setRowCount(int(rules.size()));
@@ -139,7 +146,7 @@ void frmRules::editRule(int row) {
     const Rule* current = text.ruleAt(line);
     if (!current)
         return reload();
-    frmRule dialog(QStringLiteral("Edit Rule"), *current, this);
+    frmRule dialog(QCoreApplication::translate("frmRules", "Edit Rule"), *current, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     QString message;
@@ -159,8 +166,9 @@ void frmRules::removeRule(int row) {
 void frmRules::importContacts(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(QStringLiteral("%1 could not be read: %2").arg(path, file.errorString()),
-                    kTitle, MessageIcon::Critical);
+        ShowMessage(QCoreApplication::translate("frmRules", "%1 could not be read: %2")
+                        .arg(path, file.errorString()),
+                    Title(), MessageIcon::Critical);
         return;
     }
     std::vector<Rule> rules;
@@ -180,8 +188,10 @@ void frmRules::importContacts(const QString& path) {
     QString message;
     const RuleEdit edit = AllowNumbers(RulesPath(m_folder), rules, &added, &skipped, &message);
     if (edit == RuleEdit::Done)
-        ShowMessage(QStringLiteral("%1 added, %2 skipped").arg(added).arg(skipped + unusable),
-                    kTitle, MessageIcon::Information);
+        ShowMessage(QCoreApplication::translate("frmRules", "%1 added, %2 skipped")
+                        .arg(added)
+                        .arg(skipped + unusable),
+                    Title(), MessageIcon::Information);
     else
         Report(edit, message);
     reload();
@@ -204,9 +214,12 @@ void frmRules::updateTest() {
     QString why = DeciderText(s.decider);
     if (s.rule >= 0) {
         const Rule& rule = rules.rules()[size_t(s.rule)];
-        why = QStringLiteral("rule %1: %2").arg(rule.line).arg(rule.describe());
+        why = QCoreApplication::translate("frmRules", "rule %1: %2")
+                  .arg(rule.line)
+                  .arg(rule.describe());
     }
-    m_lblResult->setText(
-        (s.verdict == Verdict::RingsOn ? QStringLiteral("rings") : QStringLiteral("blocked")) +
-        QStringLiteral(": ") + why);
+    m_lblResult->setText((s.verdict == Verdict::RingsOn
+                              ? QCoreApplication::translate("frmRules", "rings")
+                              : QCoreApplication::translate("frmRules", "blocked")) +
+                         QStringLiteral(": ") + why);
 }
