@@ -2,6 +2,7 @@
 
 #include "platform/DataFileLock.h"
 #include "rules/RuleSet.h"
+#include "rules/VCardReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -206,4 +207,20 @@ bool RecordRuleHit(const QString& path, const Rule& rule, QDate date, QString* e
             return out;
         },
         error);
+}
+
+std::vector<Rule> ContactAllowRules(const QByteArray& vcards, int* unusable) {
+    std::vector<Rule> rules;
+    *unusable = 0;
+    for (const VCardContact& contact : ReadVCards(vcards)) {
+        for (const QString& written : contact.numbers) {
+            const ParsedRule parsed = MakeRule(RuleAction::Allow, RuleField::Number,
+                                               ContactNumber(written), contact.name);
+            if (parsed.rule)
+                rules.push_back(*parsed.rule);
+            else
+                ++*unusable;
+        }
+    }
+    return rules;
 }

@@ -31,6 +31,9 @@ RuleEdit RemoveRule(const QString& path, int line, QString* message, Rule* remov
 // what it skipped.
 RuleEdit AllowNumbers(const QString& path, const std::vector<Rule>& rules, int* added, int* skipped,
                       QString* message);
+// An allow rule for every telephone number of a contacts file (vCard), labelled with the
+// contact's name; counts the numbers no rule can be made of.
+std::vector<Rule> ContactAllowRules(const QByteArray& vcards, int* unusable);
 
 // How often a rule decided a call and when it last did. Kept by the rule as written (without
 // its label), so moving or relabelling a rule keeps its count.

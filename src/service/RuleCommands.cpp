@@ -135,18 +135,8 @@ int Import(const QStringList& args) {
         return Fail(QStringLiteral("the file %1 could not be read (%2)")
                         .arg(QDir::toNativeSeparators(args[0]), file.errorString()),
                     kBadInput);
-    std::vector<Rule> rules;
     int unusable = 0;
-    for (const VCardContact& contact : ReadVCards(file.read(64 << 20))) {
-        for (const QString& written : contact.numbers) {
-            const ParsedRule parsed = MakeRule(RuleAction::Allow, RuleField::Number,
-                                               ContactNumber(written), contact.name);
-            if (parsed.rule)
-                rules.push_back(*parsed.rule);
-            else
-                ++unusable;
-        }
-    }
+    const std::vector<Rule> rules = ContactAllowRules(file.read(64 << 20), &unusable);
     int added = 0;
     int skipped = 0;
     QString message;
