@@ -14,6 +14,7 @@
 //                            Asterisk and most providers refuse it)
 
 #include "support/SipRig.h"
+#include "support/Sipp.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -238,9 +239,7 @@ void IdleCpu() {
     QList<QProcess*> registrars;
     for (int port : {port1, port2})
         registrars.append(rig.sipp(QStringLiteral("registrar"),
-                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
-                                    {QStringLiteral("EXPIRES"), QStringLiteral("60")},
-                                    {QStringLiteral("REFRESH"), QString()}},
+                                   sipp::Registrar(QStringLiteral("secret"), 60),
                                    {QStringLiteral("-p"), QString::number(port)}, false));
     QThread::msleep(300);
     rig.start();

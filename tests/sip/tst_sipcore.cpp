@@ -1,7 +1,8 @@
 // The SIP line pieces that need no network: settings groups, caller ID from identity headers,
-// and the address filter of a listening endpoint.
+// the address filter of a listening endpoint, and the host's addresses it listens on.
 #include "settings/SettingsStore.h"
 #include "telephony/sip/AddressFilter.h"
+#include "telephony/sip/HostAddresses.h"
 #include "telephony/sip/SipCallerId.h"
 #include "telephony/sip/SipIdentityFromMsg.h"
 #include "telephony/sip/SipLineConfig.h"
@@ -237,6 +238,17 @@ private Q_SLOTS:
         QTEST(filter.allows(QHostAddress(peer)), "allowed");
         QVERIFY(AddressFilter({}).isEmpty());
         QVERIFY(!AddressFilter({}).allows(QHostAddress(QStringLiteral("127.0.0.1"))));
+    }
+
+    // Where netlink is refused, plain sockets and /proc find the same addresses, loopback
+    // included, and the same one to send from first.
+    void hostAddressesWithoutNetlink() {
+        const QList<QHostAddress> with = HostAddresses();
+        const QList<QHostAddress> without = HostAddressesWithoutNetlink();
+        QVERIFY(without.contains(QHostAddress(QHostAddress::LocalHost)));
+        QCOMPARE(QSet<QHostAddress>(without.begin(), without.end()),
+                 QSet<QHostAddress>(with.begin(), with.end()));
+        QCOMPARE(without.first(), with.first());
     }
 };
 

@@ -236,11 +236,10 @@ void TestSipLine::registrationWithDigest() {
         "<recv request=\"REGISTER\" timeout=\"2000\"/>\n<send><![CDATA[\n\nSIP/2.0 200 OK\n"
         "[last_Via:]\n[last_From:]\n[last_To:]\n[last_Call-ID:]\n[last_CSeq:]\n"
         "Contact: [$contact];expires=2\nContent-Length: 0\n\n]]></send>\n");
-    QProcess* registrar = rig.sipp(QStringLiteral("registrar"),
-                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
-                                    {QStringLiteral("EXPIRES"), QStringLiteral("2")},
-                                    {QStringLiteral("REFRESH"), accepted ? renewal : QString()}},
-                                   {QStringLiteral("-p"), QString::number(port)}, false);
+    QProcess* registrar =
+        rig.sipp(QStringLiteral("registrar"),
+                 sipp::Registrar(QStringLiteral("secret"), 2, accepted ? renewal : QString()),
+                 {QStringLiteral("-p"), QString::number(port)}, false);
     QTest::qWait(300);
     rig.start();
     QVERIFY(rig.passed(registrar));
@@ -264,10 +263,7 @@ void TestSipLine::registrarDownThenUp() {
     QCOMPARE(rig.service->lastError(0),
              QStringLiteral("The SIP server for alice@127.0.0.1:%1 did not answer.").arg(port));
     QProcess* registrar = rig.sipp(
-        QStringLiteral("registrar"),
-        {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
-         {QStringLiteral("EXPIRES"), QStringLiteral("60")},
-         {QStringLiteral("REFRESH"), QString()}},
+        QStringLiteral("registrar"), sipp::Registrar(QStringLiteral("secret"), 60),
         {QStringLiteral("-p"), QString::number(port), QStringLiteral("-t"), QStringLiteral("t1")},
         false);
     QVERIFY(rig.passed(registrar));

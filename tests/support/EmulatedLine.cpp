@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 
 namespace {
 const QString kBuild = QStringLiteral(HW_BUILD_DIR);
@@ -71,6 +72,24 @@ QProcessEnvironment EmulatedLine::environment(bool display) const {
 
 QString EmulatedLine::program(const QString& name) const {
     return kBuild + QLatin1Char('/') + name;
+}
+
+void EmulatedLine::setSettings(const QVariantMap& values) const {
+    QSettings settings(m_dir.path() + QStringLiteral("/config/hushwire/hushwire.conf"),
+                       QSettings::IniFormat);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        settings.setValue(it.key(), it.value());
+}
+
+void EmulatedLine::startService(QProcess& service, QString& journal, const QStringList& launcher,
+                                const QProcessEnvironment& env) const {
+    service.setProcessEnvironment(env.isEmpty() ? environment(false) : env);
+    QObject::connect(&service, &QProcess::readyReadStandardError, &service, [&service, &journal] {
+        journal += QString::fromLocal8Bit(service.readAllStandardError());
+    });
+    const QStringList command = launcher + QStringList{program(QStringLiteral("hushwire-service")),
+                                                       QStringLiteral("--service")};
+    service.start(command.first(), command.mid(1));
 }
 
 QString EmulatedLine::modemLog() const {

@@ -4,6 +4,7 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariantMap>
 
 // The real programs on the modem emulator, each in a private HOME, settings, runtime and data
 // folder: the emulator with its recording and command log, Line0 chosen on its device, and the
@@ -22,6 +23,13 @@ public:
     QProcessEnvironment environment(bool display) const;
     QString appFolder() const { return m_dir.path() + QStringLiteral("/app"); }
     QString program(const QString& name = QStringLiteral("hushwire")) const;
+    // Sets values in the program's settings file ("Sip1/Listen").
+    void setSettings(const QVariantMap& values) const;
+    // Starts hushwire-service --service in env (the private one when empty), behind the
+    // launcher command given (a program that starts it in turn), with its standard error
+    // gathered in journal.
+    void startService(QProcess& service, QString& journal, const QStringList& launcher = {},
+                      const QProcessEnvironment& env = {}) const;
 
     // Script lines for the emulator ("ring\nwait 800\ncid NMBR=...\n").
     void play(const QByteArray& script) { modem.write(script); }

@@ -62,6 +62,12 @@ bool passed(QProcess* process, int timeoutMs, bool runEventLoop) {
     return ok;
 }
 
+Vars Registrar(const QString& password, int expiresS, const QString& refresh) {
+    return {{QStringLiteral("PASSWORD"), password},
+            {QStringLiteral("EXPIRES"), QString::number(expiresS)},
+            {QStringLiteral("REFRESH"), refresh}};
+}
+
 QString Sdp(const QString& formats) {
     QString sdp = QStringLiteral("v=0\no=caller 1 1 IN IP4 127.0.0.1\ns=-\nc=IN IP4 127.0.0.1\n"
                                  "t=0 0\nm=audio %RTPPORT% RTP/AVP ") +

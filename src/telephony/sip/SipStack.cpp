@@ -1,6 +1,7 @@
 #include "telephony/sip/SipStack.h"
 
 #include "telephony/sip/AddressFilter.h"
+#include "telephony/sip/HostAddresses.h"
 #include "telephony/sip/LibreApi.h"
 #include "telephony/sip/SipAccount.h"
 #include "telephony/sip/SipIdentityFromMsg.h"
@@ -9,7 +10,6 @@
 #include "telephony/sip/SipRegisterAttempts.h"
 
 #include <QHostAddress>
-#include <QNetworkInterface>
 
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
@@ -56,26 +56,6 @@ sa toSa(const QHostAddress& address, uint16_t port) {
     const QByteArray text = address.toString().toLatin1();
     sa_set_str(&result, text.constData(), port);
     return result;
-}
-
-// Every address of this host a peer can send to, for a line listening on "any address": the
-// one this host sends from by default first (libre names the first address of a family in
-// its own requests), IPv4 before IPv6. Link-local IPv6 addresses need a scope and are left out.
-QList<QHostAddress> hostAddresses() {
-    QList<QHostAddress> result;
-    sa source;
-    if (net_default_source_addr_get(AF_INET, &source) == 0)
-        result.append(QHostAddress(sa_in(&source)));
-    QList<QHostAddress> v6;
-    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
-        if (result.contains(a) || a.isLinkLocal() || !a.scopeId().isEmpty())
-            continue;
-        if (a.protocol() == QAbstractSocket::IPv4Protocol)
-            result.append(a);
-        else if (a.protocol() == QAbstractSocket::IPv6Protocol)
-            v6.append(a);
-    }
-    return result + v6;
 }
 
 bool isNetworkError(int err) {
@@ -342,7 +322,7 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
     if (stablePort)
         sa_set_port(&line.local, SipAccount::StableLocalPort(c.account));
     line.anyAddress = sa_is_any(&line.local);
-    line.addresses = line.anyAddress ? hostAddresses() : QList<QHostAddress>();
+    line.addresses = line.anyAddress ? HostAddresses() : QList<QHostAddress>();
     if (line.anyAddress && !line.addresses.isEmpty())
         line.local = toSa(line.addresses.first(), sa_port(&line.local));
     line.tag = std::make_unique<SipStackTag>();
@@ -439,7 +419,7 @@ void SipStack::Thread::reopenLine(SipLineState& line) {
 
 void SipStack::Thread::onNetworkCheck(void* arg) {
     auto* line = static_cast<SipLineState*>(arg);
-    if (line->call == 0 && hostAddresses() != line->addresses)
+    if (line->call == 0 && HostAddresses() != line->addresses)
         line->owner->reopenLine(*line);
     else
         tmr_start(&line->networkCheck, uint64_t(line->owner->timings.networkCheckMs),
