@@ -1,6 +1,7 @@
 // The service's SIP lines as the system unit runs them. With netlink sockets refused (the unit's
 // address-family filter), a line listening on 0.0.0.0 still answers a caller through 127.0.0.1
-// and status shows an account's refused registration.
+// and status shows an account's refused registration; and an account's password read from a
+// systemd credential or from a PasswordFile registers with a registrar that checks the digest.
 #include "support/EmulatedLine.h"
 #include "support/Files.h"
 #include "support/SipRig.h"
@@ -16,6 +17,7 @@ class TestSipService : public QObject {
 private Q_SLOTS:
     void init();
     void listensOnAnyAddressWithNetlinkRefused();
+    void passwordsFromACredentialAndAPasswordFileRegister();
     void cleanup();
 
 private:
@@ -103,6 +105,36 @@ void TestSipService::listensOnAnyAddressWithNetlinkRefused() {
     QVERIFY2(status(1).contains(u"the server refused the registration: 403 Forbidden"_s),
              qPrintable(status(1)));
     QVERIFY2(!m_journal.contains(u"could not listen"_s), qPrintable(m_journal));
+}
+
+void TestSipService::passwordsFromACredentialAndAPasswordFileRegister() {
+    // Line0's password is the systemd credential sip1; Line1's is in its PasswordFile.
+    const int port1 = SipRig::FreePort();
+    const int port2 = SipRig::FreePort();
+    m_line->setSettings({{u"Config/Line0"_s, 1},
+                         {u"Config/Line1"_s, 1},
+                         {u"Sip1/Account"_s, u"sip:alice@127.0.0.1:%1"_s.arg(port1)},
+                         {u"Sip1/Listen"_s, u"127.0.0.1:0"_s},
+                         {u"Sip2/Account"_s, u"sip:alice@127.0.0.1:%1"_s.arg(port2)},
+                         {u"Sip2/Listen"_s, u"127.0.0.1:0"_s},
+                         {u"Sip2/PasswordFile"_s, secretFile(u"sip2.password"_s, "secret\n")}});
+    QDir(m_dir.path()).mkdir(u"credentials"_s);
+    secretFile(u"credentials/sip1"_s, "secret");
+    const std::unique_ptr<QProcess> first = registrar(port1);
+    const std::unique_ptr<QProcess> second = registrar(port2);
+    QProcessEnvironment env = m_line->environment(false);
+    env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent/hushwire-test-bus"_s);
+    env.insert(u"CREDENTIALS_DIRECTORY"_s, m_dir.filePath(u"credentials"_s));
+    m_line->startService(m_service, m_journal, {}, env);
+    QVERIFY(m_service.waitForStarted());
+    // Each registrar answers 403 to a wrong digest, which status would show.
+    QVERIFY(sipp::passed(first.get()));
+    QVERIFY(sipp::passed(second.get()));
+    QTest::qWait(500);
+    for (int line : {0, 1}) {
+        const QString text = status(line);
+        QVERIFY2(text.startsWith(u"Line%1\tready\t"_s.arg(line)), qPrintable(text + m_journal));
+    }
 }
 
 void TestSipService::cleanup() {
