@@ -1,11 +1,13 @@
 // The SIP line pieces that need no network: settings groups, caller ID from identity headers,
-// the address filter of a listening endpoint, and the host's addresses it listens on.
+// the address filter of a listening endpoint with its answers to strangers, and the host's
+// addresses it listens on.
 #include "settings/SettingsStore.h"
 #include "telephony/sip/AddressFilter.h"
 #include "telephony/sip/HostAddresses.h"
 #include "telephony/sip/SipCallerId.h"
 #include "telephony/sip/SipIdentityFromMsg.h"
 #include "telephony/sip/SipLineConfig.h"
+#include "telephony/sip/StrangerReplies.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -238,6 +240,27 @@ private Q_SLOTS:
         QTEST(filter.allows(QHostAddress(peer)), "allowed");
         QVERIFY(AddressFilter({}).isEmpty());
         QVERIFY(!AddressFilter({}).allows(QHostAddress(QStringLiteral("127.0.0.1"))));
+    }
+
+    // A stranger's requests are answered a few a second per address and dropped beyond that;
+    // a flood from many addresses at once keeps the table bounded and gets no answers until
+    // the entries' second has passed.
+    void strangerReplies() {
+        StrangerReplies replies(3, 4);
+        const QHostAddress scanner(QStringLiteral("203.0.113.9"));
+        int answered = 0;
+        for (uint64_t ms = 1000; ms < 1020; ++ms)
+            answered += replies.mayAnswer(scanner, ms) ? 1 : 0;
+        QCOMPARE(answered, 3);
+        QVERIFY(replies.mayAnswer(QHostAddress(QStringLiteral("198.51.100.1")), 1100));
+        QVERIFY(replies.mayAnswer(scanner, 2000)); // its next second
+        for (quint32 i = 0; i < 1000; ++i)
+            replies.mayAnswer(QHostAddress(0x0A000000u + i), 2100);
+        QCOMPARE(replies.tracked(), 4);
+        const QHostAddress late(QStringLiteral("10.1.0.1"));
+        QVERIFY(!replies.mayAnswer(late, 2200));
+        QVERIFY(replies.mayAnswer(late, 3200));
+        QVERIFY(replies.tracked() <= 4);
     }
 
     // Where netlink is refused, plain sockets and /proc find the same addresses, loopback

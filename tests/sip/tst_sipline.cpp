@@ -3,9 +3,11 @@
 
 #include "support/SipRig.h"
 #include "support/Sipp.h"
+#include "telephony/sip/StrangerReplies.h"
 
 #include "platform/audio/PcmConvert.h"
 
+#include <QNetworkDatagram>
 #include <QtTest>
 
 namespace {
@@ -41,6 +43,7 @@ private Q_SLOTS:
     void cancelBeforeCallerIdIsActedOn();
     void farEndHangsUpMidMessage();
     void secondCallIsBusyAndStrangerForbidden();
+    void strangersFloodIsDroppedButAPeerIsAnswered();
     void registrationWithDigest_data();
     void registrationWithDigest();
     void registrarDownThenUp();
@@ -217,6 +220,37 @@ void TestSipLine::secondCallIsBusyAndStrangerForbidden() {
                                 {QStringLiteral("-i"), QStringLiteral("127.0.0.2")})));
     QTest::qWait(200);
     QVERIFY(rig.log.texts().isEmpty());
+}
+
+// A scanner's flood from one address gets a few 403s and then silence, while a peer the line
+// takes calls from is still answered.
+void TestSipLine::strangersFloodIsDroppedButAPeerIsAnswered() {
+    SipRig rig;
+    rig.start();
+    QTest::qWait(300); // the line listens
+    QUdpSocket scanner;
+    QVERIFY(scanner.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0));
+    for (int i = 0; i < 20; ++i)
+        scanner.writeDatagram(
+            QStringLiteral("OPTIONS sip:100@127.0.0.1 SIP/2.0\r\n"
+                           "Via: SIP/2.0/UDP 127.0.0.2:%1;branch=z9hG4bKscan%2\r\n"
+                           "From: <sip:scan@127.0.0.2>;tag=s%2\r\nTo: <sip:100@127.0.0.1>\r\n"
+                           "Call-ID: scan%2@127.0.0.2\r\nCSeq: 1 OPTIONS\r\n"
+                           "Max-Forwards: 70\r\nContent-Length: 0\r\n\r\n")
+                .arg(scanner.localPort())
+                .arg(i)
+                .toLatin1(),
+            QHostAddress::LocalHost, quint16(rig.sipPort));
+    QVERIFY(rig.passed(rig.sipp(QStringLiteral("peer_requests"))));
+    int refused = 0;
+    QElapsedTimer second;
+    second.start();
+    while (second.elapsed() < 1000) {
+        QTest::qWait(20);
+        while (scanner.hasPendingDatagrams())
+            refused += scanner.receiveDatagram().data().startsWith("SIP/2.0 403 ") ? 1 : 0;
+    }
+    QCOMPARE(refused, StrangerReplies::kPerSecond);
 }
 
 void TestSipLine::registrationWithDigest_data() {

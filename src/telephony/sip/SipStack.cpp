@@ -8,6 +8,7 @@
 #include "telephony/sip/SipLeg.h"
 #include "telephony/sip/SipMethods.h"
 #include "telephony/sip/SipRegisterAttempts.h"
+#include "telephony/sip/StrangerReplies.h"
 
 #include <QHostAddress>
 
@@ -94,6 +95,7 @@ struct SipLineState {
     SipAccount account;
     AddressFilter filter{QStringList()};
     bool filtered = false;
+    StrangerReplies strangers;
     sip_transp transport = SIP_TRANSP_UDP;
     sa local{};
     bool anyAddress = false;       // listens on every address of the host
@@ -612,8 +614,10 @@ bool SipStack::Thread::onRequest(const sip_msg* msg, void* arg) {
             return true;
         return AnswerOutsideCall(line->stack, msg); // else on to the session layer
     }
-    // A stranger: one stateless answer, no transaction, no call.
-    if (pl_strcmp(&msg->met, "ACK") != 0)
+    // A stranger: one stateless answer, no transaction, no call; a flood from one address is
+    // dropped unanswered after the first few requests a second.
+    if (pl_strcmp(&msg->met, "ACK") != 0 &&
+        line->strangers.mayAnswer(toHostAddress(msg->src), tmr_jiffies()))
         sip_reply(line->stack, msg, 403, "Forbidden");
     return true;
 }
