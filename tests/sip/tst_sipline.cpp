@@ -4,11 +4,15 @@
 #include "support/SipRig.h"
 #include "support/Sipp.h"
 #include "telephony/sip/StrangerReplies.h"
+#include "telephony/sip/TlsServerName.h"
 
 #include "platform/audio/PcmConvert.h"
 
 #include <QNetworkDatagram>
 #include <QtTest>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -30,6 +34,29 @@ using sipp::HangUp;
 using sipp::Request;
 using sipp::Sdp;
 
+// A self-signed certificate and its key for the subject given, with extensions (-addext).
+bool SelfSigned(const QString& cert, const QString& key, const QString& subject,
+                const QStringList& extensions = {}) {
+    QStringList args{QStringLiteral("req"),
+                     QStringLiteral("-x509"),
+                     QStringLiteral("-newkey"),
+                     QStringLiteral("rsa:2048"),
+                     QStringLiteral("-nodes"),
+                     QStringLiteral("-days"),
+                     QStringLiteral("1"),
+                     QStringLiteral("-subj"),
+                     subject,
+                     QStringLiteral("-keyout"),
+                     key,
+                     QStringLiteral("-out"),
+                     cert};
+    for (const QString& extension : extensions)
+        args << QStringLiteral("-addext") << extension;
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"), args);
+    return openssl.waitForFinished(30000) && openssl.exitCode() == 0;
+}
+
 } // namespace
 
 class TestSipLine : public QObject {
@@ -49,6 +76,7 @@ private Q_SLOTS:
     void registrarDownThenUp();
     void tlsServerMustBeTrusted_data();
     void tlsServerMustBeTrusted();
+    void tlsClientHelloNamesTheServer();
 };
 
 // Whoever is blocked hears the whole message in the negotiated codec, re-INVITE or not.
@@ -320,14 +348,8 @@ void TestSipLine::tlsServerMustBeTrusted() {
     QTemporaryDir certs;
     const QString cert = certs.filePath(QStringLiteral("cert.pem"));
     const QString key = certs.filePath(QStringLiteral("key.pem"));
-    QCOMPARE(QProcess::execute(
-                 QStringLiteral("openssl"),
-                 {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                  QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
-                  QStringLiteral("1"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                  QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
-                  QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert}),
-             0);
+    QVERIFY(SelfSigned(cert, key, QStringLiteral("/CN=127.0.0.1"),
+                       {QStringLiteral("subjectAltName=IP:127.0.0.1")}));
     if (trusted)
         qputenv("SSL_CERT_FILE", cert.toUtf8());
     const int port = SipRig::FreePort();
@@ -361,6 +383,56 @@ void TestSipLine::tlsServerMustBeTrusted() {
     qunsetenv("SSL_CERT_FILE");
     server.kill();
     server.waitForFinished();
+}
+
+// The TLS ClientHello names the host whose certificate is checked (SNI), so a server that
+// serves several names shows this one's certificate. A server that switches to its second
+// certificate on that name says so.
+void TestSipLine::tlsClientHelloNamesTheServer() {
+    QTemporaryDir certs;
+    const QString cert = certs.filePath(QStringLiteral("cert.pem"));
+    const QString key = certs.filePath(QStringLiteral("key.pem"));
+    QVERIFY(SelfSigned(cert, key, QStringLiteral("/CN=sip.test")));
+    const quint16 port = quint16(SipRig::FreePort());
+    QProcess server;
+    server.setProcessChannelMode(QProcess::MergedChannels);
+    server.start(QStringLiteral("openssl"),
+                 {QStringLiteral("s_server"), QStringLiteral("-accept"),
+                  QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-naccept"),
+                  QStringLiteral("1"), QStringLiteral("-cert"), cert, QStringLiteral("-key"), key,
+                  QStringLiteral("-servername"), QStringLiteral("sip.test"),
+                  QStringLiteral("-cert2"), cert, QStringLiteral("-key2"), key});
+    QVERIFY(server.waitForStarted());
+    QByteArray said;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            said += server.readAll();
+            return said.contains("ACCEPT");
+        },
+        5000));
+
+    SSL_CTX* ctx = SSL_CTX_new(TLS_client_method());
+    X509_VERIFY_PARAM_set1_host(SSL_CTX_get0_param(ctx), "sip.test", 0);
+    SendServerName(ctx);
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+    SSL* ssl = SSL_new(ctx);
+    SSL_set_fd(ssl, fd);
+    const int connected = SSL_connect(ssl);
+    SSL_shutdown(ssl);
+    SSL_free(ssl);
+    SSL_CTX_free(ctx);
+    ::close(fd);
+    // The server ends after this one connection, and its output is all there.
+    QVERIFY(server.waitForFinished(5000));
+    said += server.readAll();
+    QCOMPARE(connected, 1);
+    QVERIFY2(said.contains("Hostname in TLS extension: \"sip.test\""), said.constData());
+    QVERIFY(said.contains("Switching server context"));
 }
 
 QTEST_MAIN(TestSipLine)

@@ -9,6 +9,7 @@
 #include "telephony/sip/SipMethods.h"
 #include "telephony/sip/SipRegisterAttempts.h"
 #include "telephony/sip/StrangerReplies.h"
+#include "telephony/sip/TlsServerName.h"
 
 #include <QHostAddress>
 
@@ -350,6 +351,7 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
             X509_VERIFY_PARAM* param = SSL_CTX_get0_param(ctx);
             if (!host.isEmpty() && X509_VERIFY_PARAM_set1_ip_asc(param, host.constData()) != 1)
                 X509_VERIFY_PARAM_set1_host(param, host.constData(), 0);
+            SendServerName(ctx); // and named in the ClientHello, for a server of several names
         }
     }
     if (!err) {
