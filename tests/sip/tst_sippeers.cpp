@@ -34,6 +34,7 @@ private Q_SLOTS:
     void reInviteMovesTheMedia();
     void closingWithdrawsTheRegistrationThroughAChallenge();
     void failedRefreshKeepsTheBinding();
+    void shorterLifetimeForARewrittenContact();
     void accountTakesCallsOnlyFromItsRegistrar();
     void anyAddressIsReachedThroughLoopback();
     void pinHandsTheCallerOn_data();
@@ -176,6 +177,33 @@ void TestSipPeers::failedRefreshKeepsTheBinding() {
     QTest::qWait(300);
     rig.start();
     QVERIFY(rig.passed(registrar));
+}
+
+// A registrar that rewrites the Contact (NAT, Asterisk's rewrite_contact) and grants less than
+// asked, in the Contact's expires only: the line refreshes at half of it, again and again.
+void TestSipPeers::shorterLifetimeForARewrittenContact() {
+    const int port = SipRig::FreePort();
+    SipLineConfig c = Account(port);
+    c.password = QStringLiteral("secret");
+    SipRig rig({c});
+    const QString rewritten = QStringLiteral("<sip:alice@127.0.0.9:5999>");
+    const QString refreshed =
+        QStringLiteral(
+            "<recv request=\"REGISTER\" timeout=\"3000\"/>\n<send><![CDATA[\n\nSIP/2.0 200 "
+            "OK\n[last_Via:]\n[last_From:]\n[last_To:];tag=[pid]SIPpTag01\n"
+            "[last_Call-ID:]\n[last_CSeq:]\nContact: %1;expires=4\nExpires: 3600\n"
+            "Content-Length: 0\n\n]]></send>\n")
+            .arg(rewritten);
+    QProcess* registrar = rig.sipp(QStringLiteral("registrar"),
+                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+                                    {QStringLiteral("EXPIRES"), QStringLiteral("4")},
+                                    {QStringLiteral("CONTACT"), rewritten},
+                                    {QStringLiteral("REFRESH"), refreshed + refreshed}},
+                                   {QStringLiteral("-p"), QString::number(port)}, false);
+    QTest::qWait(300);
+    rig.start();
+    QVERIFY(rig.passed(registrar));
+    QVERIFY2(rig.service->lastError(0).isEmpty(), qPrintable(rig.service->lastError(0)));
 }
 
 // Without Allow, an account line rings for INVITEs from where it registered, and turns away
