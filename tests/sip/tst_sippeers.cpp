@@ -35,6 +35,7 @@ private Q_SLOTS:
     void closingWithdrawsTheRegistrationThroughAChallenge();
     void failedRefreshKeepsTheBinding();
     void shorterLifetimeForARewrittenContact();
+    void lostConnectionRegistersAgainAtOnce();
     void accountTakesCallsOnlyFromItsRegistrar();
     void anyAddressIsReachedThroughLoopback();
     void pinHandsTheCallerOn_data();
@@ -204,6 +205,39 @@ void TestSipPeers::shorterLifetimeForARewrittenContact() {
     rig.start();
     QVERIFY(rig.passed(registrar));
     QVERIFY2(rig.service->lastError(0).isEmpty(), qPrintable(rig.service->lastError(0)));
+}
+
+// Over TCP the binding lives on the connection: when the registrar closes it (a restart, a NAT
+// reset) the line no longer shows registered and registers again at once, not at the refresh.
+void TestSipPeers::lostConnectionRegistersAgainAtOnce() {
+    const int port = SipRig::FreePort();
+    SipLineConfig c = Account(port);
+    c.account += QStringLiteral(";transport=tcp");
+    c.password = QStringLiteral("secret");
+    SipRig rig({c});
+    rig.service->setTimings(SipTimings{500, 1000, 25000, 600});
+    const auto registrar = [&](const QString& after) {
+        return rig.sipp(QStringLiteral("registrar"),
+                        {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+                         {QStringLiteral("EXPIRES"), QStringLiteral("60")},
+                         {QStringLiteral("REFRESH"), after}},
+                        {QStringLiteral("-p"), QString::number(port), QStringLiteral("-t"),
+                         QStringLiteral("t1")},
+                        false);
+    };
+    QProcess* first = registrar(QStringLiteral("<pause milliseconds=\"300\"/>"));
+    QTest::qWait(300);
+    rig.start();
+    QVERIFY(rig.passed(first)); // SIPp ends, and its connection with it
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.service->lastError(0).isEmpty(), 2000);
+    QElapsedTimer clock;
+    clock.start();
+    QProcess* second = registrar(QStringLiteral("<pause milliseconds=\"9000\"/>"));
+    // At once, or a few seconds later when the first try met the old registrar going down.
+    QTRY_VERIFY2_WITH_TIMEOUT(rig.service->lastError(0).isEmpty(),
+                              qPrintable(rig.service->lastError(0)), 10000);
+    QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(second->state(), QProcess::Running); // granted while its connection stands
 }
 
 // Without Allow, an account line rings for INVITEs from where it registered, and turns away

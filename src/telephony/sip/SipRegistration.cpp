@@ -10,6 +10,10 @@ namespace {
 // On a connection to a registrar that does not speak outbound, nobody answers a ping: libre is
 // only asked to say when the connection closes, and pings so rarely that it never matters.
 constexpr uint32_t kWatchOnlyS = 4000000;
+// A registrar answers a REGISTER on a connection at once; silence means the connection went
+// dead under it (a server going down accepts and never reads), so it is given up and the
+// REGISTER tried again on a new one, instead of waiting the 32 s of a transaction.
+constexpr uint64_t kConnectionAnswerMs = 4000;
 
 struct ContactExpiries {
     const QByteArray* user = nullptr;
@@ -54,9 +58,10 @@ bool onChallenge(const sip_hdr* hdr, const sip_msg*, void* arg) {
 
 SipRegistration::SipRegistration(sip* stack, Settings settings, AnswerHandler answered,
                                  LostHandler lost)
-    : m_stack(stack), m_settings(std::move(settings)), m_answered(std::move(answered)),
-      m_lost(std::move(lost)) {
+    : m_stack(static_cast<sip*>(mem_ref(stack))), m_settings(std::move(settings)),
+      m_answered(std::move(answered)), m_lost(std::move(lost)) {
     tmr_init(&m_timer);
+    tmr_init(&m_answerWait);
     m_expires = m_settings.expires;
     const char* routes[] = {m_settings.route.constData()};
     sip_dialog_alloc(
@@ -67,9 +72,12 @@ SipRegistration::SipRegistration(sip* stack, Settings settings, AnswerHandler an
 
 SipRegistration::~SipRegistration() {
     tmr_cancel(&m_timer);
+    tmr_cancel(&m_answerWait);
     m_request = static_cast<struct sip_request*>(mem_deref(m_request));
     m_connection = static_cast<sip_keepalive*>(mem_deref(m_connection));
     m_dialog = static_cast<sip_dialog*>(mem_deref(m_dialog));
+    // The stack of a closed line lives on until its un-REGISTER is over: this is its last user.
+    mem_deref(m_stack);
 }
 
 int SipRegistration::send() {
@@ -95,29 +103,34 @@ void SipRegistration::retryIn(uint64_t ms) {
     tmr_start(&m_timer, ms, onTimer, this);
 }
 
-bool SipRegistration::withdraw() {
+bool SipRegistration::withdraw(std::function<void()> done) {
     m_withdrawing = true;
     m_answered = nullptr;
     m_lost = nullptr;
     tmr_cancel(&m_timer);
+    tmr_cancel(&m_answerWait);
     m_connection = static_cast<sip_keepalive*>(mem_deref(m_connection));
     m_request = static_cast<struct sip_request*>(mem_deref(m_request));
     if (!m_registered)
         return false;
     m_expires = 0;
     m_attempts.reset();
-    return request() == 0;
+    if (request() != 0)
+        return false;
+    m_withdrawn = std::move(done);
+    return true;
 }
 
 int SipRegistration::onSend(sip_transp tp, const sa* src, const sa*, mbuf* mb, void* arg) {
     auto* self = static_cast<SipRegistration*>(arg);
-    self->m_transport = tp;
+    if (Reliable(tp))
+        tmr_start(&self->m_answerWait, kConnectionAnswerMs, onNoAnswer, self);
     int err = mbuf_printf(mb, "Contact: <sip:%s@%J%s>;expires=%u",
                           self->m_settings.contactUser.constData(), src, sip_transp_param(tp),
                           self->m_expires);
     // Outbound (RFC 5626): a registrar that knows it keeps this device's one binding per
     // connection and answers its pings.
-    if (self->reliable() && !self->m_settings.instance.isEmpty())
+    if (Reliable(tp) && !self->m_settings.instance.isEmpty())
         err |= mbuf_printf(mb, ";+sip.instance=\"%s\";reg-id=1\r\nSupported: outbound, path",
                            self->m_settings.instance.constData());
     err |= mbuf_write_str(mb, "\r\n");
@@ -145,6 +158,7 @@ void SipRegistration::onResponse(int err, const sip_msg* msg, void* arg) {
     if (!err && msg && msg->scode < 200)
         return;
     self->m_request = nullptr; // a finished request is libre's to free
+    tmr_cancel(&self->m_answerWait);
     if (!err && msg && (msg->scode == 401 || msg->scode == 407)) {
         if (self->takeChallenge(msg, &err) && self->request() == 0)
             return;
@@ -157,12 +171,31 @@ void SipRegistration::onResponse(int err, const sip_msg* msg, void* arg) {
                 return;
         }
     }
-    if (self->m_withdrawing)
+    self->finished(err, msg);
+}
+
+void SipRegistration::finished(int err, const sip_msg* msg) {
+    if (m_withdrawing) {
+        if (m_withdrawn)
+            tmr_start(&m_timer, 0, onWithdrawn, this);
         return;
+    }
     if (!err && msg && msg->scode < 300)
-        self->granted(msg);
-    if (self->m_answered)
-        self->m_answered(err, msg);
+        granted(msg);
+    if (m_answered)
+        m_answered(err, msg);
+}
+
+void SipRegistration::onNoAnswer(void* arg) {
+    auto* self = static_cast<SipRegistration*>(arg);
+    self->m_request = static_cast<struct sip_request*>(mem_deref(self->m_request));
+    self->finished(ETIMEDOUT, nullptr);
+}
+
+void SipRegistration::onWithdrawn(void* arg) {
+    // The last thing done here: the handler may free this registration.
+    const std::function<void()> done = std::move(static_cast<SipRegistration*>(arg)->m_withdrawn);
+    done();
 }
 
 uint32_t SipRegistration::GrantedExpiry(const sip_msg* msg, const QByteArray& contactUser,

@@ -41,9 +41,10 @@ public:
     int send();
     // Sends the next REGISTER after ms, keeping the dialog.
     void retryIn(uint64_t ms);
-    // Withdraws a granted binding (expires=0), answering its challenge; no more reports. False
-    // when there was nothing to withdraw.
-    bool withdraw();
+    // Withdraws a granted binding (expires=0), answering its challenge; no more reports but
+    // done, once the un-REGISTER is over (from a timer: the registration may be freed there).
+    // False, and no done, when there was nothing to withdraw.
+    bool withdraw(std::function<void()> done);
 
     // A binding was granted (it may still be there).
     bool registered() const { return m_registered; }
@@ -61,11 +62,14 @@ private:
     static void onResponse(int err, const sip_msg* msg, void* arg);
     static void onTimer(void* arg);
     static void onConnectionLost(int err, void* arg);
+    static void onNoAnswer(void* arg);
+    static void onWithdrawn(void* arg);
+    void finished(int err, const sip_msg* msg);
 
     int request();
     bool takeChallenge(const sip_msg* msg, int* err);
     void granted(const sip_msg* msg);
-    bool reliable() const { return m_transport == SIP_TRANSP_TCP || m_transport == SIP_TRANSP_TLS; }
+    static bool Reliable(sip_transp tp) { return tp == SIP_TRANSP_TCP || tp == SIP_TRANSP_TLS; }
 
     sip* m_stack = nullptr;
     Settings m_settings;
@@ -75,9 +79,10 @@ private:
     struct sip_request* m_request = nullptr;
     sip_keepalive* m_connection = nullptr;
     tmr m_timer{};
+    tmr m_answerWait{}; // on a connection: how long an answer may take
+    std::function<void()> m_withdrawn;
     SipDigest m_digest;
     SipRegisterAttempts m_attempts;
-    sip_transp m_transport = SIP_TRANSP_UDP;
     uint32_t m_expires = 0; // asked in the next REGISTER
     uint32_t m_granted = 0;
     bool m_registered = false;

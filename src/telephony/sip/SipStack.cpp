@@ -531,8 +531,9 @@ void SipStack::Thread::closeLine(SipLineState& line, bool unregister) {
     // A granted registration is withdrawn (un-REGISTER); the stack stays open without its
     // listeners until that is answered, through a challenge if need be.
     if (line.registration && line.stack && unregister && line.tag) {
-        line.registration->withdraw();
-        line.tag->withdrawing = std::move(line.registration);
+        SipStackTag* tag = line.tag.get();
+        if (line.registration->withdraw([tag] { tag->withdrawing.reset(); }))
+            tag->withdrawing = std::move(line.registration);
     }
     line.registration.reset();
     line.sessions = static_cast<sipsess_sock*>(mem_deref(line.sessions));
