@@ -36,6 +36,7 @@ private Q_SLOTS:
     void failedRefreshKeepsTheBinding();
     void shorterLifetimeForARewrittenContact();
     void lostConnectionRegistersAgainAtOnce();
+    void strongerDigestListedFirst();
     void accountTakesCallsOnlyFromItsRegistrar();
     void anyAddressIsReachedThroughLoopback();
     void pinHandsTheCallerOn_data();
@@ -238,6 +239,19 @@ void TestSipPeers::lostConnectionRegistersAgainAtOnce() {
                               qPrintable(rig.service->lastError(0)), 10000);
     QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(second->state(), QProcess::Running); // granted while its connection stands
+}
+
+// A registrar that lists SHA-256 before MD5 is answered with SHA-256, and grants it.
+void TestSipPeers::strongerDigestListedFirst() {
+    const int port = SipRig::FreePort();
+    SipRig rig({Account(port)});
+    QProcess* registrar = rig.sipp(QStringLiteral("registrar_algorithms"),
+                                   {{QStringLiteral("ALGORITHM"), QStringLiteral("SHA-256")}},
+                                   {QStringLiteral("-p"), QString::number(port)}, false);
+    QTest::qWait(300);
+    rig.start();
+    QVERIFY(rig.passed(registrar));
+    QVERIFY2(rig.service->lastError(0).isEmpty(), qPrintable(rig.service->lastError(0)));
 }
 
 // Without Allow, an account line rings for INVITEs from where it registered, and turns away
