@@ -308,18 +308,23 @@ void TestSipPeers::anyAddressIsReachedThroughLoopback() {
 // REFER lets the caller go at once, as after any message.
 void TestSipPeers::pinHandsTheCallerOn_data() {
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("202, then NOTIFY 200 OK") << true;
-    QTest::newRow("603 Declined") << false;
+    QTest::addColumn<bool>("challenged"); // 407 first: answered once with the line's password
+    QTest::newRow("202, then NOTIFY 200 OK") << true << false;
+    QTest::newRow("407, then 202 and NOTIFY 200 OK") << true << true;
+    QTest::newRow("603 Declined") << false << false;
 }
 
 void TestSipPeers::pinHandsTheCallerOn() {
     QFETCH(bool, accepted);
+    QFETCH(bool, challenged);
     const int port = SipRig::FreePort();
     SipRig rig({[port] {
         SipLineConfig c;
         c.listen = QStringLiteral("127.0.0.1:%1").arg(port);
         c.allow = {QStringLiteral("127.0.0.1")};
         c.transfer = QStringLiteral("sip:600@127.0.0.2");
+        c.authUser = QStringLiteral("alice");
+        c.password = QStringLiteral("secret");
         return c;
     }()});
     rig.sipPort = port;
@@ -333,6 +338,15 @@ void TestSipPeers::pinHandsTheCallerOn() {
         "<recv request=\"REFER\" timeout=\"6000\"><action><ereg regexp=\"&lt;sip:600@127\\."
         "0\\.0\\.2&gt;\" search_in=\"hdr\" header=\"Refer-To:\" check_it=\"true\" "
         "assign_to=\"target\"/></action></recv>\n<Reference variables=\"target\"/>\n");
+    if (challenged)
+        tail += reply.arg(QStringLiteral("407 Proxy Authentication Required\nProxy-Authenticate: "
+                                         "Digest realm=\"pbx.test\", nonce=\"c0ffee01\", "
+                                         "qop=\"auth\", algorithm=MD5")) +
+                QStringLiteral(
+                    "<recv request=\"REFER\" timeout=\"3000\"><action><ereg regexp=\"Digest "
+                    "username=.alice., realm=.pbx\\.test., nonce=.c0ffee01.\" search_in=\"hdr\" "
+                    "header=\"Proxy-Authorization:\" check_it=\"true\" assign_to=\"answer\"/>"
+                    "</action></recv>\n<Reference variables=\"answer\"/>\n");
     if (accepted) {
         tail += reply.arg(QStringLiteral("202 Accepted")) +
                 sipp::Request(QStringLiteral("NOTIFY"), 3,

@@ -56,6 +56,13 @@ bool onChallenge(const sip_hdr* hdr, const sip_msg*, void* arg) {
 
 } // namespace
 
+std::optional<SipDigestChallenge> ChallengeToAnswer(const sip_msg* msg) {
+    QList<SipDigestChallenge> offered;
+    sip_msg_hdr_apply(msg, true, SIP_HDR_WWW_AUTHENTICATE, onChallenge, &offered);
+    sip_msg_hdr_apply(msg, true, SIP_HDR_PROXY_AUTHENTICATE, onChallenge, &offered);
+    return ChooseChallenge(offered);
+}
+
 SipRegistration::SipRegistration(sip* stack, Settings settings, AnswerHandler answered,
                                  LostHandler lost)
     : m_stack(static_cast<sip*>(mem_ref(stack))), m_settings(std::move(settings)),
@@ -138,10 +145,7 @@ int SipRegistration::onSend(sip_transp tp, const sa* src, const sa*, mbuf* mb, v
 }
 
 bool SipRegistration::takeChallenge(const sip_msg* msg, int* err) {
-    QList<SipDigestChallenge> challenges;
-    sip_msg_hdr_apply(msg, true, SIP_HDR_WWW_AUTHENTICATE, onChallenge, &challenges);
-    sip_msg_hdr_apply(msg, true, SIP_HDR_PROXY_AUTHENTICATE, onChallenge, &challenges);
-    const std::optional<SipDigestChallenge> chosen = ChooseChallenge(challenges);
+    const std::optional<SipDigestChallenge> chosen = ChallengeToAnswer(msg);
     if (!chosen) {
         *err = ENOSYS;
         return false;

@@ -8,6 +8,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+
+// The challenge of a 401 or 407 to answer: the first one listed that can be.
+std::optional<SipDigestChallenge> ChallengeToAnswer(const sip_msg* msg);
 
 // One account's registration on the SIP thread, on libre's request layer: REGISTER in one
 // dialog (one Call-ID), digest answered once per challenge, refreshed at half the lifetime the

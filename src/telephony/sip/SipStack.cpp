@@ -626,9 +626,13 @@ void SipStack::Thread::onCommand(int id, void* data, void* arg) {
     case CmdStop:
         leg->stopPlaying();
         break;
-    case CmdTransfer:
-        leg->transfer(self->lines[size_t(leg->line())]->stack, cmd->audio);
+    case CmdTransfer: {
+        const SipLineState& line = *self->lines[size_t(leg->line())];
+        const QString user =
+            line.account.valid ? line.account.authUser : line.config.authUser.trimmed();
+        leg->transfer(line.stack, cmd->audio, user.toUtf8(), line.config.password.toUtf8());
         break;
+    }
     default:
         break;
     }
