@@ -693,27 +693,25 @@ void SipStack::Thread::onInvite(const sip_msg* msg, void* arg) {
     self->sink(ev);
 }
 
-void SipStack::Thread::registrationAnswered(SipLineState& l, int err, const sip_msg* msg) {
-    SipLineState* line = &l;
-    Thread* self = this;
-    const QString who = line->account.displayName;
+void SipStack::Thread::registrationAnswered(SipLineState& line, int err, const sip_msg* msg) {
+    const QString who = line.account.displayName;
     if (!err && msg && msg->scode < 300) {
-        line->registered = true;
-        line->granted = true;
-        line->retryMs = 0;
-        tmr_cancel(&line->retry);
-        line->registrar = msg->src;
-        if (!tmr_isrunning(&line->keepAlive))
-            tmr_start(&line->keepAlive, uint64_t(self->timings.keepAliveMs), onKeepAlive, line);
-        self->setStatus(*line, QString());
+        line.registered = true;
+        line.granted = true;
+        line.retryMs = 0;
+        tmr_cancel(&line.retry);
+        line.registrar = msg->src;
+        if (!tmr_isrunning(&line.keepAlive))
+            tmr_start(&line.keepAlive, uint64_t(timings.keepAliveMs), onKeepAlive, &line);
+        setStatus(line, QString());
         return;
     }
     if (!err && msg && msg->scode < 200)
         return;
-    line->registered = false;
-    line->networkChanged = line->anyAddress && err && isNetworkError(err);
+    line.registered = false;
+    line.networkChanged = line.anyAddress && err && isNetworkError(err);
     const bool challenged = msg && (msg->scode == 401 || msg->scode == 407);
-    const SipRegisterAttempts& attempts = line->registration->attempts();
+    const SipRegisterAttempts& attempts = line.registration->attempts();
     const bool refused = attempts.refused() || (!err && challenged && attempts.answered());
     QString text;
     if (refused) {
@@ -725,7 +723,7 @@ void SipStack::Thread::registrationAnswered(SipLineState& l, int err, const sip_
         text = QStringLiteral("The SIP server for %1 asks for a password check that Hushwire "
                               "does not support.")
                    .arg(who);
-    } else if (err == EPROTO && line->transport == SIP_TRANSP_TLS) {
+    } else if (err == EPROTO && line.transport == SIP_TRANSP_TLS) {
         text = QStringLiteral("The SIP server for %1 did not show a certificate that this "
                               "computer trusts.")
                    .arg(who);
@@ -738,19 +736,19 @@ void SipStack::Thread::registrationAnswered(SipLineState& l, int err, const sip_
         text = QStringLiteral("The SIP server for %1 answered %2 %3.")
                    .arg(who, QString::number(msg->scode), toQString(msg->reason));
     }
-    self->setStatus(*line, text);
-    if (line->granted && !refused && !line->networkChanged) {
+    setStatus(line, text);
+    if (line.granted && !refused && !line.networkChanged) {
         // A refresh failed: the same registration is tried again and the binding stays; one
         // the registrar turned down waits longer than one that got no answer at all.
-        line->registration->retryIn(msg ? kRefreshRetryMs : uint64_t(nextRetryMs(*line)));
+        line.registration->retryIn(msg ? kRefreshRetryMs : uint64_t(nextRetryMs(line)));
         return;
     }
     // The failed registration goes once its handler has returned; the line backs off.
-    tmr_start(&line->dispose, 0, onDispose, line);
+    tmr_start(&line.dispose, 0, onDispose, &line);
     if (refused)
-        tmr_start(&line->retry, uint64_t(self->timings.refusedRetryMs), onRetry, line);
-    else if (!tmr_isrunning(&line->retry))
-        self->scheduleRetry(*line);
+        tmr_start(&line.retry, uint64_t(timings.refusedRetryMs), onRetry, &line);
+    else if (!tmr_isrunning(&line.retry))
+        scheduleRetry(line);
 }
 
 void SipStack::Thread::registrationLost(SipLineState& line) {
