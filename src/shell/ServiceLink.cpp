@@ -28,7 +28,11 @@ std::optional<DeviceDescriptions> ServiceLineDescriptions(const QString& socketP
             continue;
         DeviceDescription& device = devices[size_t(status->line)];
         device.text = status->description;
-        device.usable = !status->description.isEmpty();
+        // A missing line's text only says what is not there: the line cannot be changed now
+        // and its stored description stays.
+        device.usable =
+            !status->description.isEmpty() && status->state != control::LineState::Missing;
+        device.present = device.usable;
     }
     return devices;
 }
