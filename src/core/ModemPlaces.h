@@ -11,7 +11,9 @@
 //
 // found: the modems a scan found, in order. A chosen line whose stored description names a
 // modem path that is not among them gets that path at its own index, where the modems before
-// it allow (a line past the modems found and reserved has no place to keep).
+// it allow (a line past the modems found and reserved has no place to keep). When a modem that
+// no line's description names was found, it may be the missing one's replacement: the scan's
+// order is kept, as it always was, and the new modem takes the line.
 QStringList KeepChosenModemPlaces(QStringList found);
 
 // The modem path in the description stored for a line ("USR 5637 (/dev/ttyACM0)  [28]"); empty
