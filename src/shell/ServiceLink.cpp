@@ -28,11 +28,9 @@ std::optional<DeviceDescriptions> ServiceLineDescriptions(const QString& socketP
             continue;
         DeviceDescription& device = devices[size_t(status->line)];
         device.text = status->description;
-        // A missing line's text only says what is not there: the line cannot be changed now
-        // and its stored description stays.
-        device.usable =
-            !status->description.isEmpty() && status->state != control::LineState::Missing;
-        device.present = device.usable;
+        device.usable = !status->description.isEmpty();
+        // A missing line's text only says what is not there: its stored description stays.
+        device.present = device.usable && status->state != control::LineState::Missing;
     }
     return devices;
 }
