@@ -78,6 +78,12 @@ endif()
 # Debian's documents of the package: the machine-readable copyright file and the changelog,
 # compressed, whose entries name the maintainer.
 set(_hw_doc ${PROJECT_BINARY_DIR}/doc)
+# The changelog's latest entry is the version being built.
+file(STRINGS ${_hw_pkg}/changelog _hw_changelog_head LIMIT_COUNT 1)
+if(NOT _hw_changelog_head MATCHES "^hushwire \\(${PROJECT_VERSION}\\) ")
+    message(FATAL_ERROR "packaging/changelog begins with \"${_hw_changelog_head}\", not version "
+        "${PROJECT_VERSION}: add an entry for it.")
+endif()
 set(HW_MAINTAINER "${_hw_maintainer}")
 configure_file(${_hw_pkg}/changelog ${_hw_doc}/changelog @ONLY)
 add_custom_command(OUTPUT ${_hw_doc}/changelog.gz
@@ -146,6 +152,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Maintainer scripts: the service's account and its unit's state in systemd; removed on purge.
 # They belong to the package that ships the units.
+# Until 3.1.0 one package "hushwire" held everything; the files that moved into hushwire-service
+# replace the old package's, and the old package may not stay beside the new one.
+set(CPACK_DEBIAN_SERVICE_PACKAGE_REPLACES "hushwire (<< 3.1.0~)")
+set(CPACK_DEBIAN_SERVICE_PACKAGE_BREAKS "hushwire (<< 3.1.0~)")
 set(CPACK_DEBIAN_SERVICE_PACKAGE_CONTROL_EXTRA
     ${_hw_pkg}/postinst ${_hw_pkg}/prerm ${_hw_pkg}/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -1,6 +1,7 @@
 #include "core/LineServices.h"
 
 #include "calllog/LogSink.h"
+#include "core/ModemPlaces.h"
 #include "core/ServicePassword.h"
 #include "platform/MessageSeam.h"
 #include "platform/audio/RoutingWaveOut.h"
@@ -107,7 +108,11 @@ SipSecrets::Where writePassword(SipSecrets& secrets, int group, const QString& p
 
 QStringList DiscoverModemDevices() {
     const QStringList configured = ReadDevicesSetting();
-    return configured.isEmpty() ? DeviceDiscovery::ScanDevices() : configured;
+    if (!configured.isEmpty())
+        return configured;
+    // Tests and containers give another folder to look in.
+    const QString root = qEnvironmentVariable("HUSHWIRE_DEVICE_ROOT", QStringLiteral("/dev"));
+    return KeepChosenModemPlaces(DeviceDiscovery::ScanDevices(root));
 }
 
 QList<SipLineConfig> LoadSipLines(const QString& settingsFile, SipSecrets& secrets,

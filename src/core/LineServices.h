@@ -44,7 +44,8 @@ private:
 };
 
 // The modems to offer, in a stable order: those of setting Telephony/Devices, else a scan of
-// /dev (DeviceDiscovery::ScanDevices).
+// /dev (DeviceDiscovery::ScanDevices; $HUSHWIRE_DEVICE_ROOT instead of /dev when set) in which
+// a chosen modem that is not there keeps its line number (KeepChosenModemPlaces).
 QStringList DiscoverModemDevices();
 
 // What becomes of an account whose password the secret store does not hold.

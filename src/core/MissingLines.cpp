@@ -53,12 +53,12 @@ void MissingLines::update(const DeviceDescriptions& devices, const LineAccess* a
         const QString& path = m_paths[std::size_t(line)];
         if (!m_told[std::size_t(line)]) {
             m_told[std::size_t(line)] = true;
-            // A device found by scanning has no path of its own until it is there; the scan
-            // runs when the service starts.
+            // A line with no path is past the modems a scan found, and no stored description
+            // names the modem it had; the scan runs when the program starts.
             log.AddLogLine(
                 path.isEmpty()
                     ? QStringLiteral("Line%1 is chosen but no modem is there for it; it opens "
-                                     "when the service starts with the modem plugged in")
+                                     "when Hushwire starts with the modem plugged in")
                           .arg(line)
                     : QStringLiteral("Line%1 is chosen but its modem %2 is not there; it opens "
                                      "when it appears")

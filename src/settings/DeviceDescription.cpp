@@ -28,6 +28,7 @@ DeviceDescription DescribeDeviceCaps(int32_t result, const QString& name, uint32
     static const QString kNoVoice = QStringLiteral(" Line does not support voice");
     const QString modes = QString::number(mediaModes);
     DeviceDescription d;
+    d.present = result == 0;
     if (result != 0 || name.isEmpty()) {
         d.text = QStringLiteral("Invalid type of line");
     } else if (mediaModes ==
@@ -69,6 +70,7 @@ DeviceDescription DescribeLineDevice(const LineDevices& devices, int line) {
         d.text = (name.isEmpty() ? port : name) + QStringLiteral("  [no permission to open ") +
                  port + QStringLiteral("]");
         d.usable = false;
+        d.present = false;
         d.mediaMode = 0;
         d.deniedPort = port;
     } else if (result != 0) {

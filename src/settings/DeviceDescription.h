@@ -11,8 +11,12 @@ class LineApi;
 
 // How one telephony line device is shown to the user, from its LINEDEVCAPS.
 struct DeviceDescription {
-    QString text;           // the line's description text (also stored under Modem/Line<i>)
-    bool usable = false;    // whether the line can be chosen
+    QString text;        // the line's description text (also stored under Modem/Line<i>)
+    bool usable = false; // whether the line can be chosen
+    // Whether the device itself answered, so text describes it (a voice modem or not). False
+    // for a device that is away, busy, closed to this user or beyond the devices found: its
+    // text then says why, and is not the description stored for the line.
+    bool present = false;
     uint32_t mediaMode = 0; // media mode to open the line with; 0 when not usable
     QString deniedPort;     // the device's port, when this user may not open it
     // Why a line that answered its capability query cannot take calls now (a SIP server that

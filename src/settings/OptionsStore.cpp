@@ -96,8 +96,15 @@ bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& d
     };
     for (int i = 0; i < EngineOptions::kLines; ++i)
         logged(Config(), LineKey(i), choice(i));
+    // Likewise its stored description: the text of a device that is away only says why, and
+    // storing it would take the modem for a replaced one when it returns (its counters reset).
+    auto description = [&](int i) {
+        if (!devices[size_t(i)].present)
+            return ReadSetting(QStringLiteral("Modem"), LineKey(i), QString());
+        return devices[size_t(i)].text;
+    };
     for (int i = 0; i < EngineOptions::kLines; ++i)
-        logged(QStringLiteral("Modem"), LineKey(i), devices[size_t(i)].text);
+        logged(QStringLiteral("Modem"), LineKey(i), description(i));
     logged(Config(), QStringLiteral("MinOnStart"), Flag(options.minOnStart));
     logged(Config(), QStringLiteral("BlockUnknown"), Flag(options.blockUnknown));
     logged(Config(), QStringLiteral("PIN"), options.pin);

@@ -20,11 +20,12 @@ EngineOptions LoadEngineOptions(const DeviceDescriptions& devices);
 void LoadScreeningOptions(EngineOptions& o);
 
 // Saves what the setup window shows, each value journalled, in this order: the line choices
-// (a line whose device cannot be used now keeps its stored choice),
-// the device descriptions (under "Modem"), MinOnStart, BlockUnknown, PIN and AutoStart; then
-// writes the start-with-system entry and stores Mode, then BlockUnlisted, QuietHours and
-// CallBackMinutes where they changed; NotifyBlocked is stored unjournalled. Stops at the first
-// setting that cannot be stored (the store has told the user) and returns false.
+// (a line whose device cannot be used now keeps its stored choice), the device descriptions
+// (under "Modem"; a device that is not there keeps the stored one), MinOnStart, BlockUnknown,
+// PIN and AutoStart; then writes the start-with-system entry and stores Mode, then
+// BlockUnlisted, QuietHours and CallBackMinutes where they changed; NotifyBlocked is stored
+// unjournalled. Stops at the first setting that cannot be stored (the store has told the user) and
+// returns false.
 bool SaveEngineOptions(const EngineOptions& options, const DeviceDescriptions& devices);
 
 // A modem that was replaced between runs (its description differs from the one stored under

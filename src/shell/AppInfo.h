@@ -8,10 +8,10 @@
 // Fixed facts about the program shown in its windows.
 namespace appinfo {
 inline constexpr int kVersionMajor = 3;
-inline constexpr int kVersionMinor = 0;
+inline constexpr int kVersionMinor = 1;
 inline constexpr int kVersionRevision = 0;
 
-// "Version: 3.0.0": each number in decimal without padding.
+// "Version: 3.1.0": each number in decimal without padding.
 inline QString VersionText() {
     return QCoreApplication::translate("AppInfo", "Version: %1.%2.%3")
         .arg(kVersionMajor)

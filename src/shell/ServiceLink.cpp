@@ -29,6 +29,8 @@ std::optional<DeviceDescriptions> ServiceLineDescriptions(const QString& socketP
         DeviceDescription& device = devices[size_t(status->line)];
         device.text = status->description;
         device.usable = !status->description.isEmpty();
+        // A missing line's text only says what is not there: its stored description stays.
+        device.present = device.usable && status->state != control::LineState::Missing;
     }
     return devices;
 }

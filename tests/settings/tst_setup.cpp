@@ -366,6 +366,37 @@ private Q_SLOTS:
         QVERIFY(m_h->messages.texts().isEmpty());
     }
 
+    // A chosen modem that is away when Setup is saved (its query fails, or it is beyond the
+    // devices found) is not taken for a replaced one: its stored description stays, so its
+    // counters survive its return.
+    void saveKeepsAnAbsentModemsLine() {
+        const QString description = QStringLiteral("Voice Modem  [28]");
+        for (const QString& line : {QStringLiteral("Line0"), QStringLiteral("Line1")}) {
+            SaveSettingDirect(QStringLiteral("Config"), line, QStringLiteral("1"));
+            SaveSettingDirect(QStringLiteral("Modem"), line, description);
+            SaveSettingDirect(line, QStringLiteral("Param1"), QStringLiteral("1234"));
+            SaveSettingDirect(line, QStringLiteral("Calls"), QStringLiteral("7"));
+        }
+        startEngine({{QStringLiteral("Voice Modem"), 28u}});
+        m_h->line.failOperationForDevice(QStringLiteral("lineGetDevCaps"), 0,
+                                         tapi::LINEERR_NODEVICE);
+        m_h->line.devices[0].lastError = QStringLiteral("The modem device is not there.");
+        openForm();
+        QTest::mouseClick(child<QPushButton>("cmdSave"), Qt::LeftButton);
+        QVERIFY(journal().contains(QStringLiteral("Modem@Line0@") + description));
+        QVERIFY(journal().contains(QStringLiteral("Modem@Line1@") + description));
+
+        // Both modems back, as the next start finds them.
+        startEngine({{QStringLiteral("Voice Modem"), 28u}, {QStringLiteral("Voice Modem"), 28u}});
+        RecordModemChanges(DescribeLineDevices(m_h->lineDevices()));
+        for (const char* line : {"Line0", "Line1"}) {
+            QCOMPARE(Setting("Config", line), QStringLiteral("1"));
+            QCOMPARE(Setting("Modem", line), description);
+            QCOMPARE(Setting(line, "Param1"), QStringLiteral("1234"));
+            QCOMPARE(Setting(line, "Calls"), QStringLiteral("7"));
+        }
+    }
+
     // A device that cannot be used says why: a port this user may not open names itself and
     // brings the note on the "dialout" group; a failed query carries the service's reason.
     void unusableDevicesSayWhy() {

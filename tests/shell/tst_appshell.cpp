@@ -13,6 +13,7 @@
 #include "support/MessageRecorder.h"
 #include "support/ShellRig.h"
 #include "support/TestFolders.h"
+#include "telephony/LineStructs.h"
 
 #include <QDir>
 #include <QFile>
@@ -178,6 +179,32 @@ private Q_SLOTS:
         rig.time.advance(now.msecsTo(QDateTime(now.date().addDays(1), QTime(0, 1))));
         QVERIFY(rig.shell->callLog().DailyLogPath().endsWith(QStringLiteral("26-12-07.txt")));
         QVERIFY(rig.shell->callLog().isFileOpen());
+    }
+
+    // The desktop program on its own, like the service, opens a chosen modem that was not there
+    // at start as soon as its device appears.
+    void aMissingModemOpensWhenItAppears() {
+        Rig rig("[Config]\nLine0=1\n");
+        const QString port = rig.dir.path() + QStringLiteral("/by-id/usb-modem");
+        rig.lines.devices[0].path = port;
+        rig.lines.failOperationForDevice(QStringLiteral("lineGetDevCaps"), 0,
+                                         tapi::LINEERR_NODEVICE);
+        rig.shell->LoadMainWindow();
+        QTRY_VERIFY(rig.logTexts()
+                        .join(QLatin1Char('\n'))
+                        .contains(QStringLiteral("Line0 is chosen but its modem ") + port));
+        QVERIFY(!rig.opNames().contains(QStringLiteral("lineOpen")));
+
+        rig.lines.clearFailures();
+        QVERIFY(QDir().mkpath(QFileInfo(port).path()));
+        QFile device(port);
+        QVERIFY(device.open(QIODevice::WriteOnly));
+        device.close();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.opNames().contains(QStringLiteral("lineOpen")), 5000);
+        QTRY_VERIFY(
+            rig.logTexts().join(QLatin1Char('\n')).contains(QStringLiteral("Line0 is ready")));
+        QCOMPARE(ReadSetting(QStringLiteral("Config"), QStringLiteral("Line0")),
+                 QStringLiteral("1"));
     }
 
     void exitTimerEndsTheProgramHalfASecondLater() {

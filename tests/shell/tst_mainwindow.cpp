@@ -148,7 +148,7 @@ private Q_SLOTS:
         });
         w.findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
         QCOMPARE(caption, QStringLiteral("About Hushwire"));
-        QCOMPARE(version, QStringLiteral("Version: 3.0.0"));
+        QCOMPARE(version, QStringLiteral("Version: 3.1.0"));
         QCOMPARE(title, QStringLiteral("Hushwire"));
 
         whenDialogShows([&](QDialog* d) { thanks = d->windowTitle(); });

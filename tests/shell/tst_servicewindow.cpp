@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -42,6 +43,11 @@ private:
     QStringList windowLines() const;
     void stopService();
 
+    QString awayModem() const { return m_line.appFolder() + QStringLiteral("/by-id/usb-away"); }
+    QString awayDescription() const {
+        return QStringLiteral("Modem (") + awayModem() + QStringLiteral(")  [28]");
+    }
+
     EmulatedLine m_line;
     QProcess m_service;
     QString m_journal;
@@ -62,6 +68,20 @@ void TestServiceWindow::initTestCase() {
     const QProcessEnvironment env = m_line.environment(true);
     for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR", "HUSHWIRE_APPFOLDER"})
         qputenv(name, env.value(QLatin1String(name)).toLocal8Bit());
+
+    // A second modem, chosen, that is not plugged in: the service reports it missing. (This
+    // process, named otherwise, has a settings file of its own, which its windows show.)
+    {
+        QSettings service(env.value(QStringLiteral("XDG_CONFIG_HOME")) +
+                              QStringLiteral("/hushwire/hushwire.conf"),
+                          QSettings::IniFormat);
+        service.setValue(QStringLiteral("Telephony/Devices"),
+                         service.value(QStringLiteral("Telephony/Devices")).toString() +
+                             QLatin1Char(',') + awayModem());
+        service.setValue(QStringLiteral("Config/Line1"), QStringLiteral("1"));
+    }
+    SaveSettingDirect(QStringLiteral("Config"), QStringLiteral("Line1"), QStringLiteral("1"));
+    SaveSettingDirect(QStringLiteral("Modem"), QStringLiteral("Line1"), awayDescription());
 
     // No service yet: the lock of a desktop program, which does not listen, gives nothing.
     QVERIFY(FindRunningService(kProgram).isEmpty());
@@ -181,6 +201,10 @@ void TestServiceWindow::setupSaveReloadsTheServiceAndStaysUp() {
     const QString described = saveSetup([] {});
     QVERIFY2(described.contains(QStringLiteral("[")), qPrintable(described));
     QCOMPARE(m_messages.texts(), QStringList{QStringLiteral("Setup Complete")});
+    QVERIFY(m_line.run({QStringLiteral("status")}).out.contains(QStringLiteral("Line1\tmissing")));
+    // The modem that is away keeps its line as it was stored.
+    QCOMPARE(ReadSetting(QStringLiteral("Modem"), QStringLiteral("Line1")), awayDescription());
+    QCOMPARE(ReadSetting(QStringLiteral("Config"), QStringLiteral("Line1")), QStringLiteral("1"));
     QTest::qWait(600); // longer than the exit timer of a program that restarts to apply settings
     QVERIFY(!m_shell->isShutDown());
     QVERIFY(m_shell->mainWindow().isVisible());

@@ -1,10 +1,11 @@
 // The SIP line pieces that need no network: settings groups, caller ID from identity headers,
-// the address filter of a listening endpoint with its answers to strangers, and the host's
-// addresses it listens on.
+// the address filter of a listening endpoint with its answers to strangers, digest answers, and
+// the host's addresses a line listens on.
 #include "settings/SettingsStore.h"
 #include "telephony/sip/AddressFilter.h"
 #include "telephony/sip/HostAddresses.h"
 #include "telephony/sip/SipCallerId.h"
+#include "telephony/sip/SipDigest.h"
 #include "telephony/sip/SipIdentityFromMsg.h"
 #include "telephony/sip/SipLineConfig.h"
 #include "telephony/sip/StrangerReplies.h"
@@ -272,6 +273,68 @@ private Q_SLOTS:
         QCOMPARE(QSet<QHostAddress>(without.begin(), without.end()),
                  QSet<QHostAddress>(with.begin(), with.end()));
         QCOMPARE(without.first(), with.first());
+    }
+
+    // The published examples of RFC 7616 (MD5 and SHA-256) and RFC 2617.
+    void digestResponse_data() {
+        QTest::addColumn<QByteArray>("algorithm");
+        QTest::addColumn<QByteArray>("password");
+        QTest::addColumn<QByteArray>("realm");
+        QTest::addColumn<QByteArray>("nonce");
+        QTest::addColumn<QByteArray>("cnonce");
+        QTest::addColumn<QByteArray>("response");
+        const QByteArray nonce = "7ypf/xlj9XXwfDPEoM4URrv/xwf94BcCAzFZH4GiTo0v";
+        const QByteArray cnonce = "f2/wE4q74E6zIJEtWaHKaf5wv/H5QzzpXusqGemxURZJ";
+        QTest::newRow("MD5") << QByteArray("MD5") << QByteArray("Circle of Life")
+                             << QByteArray("http-auth@example.org") << nonce << cnonce
+                             << QByteArray("8ca523f5e9506fed4657c9700eebdbec");
+        QTest::newRow("SHA-256")
+            << QByteArray("SHA-256") << QByteArray("Circle of Life")
+            << QByteArray("http-auth@example.org") << nonce << cnonce
+            << QByteArray("753927fa0e85d155564e2e272a28d1802ca10daf4496794697cf8db5856cb6c1");
+        QTest::newRow("no algorithm named: MD5")
+            << QByteArray() << QByteArray("Circle Of Life") << QByteArray("testrealm@host.com")
+            << QByteArray("dcd98b7102dd2f0e8b11d0f600bfb0c093") << QByteArray("0a4f113b")
+            << QByteArray("6629fae49393a05397450978507c4ef1");
+    }
+    void digestResponse() {
+        QFETCH(QByteArray, algorithm);
+        QFETCH(QByteArray, password);
+        QFETCH(QByteArray, realm);
+        QFETCH(QByteArray, nonce);
+        QFETCH(QByteArray, cnonce);
+        QFETCH(QByteArray, response);
+        QCOMPARE(SipDigest::Response(algorithm, "Mufasa", realm, password, "GET", "/dir/index.html",
+                                     nonce, "00000001", cnonce, true),
+                 response);
+    }
+
+    // The first algorithm listed that can be answered is taken; the header answers it.
+    void digestChallenge() {
+        QList<SipDigestChallenge> offered;
+        for (const QByteArray& value :
+             {QByteArray("Digest realm=\"sip.test\", nonce=\"n1\", algorithm=SHA-512-256"),
+              QByteArray("Digest realm=\"sip.test\",nonce=\"n\\\"2\",qop=\"auth-int,auth\","
+                         "algorithm=SHA-256,stale=TRUE,opaque=\"o\""),
+              QByteArray("Digest realm=\"sip.test\", nonce=\"n3\", algorithm=MD5"),
+              QByteArray("Basic realm=\"sip.test\"")}) {
+            if (auto c = SipDigestChallenge::Parse(value, true))
+                offered.append(*c);
+        }
+        QCOMPARE(offered.size(), 3);
+        const auto chosen = ChooseChallenge(offered);
+        QVERIFY(chosen);
+        QCOMPARE(chosen->algorithm, QByteArray("SHA-256"));
+        QCOMPARE(chosen->nonce, QByteArray("n\"2"));
+        QVERIFY(chosen->qopAuth && chosen->stale && chosen->proxy);
+        SipDigest digest(*chosen, "alice", "secret");
+        const QByteArray header = digest.header("REGISTER", "sip:sip.test");
+        QVERIFY2(header.startsWith("Proxy-Authorization: Digest username=\"alice\", "
+                                   "realm=\"sip.test\", nonce=\"n\\\"2\", uri=\"sip:sip.test\""),
+                 header.constData());
+        QVERIFY(header.contains(", algorithm=SHA-256, opaque=\"o\", qop=auth, nc=00000001"));
+        QVERIFY(digest.header("REGISTER", "sip:sip.test").contains("nc=00000002"));
+        QVERIFY(!ChooseChallenge({offered.first()}));
     }
 };
 

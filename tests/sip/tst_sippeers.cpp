@@ -34,6 +34,9 @@ private Q_SLOTS:
     void reInviteMovesTheMedia();
     void closingWithdrawsTheRegistrationThroughAChallenge();
     void failedRefreshKeepsTheBinding();
+    void shorterLifetimeForARewrittenContact();
+    void lostConnectionRegistersAgainAtOnce();
+    void strongerDigestListedFirst();
     void accountTakesCallsOnlyFromItsRegistrar();
     void anyAddressIsReachedThroughLoopback();
     void pinHandsTheCallerOn_data();
@@ -178,6 +181,79 @@ void TestSipPeers::failedRefreshKeepsTheBinding() {
     QVERIFY(rig.passed(registrar));
 }
 
+// A registrar that rewrites the Contact (NAT, Asterisk's rewrite_contact) and grants less than
+// asked, in the Contact's expires only: the line refreshes at half of it, again and again.
+void TestSipPeers::shorterLifetimeForARewrittenContact() {
+    const int port = SipRig::FreePort();
+    SipLineConfig c = Account(port);
+    c.password = QStringLiteral("secret");
+    SipRig rig({c});
+    const QString rewritten = QStringLiteral("<sip:alice@127.0.0.9:5999>");
+    const QString refreshed =
+        QStringLiteral(
+            "<recv request=\"REGISTER\" timeout=\"3000\"/>\n<send><![CDATA[\n\nSIP/2.0 200 "
+            "OK\n[last_Via:]\n[last_From:]\n[last_To:];tag=[pid]SIPpTag01\n"
+            "[last_Call-ID:]\n[last_CSeq:]\nContact: %1;expires=4\nExpires: 3600\n"
+            "Content-Length: 0\n\n]]></send>\n")
+            .arg(rewritten);
+    QProcess* registrar = rig.sipp(QStringLiteral("registrar"),
+                                   {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+                                    {QStringLiteral("EXPIRES"), QStringLiteral("4")},
+                                    {QStringLiteral("CONTACT"), rewritten},
+                                    {QStringLiteral("REFRESH"), refreshed + refreshed}},
+                                   {QStringLiteral("-p"), QString::number(port)}, false);
+    QTest::qWait(300);
+    rig.start();
+    QVERIFY(rig.passed(registrar));
+    QVERIFY2(rig.service->lastError(0).isEmpty(), qPrintable(rig.service->lastError(0)));
+}
+
+// Over TCP the binding lives on the connection: when the registrar closes it (a restart, a NAT
+// reset) the line no longer shows registered and registers again at once, not at the refresh.
+void TestSipPeers::lostConnectionRegistersAgainAtOnce() {
+    const int port = SipRig::FreePort();
+    SipLineConfig c = Account(port);
+    c.account += QStringLiteral(";transport=tcp");
+    c.password = QStringLiteral("secret");
+    SipRig rig({c});
+    rig.service->setTimings(SipTimings{500, 1000, 25000, 600});
+    const auto registrar = [&](const QString& after) {
+        return rig.sipp(QStringLiteral("registrar"),
+                        {{QStringLiteral("PASSWORD"), QStringLiteral("secret")},
+                         {QStringLiteral("EXPIRES"), QStringLiteral("60")},
+                         {QStringLiteral("REFRESH"), after}},
+                        {QStringLiteral("-p"), QString::number(port), QStringLiteral("-t"),
+                         QStringLiteral("t1")},
+                        false);
+    };
+    QProcess* first = registrar(QStringLiteral("<pause milliseconds=\"300\"/>"));
+    QTest::qWait(300);
+    rig.start();
+    QVERIFY(rig.passed(first)); // SIPp ends, and its connection with it
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.service->lastError(0).isEmpty(), 2000);
+    QElapsedTimer clock;
+    clock.start();
+    QProcess* second = registrar(QStringLiteral("<pause milliseconds=\"9000\"/>"));
+    // At once, or a few seconds later when the first try met the old registrar going down.
+    QTRY_VERIFY2_WITH_TIMEOUT(rig.service->lastError(0).isEmpty(),
+                              qPrintable(rig.service->lastError(0)), 10000);
+    QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(second->state(), QProcess::Running); // granted while its connection stands
+}
+
+// A registrar that lists SHA-256 before MD5 is answered with SHA-256, and grants it.
+void TestSipPeers::strongerDigestListedFirst() {
+    const int port = SipRig::FreePort();
+    SipRig rig({Account(port)});
+    QProcess* registrar = rig.sipp(QStringLiteral("registrar_algorithms"),
+                                   {{QStringLiteral("ALGORITHM"), QStringLiteral("SHA-256")}},
+                                   {QStringLiteral("-p"), QString::number(port)}, false);
+    QTest::qWait(300);
+    rig.start();
+    QVERIFY(rig.passed(registrar));
+    QVERIFY2(rig.service->lastError(0).isEmpty(), qPrintable(rig.service->lastError(0)));
+}
+
 // Without Allow, an account line rings for INVITEs from where it registered, and turns away
 // anyone else who finds its port.
 void TestSipPeers::accountTakesCallsOnlyFromItsRegistrar() {
@@ -232,18 +308,23 @@ void TestSipPeers::anyAddressIsReachedThroughLoopback() {
 // REFER lets the caller go at once, as after any message.
 void TestSipPeers::pinHandsTheCallerOn_data() {
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("202, then NOTIFY 200 OK") << true;
-    QTest::newRow("603 Declined") << false;
+    QTest::addColumn<bool>("challenged"); // 407 first: answered once with the line's password
+    QTest::newRow("202, then NOTIFY 200 OK") << true << false;
+    QTest::newRow("407, then 202 and NOTIFY 200 OK") << true << true;
+    QTest::newRow("603 Declined") << false << false;
 }
 
 void TestSipPeers::pinHandsTheCallerOn() {
     QFETCH(bool, accepted);
+    QFETCH(bool, challenged);
     const int port = SipRig::FreePort();
     SipRig rig({[port] {
         SipLineConfig c;
         c.listen = QStringLiteral("127.0.0.1:%1").arg(port);
         c.allow = {QStringLiteral("127.0.0.1")};
         c.transfer = QStringLiteral("sip:600@127.0.0.2");
+        c.authUser = QStringLiteral("alice");
+        c.password = QStringLiteral("secret");
         return c;
     }()});
     rig.sipPort = port;
@@ -257,6 +338,15 @@ void TestSipPeers::pinHandsTheCallerOn() {
         "<recv request=\"REFER\" timeout=\"6000\"><action><ereg regexp=\"&lt;sip:600@127\\."
         "0\\.0\\.2&gt;\" search_in=\"hdr\" header=\"Refer-To:\" check_it=\"true\" "
         "assign_to=\"target\"/></action></recv>\n<Reference variables=\"target\"/>\n");
+    if (challenged)
+        tail += reply.arg(QStringLiteral("407 Proxy Authentication Required\nProxy-Authenticate: "
+                                         "Digest realm=\"pbx.test\", nonce=\"c0ffee01\", "
+                                         "qop=\"auth\", algorithm=MD5")) +
+                QStringLiteral(
+                    "<recv request=\"REFER\" timeout=\"3000\"><action><ereg regexp=\"Digest "
+                    "username=.alice., realm=.pbx\\.test., nonce=.c0ffee01.\" search_in=\"hdr\" "
+                    "header=\"Proxy-Authorization:\" check_it=\"true\" assign_to=\"answer\"/>"
+                    "</action></recv>\n<Reference variables=\"answer\"/>\n");
     if (accepted) {
         tail += reply.arg(QStringLiteral("202 Accepted")) +
                 sipp::Request(QStringLiteral("NOTIFY"), 3,

@@ -98,6 +98,8 @@ QProcess* SipRig::sipp(const QString& name, QMap<QString, QString> vars, QString
                        bool towardLine) {
     if (!vars.contains(QStringLiteral("RTPPORT")))
         vars.insert(QStringLiteral("RTPPORT"), QString::number(rtp.localPort()));
+    if (!vars.contains(QStringLiteral("CONTACT"))) // a registrar grants the Contact it got
+        vars.insert(QStringLiteral("CONTACT"), QStringLiteral("[$contact]"));
     if (sippPort == 0)
         sippPort = FreePort();
     QStringList args;

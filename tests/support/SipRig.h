@@ -42,7 +42,8 @@ public:
     void start();
 
     // Runs SIPp with tests/sip/scenarios/<name>.xml, %KEY% replaced by vars (RTPPORT is the
-    // rig's socket unless given), for one call unless extra sets -m. towardLine: it calls the
+    // rig's socket and CONTACT the Contact received unless given), for one call unless extra
+    // sets -m. towardLine: it calls the
     // line; otherwise it waits for requests. Returns the process, already started.
     QProcess* sipp(const QString& name, QMap<QString, QString> vars = {}, QStringList extra = {},
                    bool towardLine = true);

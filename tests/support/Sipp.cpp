@@ -65,7 +65,8 @@ bool passed(QProcess* process, int timeoutMs, bool runEventLoop) {
 Vars Registrar(const QString& password, int expiresS, const QString& refresh) {
     return {{QStringLiteral("PASSWORD"), password},
             {QStringLiteral("EXPIRES"), QString::number(expiresS)},
-            {QStringLiteral("REFRESH"), refresh}};
+            {QStringLiteral("REFRESH"), refresh},
+            {QStringLiteral("CONTACT"), QStringLiteral("[$contact]")}};
 }
 
 QString Sdp(const QString& formats) {

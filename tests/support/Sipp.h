@@ -23,8 +23,8 @@ std::unique_ptr<QProcess> start(const QString& folder, const QString& name, Vars
 bool passed(QProcess* process, int timeoutMs = 30000, bool runEventLoop = true);
 
 // The vars of registrar.xml: a registrar that challenges with digest and grants alice's
-// registration for expiresS only with the password given (403 otherwise); refresh is what it
-// does after the grant.
+// registration for expiresS only with the password given (403 otherwise), to the Contact it
+// received; refresh is what it does after the grant.
 Vars Registrar(const QString& password, int expiresS = 600, const QString& refresh = {});
 // An SDP offer or answer for audio on %RTPPORT% in the RTP payload formats given ("0 8 101").
 QString Sdp(const QString& formats);

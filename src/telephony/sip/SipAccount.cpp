@@ -1,6 +1,8 @@
 #include "telephony/sip/SipAccount.h"
 
 #include <QStringList>
+#include <QSysInfo>
+#include <QUuid>
 
 uint16_t SipAccount::StableLocalPort(const QString& uri) {
     uint32_t hash = 2166136261u; // FNV-1a: the same on every run and machine
@@ -9,6 +11,13 @@ uint16_t SipAccount::StableLocalPort(const QString& uri) {
         hash *= 16777619u;
     }
     return uint16_t(15000 + hash % 1384);
+}
+
+QByteArray SipAccount::InstanceUrn(const QString& uri) {
+    static const QUuid kNamespace(QStringLiteral("{5b0c3a1e-8f2d-4c6b-9a7e-2d4f6c8b1a30}"));
+    const QUuid id =
+        QUuid::createUuidV5(kNamespace, QSysInfo::machineUniqueId() + uri.trimmed().toUtf8());
+    return "<urn:uuid:" + id.toByteArray(QUuid::WithoutBraces) + '>';
 }
 
 SipAccount SipAccount::Parse(const QString& uri, const QString& authUser,

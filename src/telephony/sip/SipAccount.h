@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -22,4 +23,7 @@ struct SipAccount {
     // run to run (derived from the account's address, 15000-16383), so a new start replaces the
     // binding at the provider instead of leaving a dead contact beside it.
     static uint16_t StableLocalPort(const QString& uri);
+    // This device's instance for the account, "<urn:uuid:...>": the same from run to run on one
+    // machine, so a registrar that knows outbound replaces the binding instead of adding one.
+    static QByteArray InstanceUrn(const QString& uri);
 };

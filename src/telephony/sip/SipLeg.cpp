@@ -86,6 +86,11 @@ uint16_t SipLeg::accept(sipsess_sock* sock, const sip_msg* msg, const sa& mediaA
     if (err || !m_packet)
         return 500;
 
+    if (const sip_hdr* contact = sip_msg_hdr(msg, SIP_HDR_CONTACT)) {
+        sip_addr addr;
+        if (sip_addr_decode(&addr, &contact->val) == 0)
+            m_remoteTarget = QByteArray(addr.auri.p, qsizetype(addr.auri.l));
+    }
     // An INVITE without a body is a late offer: the 200 OK carries ours.
     m_offerReceived = mbuf_get_left(msg->mb) > 0;
     if (m_offerReceived && (!decodeSdp(msg, true) || !chooseMedia()))
@@ -165,16 +170,38 @@ void SipLeg::drop() {
     m_host.legClosed(m_id);
 }
 
-void SipLeg::transfer(sip* stack, const QByteArray& target) {
+void SipLeg::transfer(sip* stack, const QByteArray& target, const QByteArray& user,
+                      const QByteArray& password) {
     if (m_closed || !m_answered || !m_sess || m_transferring)
         return;
     stopPlaying();
     m_transferring = true;
-    const int err = sip_drequestf(
-        &m_refer, stack, true, "REFER", sipsess_dialog(m_sess), 0, nullptr, nullptr,
-        onReferResponse, this, "Refer-To: <%s>\r\nContent-Length: 0\r\n\r\n", target.constData());
-    if (err)
+    m_stack = stack;
+    m_referTarget = target;
+    m_user = user;
+    m_password = password;
+    if (sendRefer() != 0)
         endTransferred();
+}
+
+int SipLeg::sendRefer() {
+    const QByteArray auth = m_referDigest.header("REFER", m_remoteTarget);
+    return sip_drequestf(&m_refer, m_stack, true, "REFER", sipsess_dialog(m_sess), 0, nullptr,
+                         nullptr, onReferResponse, this,
+                         "Refer-To: <%s>\r\n%bContent-Length: 0\r\n\r\n", m_referTarget.constData(),
+                         auth.constData(), size_t(auth.size()));
+}
+
+// A PBX or provider that challenges requests within the call gets the line's credentials once
+// per challenge, as a registrar does; a second challenge means they were refused.
+bool SipLeg::answerReferChallenge(const sip_msg* msg) {
+    if (m_password.isEmpty() || m_remoteTarget.isEmpty())
+        return false;
+    const std::optional<SipDigestChallenge> chosen = ChallengeToAnswer(msg);
+    if (!chosen || !m_referAttempts.mayAnswer(chosen->realm, chosen->stale))
+        return false;
+    m_referDigest = SipDigest(*chosen, m_user, m_password);
+    return sendRefer() == 0;
 }
 
 // A refusal, or no answer at all, lets the caller go as after any message. Once accepted, the
@@ -184,6 +211,8 @@ void SipLeg::onReferResponse(int, const sip_msg* msg, void* arg) {
     if (msg && msg->scode < 200)
         return;
     self->m_refer = nullptr; // a finished request is libre's to free
+    if (msg && (msg->scode == 401 || msg->scode == 407) && self->answerReferChallenge(msg))
+        return;
     if (msg && msg->scode < 300)
         tmr_start(&self->m_referWait, kReferNotifyWaitMs, onReferWait, self);
     else

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "telephony/sip/LibreApi.h"
+#include "telephony/sip/SipDigest.h"
+#include "telephony/sip/SipRegisterAttempts.h"
+#include "telephony/sip/SipRegistration.h"
 #include "telephony/sip/SipStack.h"
 #include "telephony/sip/SipToneDetector.h"
 
@@ -37,8 +40,10 @@ public:
     void stopPlaying();
     // Sends a REFER to target in the call's dialog. The leg ends with BYE and reports Ended once
     // a NOTIFY gives the transfer's final status, shortly after the REFER is accepted when none
-    // comes, and at once when it is refused or not answered.
-    void transfer(sip* stack, const QByteArray& target);
+    // comes, and at once when it is refused or not answered. A challenge is answered once with
+    // the line's credentials, when it has a password.
+    void transfer(sip* stack, const QByteArray& target, const QByteArray& user,
+                  const QByteArray& password);
     // Takes a NOTIFY about this leg's transfer (answering it); false when it is not one.
     bool takeTransferNotify(sip* stack, const sip_msg* msg);
     int line() const { return m_line; }
@@ -54,6 +59,8 @@ private:
     static void onReferResponse(int err, const sip_msg* msg, void* arg);
     static void onReferWait(void* arg);
     void endTransferred();
+    int sendRefer();
+    bool answerReferChallenge(const sip_msg* msg);
 
     bool decodeSdp(const sip_msg* msg, bool offer);
     bool chooseMedia();
@@ -71,6 +78,13 @@ private:
     telev* m_telev = nullptr;
     mbuf* m_packet = nullptr;
     struct sip_request* m_refer = nullptr;
+    sip* m_stack = nullptr;
+    QByteArray m_referTarget;
+    QByteArray m_remoteTarget; // the far end's Contact: the URI of requests in the call
+    QByteArray m_user;
+    QByteArray m_password;
+    SipDigest m_referDigest;
+    SipRegisterAttempts m_referAttempts;
     bool m_transferring = false;
     tmr m_referWait{};
 

@@ -23,7 +23,3 @@ private:
     QSet<QByteArray> m_realms;
     bool m_refused = false;
 };
-
-// Whether a raw SIP packet is a 401/407 challenge marked stale=true (RFC 2617: the password was
-// right, only the nonce had run out).
-bool IsStaleChallenge(const char* packet, size_t length);

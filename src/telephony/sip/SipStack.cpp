@@ -7,7 +7,7 @@
 #include "telephony/sip/SipIdentityFromMsg.h"
 #include "telephony/sip/SipLeg.h"
 #include "telephony/sip/SipMethods.h"
-#include "telephony/sip/SipRegisterAttempts.h"
+#include "telephony/sip/SipRegistration.h"
 #include "telephony/sip/StrangerReplies.h"
 #include "telephony/sip/TlsServerName.h"
 
@@ -74,6 +74,9 @@ sip_transp transportOf(const QString& name) {
 
 // How long shutting down waits for the lines' un-REGISTERs to be answered, challenge and all.
 constexpr uint64_t kUnregisterWaitMs = 2000;
+// A refresh the registrar answered with an error is tried again this much later; the binding
+// stays meanwhile.
+constexpr uint64_t kRefreshRetryMs = 30000;
 
 } // namespace
 
@@ -84,7 +87,8 @@ struct SipLineState;
 struct SipStackTag {
     SipLineState* line = nullptr;
     sip* stack = nullptr;
-    bool exited = false; // libre has no transaction of its left
+    bool exited = false;                          // libre has no transaction of its left
+    std::unique_ptr<SipRegistration> withdrawing; // its un-REGISTER, until the stack is gone
 };
 
 // One SIP line on the SIP thread: its own SIP stack and socket, its filter, its registration,
@@ -108,12 +112,10 @@ struct SipLineState {
     sip_lsnr* guard = nullptr;
     sipsess_sock* sessions = nullptr;
     tls* tlsContext = nullptr;
-    sipreg* registration = nullptr;
+    std::unique_ptr<SipRegistration> registration;
     sa registrar{};
     bool registered = false;
     bool granted = false; // this registration was accepted at least once
-    SipRegisterAttempts attempts;
-    bool staleChallenge = false; // the last challenge received said stale=true
     int retryMs = 0;
     tmr retry{};
     tmr keepAlive{};
@@ -150,6 +152,9 @@ struct SipStack::Thread : SipLegHost {
     void setUpLine(SipLineState& line);
     void startRegistration(SipLineState& line);
     void scheduleRetry(SipLineState& line);
+    int nextRetryMs(SipLineState& line);
+    void registrationAnswered(SipLineState& line, int err, const sip_msg* msg);
+    void registrationLost(SipLineState& line);
     void setStatus(SipLineState& line, const QString& text);
     void closeLine(SipLineState& line, bool unregister = true);
     void reopenLine(SipLineState& line);
@@ -166,12 +171,8 @@ struct SipStack::Thread : SipLegHost {
     static void onCommand(int id, void* data, void* arg);
     static bool onRequest(const sip_msg* msg, void* arg);
     static void onInvite(const sip_msg* msg, void* arg);
-    static int onAuth(char** user, char** password, const char* realm, void* arg);
-    static void onRegistered(int err, const sip_msg* msg, void* arg);
     static void onRetry(void* arg);
     static void onKeepAlive(void* arg);
-    static void onTrace(bool tx, sip_transp tp, const sa* src, const sa* dst, const uint8_t* pkt,
-                        size_t len, void* arg);
     static void onDispose(void* arg);
     static void onReap(void* arg);
     static void onStackExit(void* arg);
@@ -334,9 +335,6 @@ void SipStack::Thread::setUpLine(SipLineState& line) {
     if (sip_alloc(&line.stack, dns, 32, 32, 32, nullptr, onStackExit, line.tag.get()) != 0)
         return;
     line.tag->stack = line.stack;
-    // Challenges are seen raw first: libre's password callback is not told whether the server
-    // only found the nonce stale.
-    sip_set_trace_handler(line.stack, onTrace);
     int err = 0;
     if (line.transport == SIP_TRANSP_TLS) {
         err = tls_alloc(&line.tlsContext, TLS_METHOD_SSLV23, nullptr, nullptr);
@@ -431,15 +429,10 @@ void SipStack::Thread::onNetworkCheck(void* arg) {
 }
 
 void SipStack::Thread::startRegistration(SipLineState& line) {
-    line.registration = static_cast<sipreg*>(mem_deref(line.registration));
+    line.registration.reset();
     line.registered = false;
     line.granted = false;
-    line.attempts.reset();
-    line.staleChallenge = false;
     const SipAccount& a = line.account;
-    const QByteArray registrar = a.registrarUri.toUtf8();
-    const QByteArray aor = a.addressOfRecord.toUtf8();
-    const QByteArray user = a.contactUser.toUtf8();
     QString route = line.config.proxyUri();
     // A proxy given as a bare host is reached over the account's transport.
     if (route.startsWith(QLatin1String("sip:"), Qt::CaseInsensitive) &&
@@ -447,23 +440,37 @@ void SipStack::Thread::startRegistration(SipLineState& line) {
         line.transport != SIP_TRANSP_UDP)
         route += QStringLiteral(";transport=") +
                  (line.transport == SIP_TRANSP_TLS ? QLatin1String("tls") : QLatin1String("tcp"));
-    const QByteArray proxy = route.toUtf8();
-    const char* routes[] = {proxy.constData()};
-    const int err = sipreg_register(
-        &line.registration, line.stack, registrar.constData(), aor.constData(), nullptr,
-        aor.constData(), timings.expiresS, user.constData(), proxy.isEmpty() ? nullptr : routes,
-        proxy.isEmpty() ? 0 : 1, 0, onAuth, &line, false, onRegistered, &line, nullptr, "");
-    if (err) {
+    SipRegistration::Settings s;
+    s.registrarUri = a.registrarUri.toUtf8();
+    s.addressOfRecord = a.addressOfRecord.toUtf8();
+    s.contactUser = a.contactUser.toUtf8();
+    s.route = route.toUtf8();
+    s.authUser = a.authUser.toUtf8();
+    s.password = line.config.password.toUtf8();
+    s.instance = SipAccount::InstanceUrn(line.config.account);
+    s.expires = timings.expiresS;
+    s.keepAliveS = uint32_t(std::max(1, timings.keepAliveMs / 1000));
+    SipLineState* l = &line;
+    line.registration = std::make_unique<SipRegistration>(
+        line.stack, std::move(s),
+        [this, l](int err, const sip_msg* msg) { registrationAnswered(*l, err, msg); },
+        [this, l](int) { registrationLost(*l); });
+    if (const int err = line.registration->send()) {
         setStatus(line, QStringLiteral("Hushwire could not register %1: %2.")
                             .arg(a.displayName, QString::fromLocal8Bit(strerror(err))));
+        line.registration.reset();
         scheduleRetry(line);
     }
 }
 
-void SipStack::Thread::scheduleRetry(SipLineState& line) {
+int SipStack::Thread::nextRetryMs(SipLineState& line) {
     line.retryMs =
         line.retryMs == 0 ? timings.firstRetryMs : std::min(line.retryMs * 2, timings.maxRetryMs);
-    tmr_start(&line.retry, uint64_t(line.retryMs), onRetry, &line);
+    return line.retryMs;
+}
+
+void SipStack::Thread::scheduleRetry(SipLineState& line) {
+    tmr_start(&line.retry, uint64_t(nextRetryMs(line)), onRetry, &line);
 }
 
 void SipStack::Thread::setStatus(SipLineState& line, const QString& text) {
@@ -505,11 +512,14 @@ void SipStack::Thread::closeLine(SipLineState& line, bool unregister) {
     line.networkChanged = false;
     line.registered = false;
     line.retryMs = 0;
-    line.attempts.reset();
-    line.staleChallenge = false;
     // A granted registration is withdrawn (un-REGISTER); the stack stays open without its
     // listeners until that is answered, through a challenge if need be.
-    line.registration = static_cast<sipreg*>(mem_deref(line.registration));
+    if (line.registration && line.stack && unregister && line.tag) {
+        SipStackTag* tag = line.tag.get();
+        if (line.registration->withdraw([tag] { tag->withdrawing.reset(); }))
+            tag->withdrawing = std::move(line.registration);
+    }
+    line.registration.reset();
     line.sessions = static_cast<sipsess_sock*>(mem_deref(line.sessions));
     line.guard = static_cast<sip_lsnr*>(mem_deref(line.guard));
     if (line.stack && unregister) {
@@ -555,6 +565,7 @@ void SipStack::Thread::tearDown() {
     // Whatever is still unanswered is given up now.
     for (auto& tag : closing) {
         sip_close(tag->stack, true);
+        tag->withdrawing.reset();
         mem_deref(tag->stack);
     }
     closing.clear();
@@ -599,9 +610,13 @@ void SipStack::Thread::onCommand(int id, void* data, void* arg) {
     case CmdStop:
         leg->stopPlaying();
         break;
-    case CmdTransfer:
-        leg->transfer(self->lines[size_t(leg->line())]->stack, cmd->audio);
+    case CmdTransfer: {
+        const SipLineState& line = *self->lines[size_t(leg->line())];
+        const QString user =
+            line.account.valid ? line.account.authUser : line.config.authUser.trimmed();
+        leg->transfer(line.stack, cmd->audio, user.toUtf8(), line.config.password.toUtf8());
         break;
+    }
     default:
         break;
     }
@@ -664,41 +679,26 @@ void SipStack::Thread::onInvite(const sip_msg* msg, void* arg) {
     self->sink(ev);
 }
 
-int SipStack::Thread::onAuth(char** user, char** password, const char* realm, void* arg) {
-    auto* line = static_cast<SipLineState*>(arg);
-    const bool stale = std::exchange(line->staleChallenge, false);
-    if (!line->attempts.mayAnswer(QByteArray(realm ? realm : ""), stale))
-        return EACCES; // the same password again would only be refused again
-    const QByteArray u = line->account.authUser.toUtf8();
-    const QByteArray p = line->config.password.toUtf8();
-    int err = str_dup(user, u.constData());
-    err |= str_dup(password, p.constData());
-    return err;
-}
-
-void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
-    auto* line = static_cast<SipLineState*>(arg);
-    Thread* self = line->owner;
-    const QString who = line->account.displayName;
+void SipStack::Thread::registrationAnswered(SipLineState& line, int err, const sip_msg* msg) {
+    const QString who = line.account.displayName;
     if (!err && msg && msg->scode < 300) {
-        line->attempts.reset();
-        line->registered = true;
-        line->granted = true;
-        line->retryMs = 0;
-        tmr_cancel(&line->retry);
-        line->registrar = msg->src;
-        if (!tmr_isrunning(&line->keepAlive))
-            tmr_start(&line->keepAlive, uint64_t(self->timings.keepAliveMs), onKeepAlive, line);
-        self->setStatus(*line, QString());
+        line.registered = true;
+        line.granted = true;
+        line.retryMs = 0;
+        tmr_cancel(&line.retry);
+        line.registrar = msg->src;
+        if (!tmr_isrunning(&line.keepAlive))
+            tmr_start(&line.keepAlive, uint64_t(timings.keepAliveMs), onKeepAlive, &line);
+        setStatus(line, QString());
         return;
     }
     if (!err && msg && msg->scode < 200)
         return;
-    line->registered = false;
-    line->networkChanged = line->anyAddress && err && isNetworkError(err);
+    line.registered = false;
+    line.networkChanged = line.anyAddress && err && isNetworkError(err);
     const bool challenged = msg && (msg->scode == 401 || msg->scode == 407);
-    const bool refused =
-        line->attempts.refused() || (!err && challenged && line->attempts.answered());
+    const SipRegisterAttempts& attempts = line.registration->attempts();
+    const bool refused = attempts.refused() || (!err && challenged && attempts.answered());
     QString text;
     if (refused) {
         text = QStringLiteral("The SIP server refused the password for %1. Hushwire does not try "
@@ -709,7 +709,7 @@ void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
         text = QStringLiteral("The SIP server for %1 asks for a password check that Hushwire "
                               "does not support.")
                    .arg(who);
-    } else if (err == EPROTO && line->transport == SIP_TRANSP_TLS) {
+    } else if (err == EPROTO && line.transport == SIP_TRANSP_TLS) {
         text = QStringLiteral("The SIP server for %1 did not show a certificate that this "
                               "computer trusts.")
                    .arg(who);
@@ -722,36 +722,34 @@ void SipStack::Thread::onRegistered(int err, const sip_msg* msg, void* arg) {
         text = QStringLiteral("The SIP server for %1 answered %2 %3.")
                    .arg(who, QString::number(msg->scode), toQString(msg->reason));
     }
-    self->setStatus(*line, text);
-    if (line->granted && !refused && !line->networkChanged) {
-        // A refresh failed: libre tries it again on its own, from 30 s on, and the binding
-        // stays. A new registration would first withdraw it, and a late copy of that
-        // un-REGISTER could remove the binding made just after.
+    setStatus(line, text);
+    if (line.granted && !refused && !line.networkChanged) {
+        // A refresh failed: the same registration is tried again and the binding stays; one
+        // the registrar turned down waits longer than one that got no answer at all.
+        line.registration->retryIn(msg ? kRefreshRetryMs : uint64_t(nextRetryMs(line)));
         return;
     }
-    // libre would try again on its own schedule; this line backs off on its own instead, so
-    // the failed registration goes once its handler has returned.
-    tmr_start(&line->dispose, 0, onDispose, line);
+    // The failed registration goes once its handler has returned; the line backs off.
+    tmr_start(&line.dispose, 0, onDispose, &line);
     if (refused)
-        tmr_start(&line->retry, uint64_t(self->timings.refusedRetryMs), onRetry, line);
-    else if (!tmr_isrunning(&line->retry))
-        self->scheduleRetry(*line);
+        tmr_start(&line.retry, uint64_t(timings.refusedRetryMs), onRetry, &line);
+    else if (!tmr_isrunning(&line.retry))
+        scheduleRetry(line);
 }
 
-void SipStack::Thread::onTrace(bool tx, sip_transp, const sa*, const sa*, const uint8_t* pkt,
-                               size_t len, void* arg) {
-    if (tx || !arg || len < 11)
-        return;
-    SipLineState* line = static_cast<SipStackTag*>(arg)->line;
-    const char* text = reinterpret_cast<const char*>(pkt);
-    if (std::strncmp(text, "SIP/2.0 401", 11) == 0 || std::strncmp(text, "SIP/2.0 407", 11) == 0)
-        line->staleChallenge = IsStaleChallenge(text, len);
+void SipStack::Thread::registrationLost(SipLineState& line) {
+    // The binding went with the connection: the line is not reachable until the REGISTER on a
+    // new connection, already on its way, is granted.
+    line.registered = false;
+    setStatus(line, QStringLiteral("The connection to the SIP server for %1 was lost. Hushwire "
+                                   "registers again.")
+                        .arg(line.account.displayName));
 }
 
 void SipStack::Thread::onDispose(void* arg) {
     auto* line = static_cast<SipLineState*>(arg);
     if (!line->registered)
-        line->registration = static_cast<sipreg*>(mem_deref(line->registration));
+        line->registration.reset();
 }
 
 void SipStack::Thread::onRetry(void* arg) {

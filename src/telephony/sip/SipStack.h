@@ -74,8 +74,9 @@ public:
     // all has gone.
     void play(uint32_t call, QByteArray audio, uint32_t sequence);
     void stopPlaying(uint32_t call);
-    // Hands the answered call on to target (a SIP URI) with a REFER in its dialog. The leg
-    // ends with BYE once the REFER is accepted, or refused, or not answered at all.
+    // Hands the answered call on to target (a SIP URI) with a REFER in its dialog; a challenge
+    // to it is answered once with the line's AuthUser and password. The leg ends with BYE once
+    // the REFER is accepted, or refused, or not answered at all.
     void transfer(uint32_t call, const QString& target);
 
     struct Thread;
