@@ -33,11 +33,6 @@ QByteArray ModemWaveOut::EscapeDle(const QByteArray& audio) {
     return out;
 }
 
-ModemWaveOut::Playback* ModemWaveOut::find(WaveOutHandle handle) {
-    auto it = m_playbacks.find(handle);
-    return it == m_playbacks.end() ? nullptr : &it->second;
-}
-
 ModemWaveOut::Playback* ModemWaveOut::current(WaveOutHandle handle, int generation) {
     Playback* pb = find(handle);
     if (!pb || pb->generation != generation || pb->stage == Stage::Open || !pb->port)
@@ -48,10 +43,8 @@ ModemWaveOut::Playback* ModemWaveOut::current(WaveOutHandle handle, int generati
 uint32_t ModemWaveOut::waveOutOpen(WaveOutHandle* handle, int32_t deviceId,
                                    const WaveFormatEx* format, WaveOutCallback callback,
                                    uintptr_t instance, uint32_t /*flags*/) {
-    if (!handle || !format)
-        return wave::MMSYSERR_ERROR;
-    if (!IsConvertiblePcm(*format))
-        return wave::WAVERR_BADFORMAT;
+    if (const uint32_t bad = WavePlaybacks<Playback>::CheckOpen(handle, format))
+        return bad;
     ModemLine* line = deviceId >= 0 ? m_lines(uint32_t(deviceId)) : nullptr;
     if (!line || !line->port().isOpen())
         return wave::MMSYSERR_BADDEVICEID;
@@ -60,19 +53,13 @@ uint32_t ModemWaveOut::waveOutOpen(WaveOutHandle* handle, int32_t deviceId,
         return wave::MMSYSERR_BADDEVICEID; // no voice channel without an answered call
     Playback pb;
     pb.deviceId = uint32_t(deviceId);
-    pb.format = *format;
-    pb.callback = std::move(callback);
-    pb.instance = instance;
     pb.port = &line->port();
-    *handle = ++m_nextHandle;
-    m_playbacks.emplace(*handle, std::move(pb));
+    *handle = m_playbacks.add(std::move(pb), *format, std::move(callback), instance);
     return wave::MMSYSERR_NOERROR;
 }
 
 uint32_t ModemWaveOut::waveOutPrepareHeader(WaveOutHandle handle, WaveHdr* header, uint32_t) {
-    if (!find(handle))
-        return wave::MMSYSERR_INVALHANDLE;
-    return wave::PrepareHeader(header);
+    return m_playbacks.prepare(handle, header);
 }
 
 uint32_t ModemWaveOut::waveOutWrite(WaveOutHandle handle, WaveHdr* header, uint32_t) {
@@ -195,7 +182,7 @@ void ModemWaveOut::beginStream(WaveOutHandle handle, ModemVoiceFormat format) {
 void ModemWaveOut::pump() {
     bool streaming = false;
     std::vector<WaveOutHandle> broken;
-    for (auto& [handle, pb] : m_playbacks) {
+    for (auto& [handle, pb] : m_playbacks.all()) {
         if (pb.stage != Stage::Streaming)
             continue;
         if (!pb.port || !pb.port->isOpen()) {
@@ -238,13 +225,7 @@ void ModemWaveOut::finish(WaveOutHandle handle) {
     ++pb->generation;
     pb->audio.clear();
     pb->source.clear();
-    WaveHdr* header = pb->header;
-    if (header)
-        wave::MarkDone(header);
-    const WaveOutCallback callback = pb->callback;
-    const uintptr_t instance = pb->instance;
-    if (callback)
-        callback(handle, wave::WOM_DONE, instance, reinterpret_cast<uintptr_t>(header), 0);
+    WavePlaybacks<Playback>::Done(handle, *pb);
 }
 
 void ModemWaveOut::abort(WaveOutHandle handle) {
@@ -269,7 +250,7 @@ uint32_t ModemWaveOut::waveOutReset(WaveOutHandle handle) {
 
 void ModemWaveOut::stopDevice(uint32_t deviceId) {
     std::vector<WaveOutHandle> handles;
-    for (const auto& [handle, pb] : m_playbacks) {
+    for (const auto& [handle, pb] : m_playbacks.all()) {
         if (pb.deviceId == deviceId)
             handles.push_back(handle);
     }
@@ -278,17 +259,9 @@ void ModemWaveOut::stopDevice(uint32_t deviceId) {
 }
 
 uint32_t ModemWaveOut::waveOutUnprepareHeader(WaveOutHandle handle, WaveHdr* header, uint32_t) {
-    if (!find(handle))
-        return wave::MMSYSERR_INVALHANDLE;
-    return wave::UnprepareHeader(header);
+    return m_playbacks.unprepare(handle, header);
 }
 
 uint32_t ModemWaveOut::waveOutClose(WaveOutHandle handle) {
-    Playback* pb = find(handle);
-    if (!pb)
-        return wave::MMSYSERR_INVALHANDLE;
-    if (pb->stage != Stage::Open)
-        return wave::WAVERR_STILLPLAYING;
-    m_playbacks.erase(handle);
-    return wave::MMSYSERR_NOERROR;
+    return m_playbacks.close(handle, [](const Playback& pb) { return pb.stage != Stage::Open; });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/audio/WaveOut.h"
+#include "platform/audio/WavePlaybacks.h"
 #include "telephony/modem/VoiceFormatChoice.h"
 
 #include <QByteArray>
@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include <functional>
-#include <map>
 
 class ModemLine;
 class ModemPort;
@@ -46,12 +45,8 @@ public:
 
 private:
     enum class Stage { Open, Starting, Streaming, Finishing };
-    struct Playback {
+    struct Playback : LinePlayback {
         uint32_t deviceId = 0;
-        WaveFormatEx format;
-        WaveOutCallback callback;
-        uintptr_t instance = 0;
-        WaveHdr* header = nullptr;
         Stage stage = Stage::Open;
         QPointer<ModemPort> port;
         QByteArray source;  // the PCM handed to waveOutWrite
@@ -61,7 +56,7 @@ private:
         QElapsedTimer clock;
     };
 
-    Playback* find(WaveOutHandle handle);
+    Playback* find(WaveOutHandle handle) { return m_playbacks.find(handle); }
     void startPlayback(WaveOutHandle handle);
     void selectFormat(WaveOutHandle handle, int generation, const VoiceFormatChoice& choice);
     void sendTransmit(WaveOutHandle handle, int generation, ModemVoiceFormat format);
@@ -72,7 +67,6 @@ private:
     void abort(WaveOutHandle handle);
 
     LineLookup m_lines;
-    std::map<WaveOutHandle, Playback> m_playbacks;
-    WaveOutHandle m_nextHandle = 0x5700;
+    WavePlaybacks<Playback> m_playbacks{0x5700};
     QTimer m_pump;
 };

@@ -4,39 +4,26 @@
 
 #include <vector>
 
-SipWaveOut::Playback* SipWaveOut::find(WaveOutHandle handle) {
-    auto it = m_playbacks.find(handle);
-    return it == m_playbacks.end() ? nullptr : &it->second;
-}
-
 uint32_t SipWaveOut::waveOutOpen(WaveOutHandle* handle, int32_t deviceId,
                                  const WaveFormatEx* format, WaveOutCallback callback,
                                  uintptr_t instance, uint32_t /*flags*/) {
-    if (!handle || !format)
-        return wave::MMSYSERR_ERROR;
-    if (!IsConvertiblePcm(*format))
-        return wave::WAVERR_BADFORMAT;
+    if (const uint32_t bad = WavePlaybacks<Playback>::CheckOpen(handle, format))
+        return bad;
     const uint32_t line = uint32_t(deviceId);
     Playback pb;
     if (deviceId < 0 || !m_host.connectedCall(line, &pb.leg, &pb.codec))
         return wave::MMSYSERR_BADDEVICEID; // no RTP stream without an answered call
     pb.line = line;
-    pb.format = *format;
-    pb.callback = std::move(callback);
-    pb.instance = instance;
-    *handle = ++m_nextHandle;
-    m_playbacks.emplace(*handle, std::move(pb));
+    *handle = m_playbacks.add(std::move(pb), *format, std::move(callback), instance);
     return wave::MMSYSERR_NOERROR;
 }
 
 uint32_t SipWaveOut::waveOutPrepareHeader(WaveOutHandle handle, WaveHdr* header, uint32_t) {
-    if (!find(handle))
-        return wave::MMSYSERR_INVALHANDLE;
-    return wave::PrepareHeader(header);
+    return m_playbacks.prepare(handle, header);
 }
 
 uint32_t SipWaveOut::waveOutWrite(WaveOutHandle handle, WaveHdr* header, uint32_t) {
-    Playback* pb = find(handle);
+    Playback* pb = m_playbacks.find(handle);
     if (!pb)
         return wave::MMSYSERR_INVALHANDLE;
     if (const uint32_t bad = wave::CheckWritable(header))
@@ -57,20 +44,15 @@ uint32_t SipWaveOut::waveOutWrite(WaveOutHandle handle, WaveHdr* header, uint32_
 }
 
 void SipWaveOut::finish(WaveOutHandle handle) {
-    Playback* pb = find(handle);
+    Playback* pb = m_playbacks.find(handle);
     if (!pb || !pb->playing)
         return;
     pb->playing = false;
-    WaveHdr* header = pb->header;
-    if (header)
-        wave::MarkDone(header);
-    const WaveOutCallback callback = pb->callback;
-    if (callback)
-        callback(handle, wave::WOM_DONE, pb->instance, reinterpret_cast<uintptr_t>(header), 0);
+    WavePlaybacks<Playback>::Done(handle, *pb);
 }
 
 void SipWaveOut::playDone(uint32_t leg, uint32_t sequence) {
-    for (auto& [handle, pb] : m_playbacks) {
+    for (auto& [handle, pb] : m_playbacks.all()) {
         if (pb.leg == leg && pb.playing && pb.sequence == sequence) {
             finish(handle);
             return;
@@ -80,19 +62,19 @@ void SipWaveOut::playDone(uint32_t leg, uint32_t sequence) {
 
 void SipWaveOut::stopLine(uint32_t line) {
     std::vector<WaveOutHandle> handles;
-    for (const auto& [handle, pb] : m_playbacks) {
+    for (const auto& [handle, pb] : m_playbacks.all()) {
         if (pb.line == line && pb.playing)
             handles.push_back(handle);
     }
     for (WaveOutHandle h : handles) {
-        if (Playback* pb = find(h))
+        if (Playback* pb = m_playbacks.find(h))
             m_host.stopPlaying(pb->leg);
         finish(h);
     }
 }
 
 uint32_t SipWaveOut::waveOutReset(WaveOutHandle handle) {
-    Playback* pb = find(handle);
+    Playback* pb = m_playbacks.find(handle);
     if (!pb)
         return wave::MMSYSERR_INVALHANDLE;
     if (pb->playing)
@@ -102,17 +84,9 @@ uint32_t SipWaveOut::waveOutReset(WaveOutHandle handle) {
 }
 
 uint32_t SipWaveOut::waveOutUnprepareHeader(WaveOutHandle handle, WaveHdr* header, uint32_t) {
-    if (!find(handle))
-        return wave::MMSYSERR_INVALHANDLE;
-    return wave::UnprepareHeader(header);
+    return m_playbacks.unprepare(handle, header);
 }
 
 uint32_t SipWaveOut::waveOutClose(WaveOutHandle handle) {
-    Playback* pb = find(handle);
-    if (!pb)
-        return wave::MMSYSERR_INVALHANDLE;
-    if (pb->playing)
-        return wave::WAVERR_STILLPLAYING;
-    m_playbacks.erase(handle);
-    return wave::MMSYSERR_NOERROR;
+    return m_playbacks.close(handle, [](const Playback& pb) { return pb.playing; });
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "platform/audio/WaveOut.h"
+#include "platform/audio/WavePlaybacks.h"
 #include "telephony/sip/SipStack.h"
 
 #include <QByteArray>
 
 #include <cstdint>
-#include <map>
 
 // What the SIP voice channel needs from the line service.
 class SipVoiceHost {
@@ -24,7 +23,7 @@ public:
 // or when the call ends, so the program never waits for a message that cannot play.
 class SipWaveOut : public WaveOut {
 public:
-    explicit SipWaveOut(SipVoiceHost& host) : m_host(host) {}
+    explicit SipWaveOut(SipVoiceHost& host) : m_host(host), m_playbacks(0x5300) {}
 
     uint32_t waveOutOpen(WaveOutHandle* handle, int32_t deviceId, const WaveFormatEx* format,
                          WaveOutCallback callback, uintptr_t instance, uint32_t flags) override;
@@ -40,23 +39,17 @@ public:
     void stopLine(uint32_t line);
 
 private:
-    struct Playback {
+    struct Playback : LinePlayback {
         uint32_t line = 0;
         uint32_t leg = 0;
         SipCodec codec = SipCodec::Pcmu;
-        WaveFormatEx format;
-        WaveOutCallback callback;
-        uintptr_t instance = 0;
-        WaveHdr* header = nullptr;
         bool playing = false;
         uint32_t sequence = 0;
     };
 
-    Playback* find(WaveOutHandle handle);
     void finish(WaveOutHandle handle);
 
     SipVoiceHost& m_host;
-    std::map<WaveOutHandle, Playback> m_playbacks;
-    WaveOutHandle m_nextHandle = 0x5300;
+    WavePlaybacks<Playback> m_playbacks;
     uint32_t m_nextSequence = 0;
 };
