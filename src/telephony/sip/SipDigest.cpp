@@ -60,8 +60,17 @@ QByteArray quoted(const QByteArray& value) {
     return out + '"';
 }
 
+// "-sess" variants hash the password once per nonce and client nonce; the hash is the same.
+bool isSession(const QByteArray& algorithm) {
+    return algorithm.toLower().endsWith("-sess");
+}
+
+QByteArray baseAlgorithm(const QByteArray& algorithm) {
+    return isSession(algorithm) ? algorithm.chopped(5) : algorithm;
+}
+
 bool isSha256(const QByteArray& algorithm) {
-    return algorithm.compare("SHA-256", Qt::CaseInsensitive) == 0;
+    return baseAlgorithm(algorithm).compare("SHA-256", Qt::CaseInsensitive) == 0;
 }
 
 QByteArray hashHex(const QByteArray& algorithm, const QByteArray& text) {
@@ -100,8 +109,11 @@ std::optional<SipDigestChallenge> SipDigestChallenge::Parse(const QByteArray& va
 }
 
 bool SipDigestChallenge::supported() const {
-    return algorithm.isEmpty() || algorithm.compare("MD5", Qt::CaseInsensitive) == 0 ||
-           isSha256(algorithm);
+    // A session variant needs the client nonce, which only goes with qop.
+    if (isSession(algorithm) && !qopAuth)
+        return false;
+    const QByteArray base = baseAlgorithm(algorithm);
+    return base.isEmpty() || base.compare("MD5", Qt::CaseInsensitive) == 0 || isSha256(base);
 }
 
 std::optional<SipDigestChallenge> ChooseChallenge(const QList<SipDigestChallenge>& challenges) {
@@ -120,7 +132,9 @@ QByteArray SipDigest::Response(const QByteArray& algorithm, const QByteArray& us
                                const QByteArray& method, const QByteArray& uri,
                                const QByteArray& nonce, const QByteArray& nc,
                                const QByteArray& cnonce, bool qopAuth) {
-    const QByteArray ha1 = hashHex(algorithm, user + ':' + realm + ':' + password);
+    QByteArray ha1 = hashHex(algorithm, user + ':' + realm + ':' + password);
+    if (isSession(algorithm))
+        ha1 = hashHex(algorithm, ha1 + ':' + nonce + ':' + cnonce);
     const QByteArray ha2 = hashHex(algorithm, method + ':' + uri);
     if (qopAuth)
         return hashHex(algorithm, ha1 + ':' + nonce + ':' + nc + ':' + cnonce + ":auth:" + ha2);

@@ -6,8 +6,9 @@
 #include <optional>
 
 // One digest challenge from a 401 (WWW-Authenticate) or 407 (Proxy-Authenticate), and the
-// Authorization header that answers it. MD5 and SHA-256 are supported (RFC 8760); a server may
-// list several algorithms for one realm, strongest first, one header each.
+// Authorization header that answers it. MD5 and SHA-256 are supported (RFC 8760), each also in
+// its "-sess" form; a server may list several algorithms for one realm, strongest first, one
+// header each.
 struct SipDigestChallenge {
     bool proxy = false; // Proxy-Authenticate: answered with Proxy-Authorization
     QByteArray realm;
