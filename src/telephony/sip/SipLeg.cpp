@@ -8,7 +8,7 @@ namespace {
 
 constexpr uint32_t kSampleRate = 8000;
 constexpr size_t kPacketBytes = 160; // 20 ms of G.711
-constexpr uint64_t kPacketMs = 20;
+constexpr uint64_t kPacketNs = 20'000'000;
 constexpr size_t kRtpHeader = 12;
 constexpr uint16_t kRtpPortMin = 16384;
 constexpr uint16_t kRtpPortMax = 32766;
@@ -51,12 +51,11 @@ char infoDigit(const sip_msg* msg) {
 } // namespace
 
 SipLeg::SipLeg(SipLegHost& host, int line, uint32_t id) : m_host(host), m_line(line), m_id(id) {
-    tmr_init(&m_pace);
     tmr_init(&m_referWait);
 }
 
 SipLeg::~SipLeg() {
-    tmr_cancel(&m_pace);
+    m_pace.cancel();
     tmr_cancel(&m_referWait);
     m_refer = static_cast<struct sip_request*>(mem_deref(m_refer));
     // Releasing an answered session sends its BYE; one still ringing gets a final answer.
@@ -357,14 +356,14 @@ void SipLeg::play(const QByteArray& audio, uint32_t sequence) {
     m_sent = 0;
     m_packets = 0;
     m_playing = true;
-    m_playStart = tmr_jiffies();
+    m_playStartNs = PaceTimer::NowNs();
     if (m_timestamp == 0)
         m_timestamp = rand_u32();
     sendDue();
 }
 
 void SipLeg::stopPlaying() {
-    tmr_cancel(&m_pace);
+    m_pace.cancel();
     m_audio.clear();
     m_playing = false;
 }
@@ -374,13 +373,13 @@ void SipLeg::onPace(void* arg) {
 }
 
 // Every packet whose time has come goes out; packet n is due n * 20 ms after the start, so a
-// late wake-up never stretches the message.
+// late wake-up never stretches the message, and the next wake-up is set to the microsecond.
 void SipLeg::sendDue() {
     if (!m_playing)
         return;
-    const uint64_t now = tmr_jiffies();
+    const uint64_t now = PaceTimer::NowNs();
     const uint8_t silence = m_codec == SipCodec::Pcmu ? 0xFF : 0xD5;
-    while (m_sent < m_audio.size() && m_playStart + m_packets * kPacketMs <= now) {
+    while (m_sent < m_audio.size() && m_playStartNs + m_packets * kPacketNs <= now) {
         const size_t n = std::min(kPacketBytes, size_t(m_audio.size() - m_sent));
         uint8_t payload[kPacketBytes];
         std::memcpy(payload, m_audio.constData() + m_sent, n);
@@ -396,7 +395,7 @@ void SipLeg::sendDue() {
         ++m_packets;
     }
     if (m_sent < m_audio.size()) {
-        tmr_start(&m_pace, m_playStart + m_packets * kPacketMs - now, onPace, this);
+        m_pace.fireAt(m_playStartNs + m_packets * kPacketNs, onPace, this);
         return;
     }
     stopPlaying();

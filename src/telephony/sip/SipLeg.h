@@ -1,6 +1,7 @@
 #pragma once
 
 #include "telephony/sip/LibreApi.h"
+#include "telephony/sip/PaceTimer.h"
 #include "telephony/sip/SipDigest.h"
 #include "telephony/sip/SipRegisterAttempts.h"
 #include "telephony/sip/SipRegistration.h"
@@ -106,11 +107,11 @@ private:
     uint32_t m_lastEventTs = 0;
     bool m_haveEventTs = false;
 
-    tmr m_pace{};
+    PaceTimer m_pace;
     QByteArray m_audio;
     qsizetype m_sent = 0;
     bool m_playing = false;
-    uint64_t m_playStart = 0;
+    uint64_t m_playStartNs = 0;
     uint64_t m_packets = 0;
     uint32_t m_timestamp = 0;
     uint32_t m_sequence = 0;
