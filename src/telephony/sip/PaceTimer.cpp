@@ -38,10 +38,10 @@ void PaceTimer::fireAt(uint64_t atNs, Handler handler, void* arg) {
     if (m_fd >= 0) {
         // An absolute time of zero would disarm the timer: a time past fires at the next tick.
         const uint64_t at = atNs > 0 ? atNs : 1;
-        itimerspec spec{};
-        spec.it_value.tv_sec = time_t(at / kNsPerS);
-        spec.it_value.tv_nsec = long(at % kNsPerS);
-        if (timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &spec, nullptr) == 0)
+        itimerspec when{};
+        when.it_value.tv_sec = time_t(at / kNsPerS);
+        when.it_value.tv_nsec = long(at % kNsPerS);
+        if (timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &when, nullptr) == 0)
             return;
     }
     const uint64_t now = NowNs();
