@@ -220,7 +220,7 @@ void SipRegistration::granted(const sip_msg* msg) {
     m_granted = GrantedExpiry(msg, m_settings.contactUser, m_settings.instance, m_expires);
     tmr_start(&m_timer, std::max<uint64_t>(uint64_t(m_granted) * 500, 500), onTimer, this);
     m_connection = static_cast<sip_keepalive*>(mem_deref(m_connection));
-    if (msg->tp != SIP_TRANSP_TCP && msg->tp != SIP_TRANSP_TLS)
+    if (!Reliable(msg->tp))
         return;
     // The connection the binding lives on is watched: when it closes, the registrar can no
     // longer reach this line, and a new connection needs a new REGISTER.
